@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,14 @@
 
 namespace platform {
 namespace {
+
+template <class Case>
+requires requires(const Case& test) {
+  test.name;
+}
+void PrintTo(const Case& test, std::ostream* out) {
+  *out << test.name;
+}
 
 using Bytes = std::vector<std::uint8_t>;
 

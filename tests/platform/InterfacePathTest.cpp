@@ -1,9 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+
 #include "device/HidApi.h"
 
 namespace device {
 namespace {
+
+template <class Case>
+requires requires(const Case& test) {
+  test.name;
+}
+void PrintTo(const Case& test, std::ostream* out) {
+  *out << test.name;
+}
 
 TEST(InterfacePath, IsBuiltInUpperCase) {
   EXPECT_EQ(MakeInterfacePath(0x36B0, 0x3001, 1, "hidraw3"), "HID#VID_36B0&PID_3001&MI_01#HIDRAW3");

@@ -240,6 +240,7 @@ TEST(KeyLayers, SingleEntryWriteChangesOnlyThatKeyOfThatLayer) {
 }
 
 struct LayerCommandCase {
+  std::string name;
   std::uint8_t read;
   std::uint8_t write;
   std::size_t layer;
@@ -263,10 +264,11 @@ TEST_P(LayerCommands, WriteAndReadTheirOwnLayer) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layers, LayerCommands,
-                         ::testing::Values(LayerCommandCase{0x1A, 0x1B, 0},
-                                           LayerCommandCase{0x1C, 0x1D, 1},
-                                           LayerCommandCase{0x1E, 0x1F, 2},
-                                           LayerCommandCase{0x20, 0x21, 3}));
+                         ::testing::Values(LayerCommandCase{"Layer0", 0x1A, 0x1B, 0},
+                                           LayerCommandCase{"Layer1", 0x1C, 0x1D, 1},
+                                           LayerCommandCase{"Layer2", 0x1E, 0x1F, 2},
+                                           LayerCommandCase{"Layer3", 0x20, 0x21, 3}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(KeyLayers, LightIndexTableFollowsTheLayout) {
   SimulatedKeyboard keyboard(101);

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <span>
 #include <string>
 #include <vector>
@@ -140,6 +141,19 @@ struct SimulatedKeyboard {
   VirtualHidBus bus;
   KeyboardId id = 0;
 };
+
+namespace {
+
+// Table cases show their name, not their bytes, in test listings.
+template <class Case>
+requires requires(const Case& test) {
+  test.name;
+}
+void PrintTo(const Case& test, std::ostream* out) {
+  *out << test.name;
+}
+
+}  // namespace
 
 inline Bytes Slice(std::span<const std::uint8_t> bytes, std::size_t from, std::size_t count) {
   return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),

@@ -60,6 +60,7 @@ TEST(CatalogueReader, RefusesWhatItCannotUse) {
 }
 
 struct OptionCase {
+  std::string name;
   std::string text;
   bool valid;
   int modelId;
@@ -77,17 +78,19 @@ TEST_P(Options, NameAModelAndAConnection) {
   EXPECT_EQ(option->receiver, test.receiver);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, Options,
-                         ::testing::Values(OptionCase{"", true, 101, false},
-                                           OptionCase{"102", true, 102, false},
-                                           OptionCase{"101,receiver", true, 101, true},
-                                           OptionCase{" 103 , cable ", true, 103, false},
-                                           OptionCase{"receiver", true, 101, true},
-                                           OptionCase{"abc", false, 0, false},
-                                           OptionCase{"101,bluetooth", false, 0, false},
-                                           OptionCase{"101,", true, 101, false},
-                                           OptionCase{"x,receiver", false, 0, false},
-                                           OptionCase{"12345678", false, 0, false}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, Options,
+    ::testing::Values(OptionCase{"Empty", "", true, 101, false},
+                      OptionCase{"ModelOnly", "102", true, 102, false},
+                      OptionCase{"Receiver", "101,receiver", true, 101, true},
+                      OptionCase{"CableWithBlanks", " 103 , cable ", true, 103, false},
+                      OptionCase{"ReceiverAlone", "receiver", true, 101, true},
+                      OptionCase{"Word", "abc", false, 0, false},
+                      OptionCase{"UnknownConnection", "101,bluetooth", false, 0, false},
+                      OptionCase{"TrailingComma", "101,", true, 101, false},
+                      OptionCase{"WordAndReceiver", "x,receiver", false, 0, false},
+                      OptionCase{"HugeNumber", "12345678", false, 0, false}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(VirtualKeyboardBus, DefaultIsModel101ByCable) {
   std::string error;

@@ -1,7 +1,6 @@
 #include "sim/KeyboardModels.h"
 
 #include <algorithm>
-#include <set>
 
 namespace sim {
 
@@ -82,19 +81,10 @@ MatrixPicture FactoryMatrix() {
   return picture;
 }
 
-// The knob's actions take the three highest key indices no key of the layout uses.
-std::array<std::uint8_t, 3> KnobIndices(const Layout& layout) {
-  std::set<int> used;
-  for (const LayoutKey& key : layout.keys) {
-    if (key.code != 0xFF) used.insert(key.keyIndex);
-  }
-  std::array<std::uint8_t, 3> indices{0xFF, 0xFF, 0xFF};
-  int found = 0;
-  for (int index = static_cast<int>(kKeyCount) - 1; index >= 0 && found < 3; --index) {
-    if (!used.contains(index)) indices[2 - found++] = static_cast<std::uint8_t>(index);
-  }
-  return indices;
-}
+// The keyboard keeps its own media entries at fixed key map positions no layout key takes:
+// the knob's actions (turn left, turn right, press) and the calculator.
+constexpr std::array<std::uint8_t, 3> kKnobIndices = {86, 84, 83};
+constexpr int kCalculatorIndex = 88;
 
 void BuildLayers(KeyboardState& state, const Layout& layout) {
   LayerTable base{};
@@ -104,6 +94,7 @@ void BuildLayers(KeyboardState& state, const Layout& layout) {
     for (std::size_t action = 0; action < 3; ++action) {
       PutEntry(base, state.knobIndices[action], MediaEntry(kKnobMedia[action]));
     }
+    PutEntry(base, kCalculatorIndex, MediaEntry(0x0192));
   }
   state.factoryLayers.fill(base);
   for (const LayoutKey& key : layout.keys) {
@@ -207,7 +198,7 @@ KeyboardState MakeFactoryState(const KeyboardHardware& hardware, const ModelFeat
       state.lightIndices[key.keyIndex] = static_cast<std::uint8_t>(key.lightIndex);
     }
   }
-  if (state.info.knob) state.knobIndices = KnobIndices(layout);
+  if (state.info.knob) state.knobIndices = kKnobIndices;
   BuildLayers(state, layout);
   state.layers = state.factoryLayers;
   state.factorySettings = FactorySettings(state.info);

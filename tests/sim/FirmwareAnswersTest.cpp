@@ -203,22 +203,33 @@ INSTANTIATE_TEST_SUITE_P(
                       FactoryEntryCase{"LeftShift", 0x16, 0xE1, {0x10, 0x02, 0x00}},
                       FactoryEntryCase{"RightAlt", 0x16, 0xE6, {0x10, 0x40, 0x00}},
                       FactoryEntryCase{"Fn", 0x16, 0xF0, {0x50, 0x02, 0x00}},
-                      FactoryEntryCase{"Mute", 0x16, 0xD2, {0x30, 0xE2, 0x00}},
-                      FactoryEntryCase{"Calculator", 0x16, 0xD1, {0x30, 0x92, 0x01}},
+                      FactoryEntryCase{"KnobKeyOfTheView", 0x16, 0xFF, {0x00, 0x00, 0x00}},
                       FactoryEntryCase{"F1OnFnLayer1", 0x17, 0x3A, {0x30, 0x83, 0x01}},
                       FactoryEntryCase{"F1OnLayer2", 0x18, 0x3A, {0x10, 0x00, 0x3A}},
                       FactoryEntryCase{"FnOnLayer3", 0x19, 0xF0, {0x50, 0x02, 0x00}}),
     [](const auto& info) { return info.param.name; });
 
-TEST(KeyLayers, KnobActionsLiveAtTheKnobIndices) {
+TEST(KeyLayers, KnobActionsAndCalculatorLiveAtTheKeyboardsOwnPositions) {
   SimulatedKeyboard keyboard(101);
   Requester requester = keyboard.Command();
   const auto knob = requester.Read(command::kReadKnobIndices, 56).value();
-  EXPECT_EQ(Slice(knob, 0, 3),
-            (Bytes{125, 126, 127}));  // the highest indices the layout leaves free
-  const auto layer = requester.Read(command::kReadLayer0, 384).value();
-  EXPECT_EQ(Slice(layer, 125 * 3, 9),
-            (Bytes{0x30, 0xEA, 0x00, 0x30, 0xE9, 0x00, 0x30, 0xE2, 0x00}));
+  EXPECT_EQ(Slice(knob, 0, 4), (Bytes{86, 84, 83, 0}));  // turn left, turn right, press
+  for (const std::uint8_t layerCommand : {0x16, 0x1A, 0x1E}) {
+    const auto layer = requester.Read(layerCommand, 384).value();
+    EXPECT_EQ(Slice(layer, 86 * 3, 3), (Bytes{0x30, 0xEA, 0x00}));  // volume down
+    EXPECT_EQ(Slice(layer, 84 * 3, 3), (Bytes{0x30, 0xE9, 0x00}));  // volume up
+    EXPECT_EQ(Slice(layer, 83 * 3, 3), (Bytes{0x30, 0xE2, 0x00}));  // mute
+    EXPECT_EQ(Slice(layer, 88 * 3, 3), (Bytes{0x30, 0x92, 0x01}));  // calculator
+  }
+}
+
+TEST(KeyLayers, KeyboardsWithoutAKnobKeepThosePositionsEmpty) {
+  SimulatedKeyboard keyboard(102);
+  Requester requester = keyboard.Command();
+  const auto layer = requester.Read(command::kReadFactoryLayer0, 384).value();
+  for (const std::size_t index : {83, 84, 86, 88}) {
+    EXPECT_EQ(Slice(layer, index * 3, 3), Bytes(3, 0)) << index;
+  }
 }
 
 TEST(KeyLayers, SingleEntryWriteChangesOnlyThatKeyOfThatLayer) {

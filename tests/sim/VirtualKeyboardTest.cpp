@@ -1,5 +1,6 @@
 // The catalogue and layout reading, the --virtual-keyboard option and the control lines.
 
+#include <cstdlib>
 #include <fstream>
 
 #include "SimTestSupport.h"
@@ -35,13 +36,42 @@ TEST(CatalogueReader, ReadsModelsModesAndIds) {
 TEST(CatalogueReader, LayoutKeysKeepTheirIndicesOrNone) {
   const auto layout = LoadLayout(FixtureFolder(), "k101");
   ASSERT_TRUE(layout.has_value());
-  EXPECT_EQ(layout->keys.size(), 109u);
-  const LayoutKey& mute = layout->keys[105];
-  EXPECT_EQ(mute.code, 0xD2);
-  EXPECT_EQ(mute.keyIndex, 83);
-  EXPECT_EQ(mute.lightIndex, -1);
-  EXPECT_EQ(layout->keys.back().code, 0xFF);
-  EXPECT_EQ(layout->keys.back().keyIndex, -1);
+  EXPECT_EQ(layout->keys.size(), 105u);
+  EXPECT_EQ(layout->keys.front().code, 0x29);
+  EXPECT_EQ(layout->keys.front().name, "Esc");
+  const LayoutKey& knob = layout->keys.back();
+  EXPECT_EQ(knob.code, 0xFF);
+  EXPECT_EQ(knob.keyIndex, 108);
+  EXPECT_EQ(knob.lightIndex, -1);
+}
+
+// The shipped application folder (TARVO_APP_DIR, else the build tree's), once it exists:
+// every model of its catalogue becomes a keyboard whose factory layer 0 holds each layout
+// key's entry.
+TEST(ShippedData, EveryCatalogueModelBecomesAKeyboard) {
+  const char* overridden = std::getenv("TARVO_APP_DIR");
+  const fs::path appFolder = overridden != nullptr ? overridden : TARVO_APP_BUILD_DIR;
+  if (!fs::exists(appFolder / "config.xml")) GTEST_SKIP() << "no shipped data in " << appFolder;
+  const auto catalogue = Catalogue::Load(appFolder);
+  ASSERT_TRUE(catalogue.has_value());
+  ASSERT_FALSE(catalogue->Models().empty());
+  for (const CatalogueModel& model : catalogue->Models()) {
+    SCOPED_TRACE(model.modelId);
+    VirtualHidBus bus;
+    std::string error;
+    const auto id = AddCatalogueKeyboard(bus, appFolder, model.modelId, &error);
+    ASSERT_TRUE(id.has_value()) << error;
+    const auto layout = LoadLayout(appFolder, model.layoutName);
+    const KeyboardState state = bus.State(*id).value();
+    for (const LayoutKey& key : layout->keys) {
+      if (key.keyIndex < 0 || key.code == 0xFF) continue;
+      const auto entry = FactoryEntryForCode(key.code);
+      EXPECT_EQ(Slice(state.factoryLayers[0], static_cast<std::size_t>(key.keyIndex) * 3, 3),
+                Bytes(entry.begin(), entry.end()))
+          << key.name;
+    }
+    EXPECT_EQ(bus.PlugCable(*id), HardwareOf(model).cableProductId != 0);
+  }
 }
 
 TEST(CatalogueReader, RefusesWhatItCannotUse) {

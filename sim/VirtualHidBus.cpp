@@ -115,11 +115,13 @@ struct VirtualHidBus::Core {
   std::vector<LoggedFrame> log;
   Clock::time_point origin = Clock::now();
   std::uint32_t garbageState = 0x2545F491;
-  Scheduler scheduler;
 
   // The bus that reports hot-plug notes; cleared when the bus goes while handles live on.
   std::recursive_mutex notifierMutex;
   VirtualHidBus* bus = nullptr;
+
+  // Last, so that it stops before anything its tasks use is destroyed.
+  Scheduler scheduler;
 
   int Write(VirtualDevice& handle, std::span<const std::uint8_t> report);
   void Fire(const Notes& notes);

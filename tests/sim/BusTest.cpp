@@ -152,8 +152,7 @@ INSTANTIATE_TEST_SUITE_P(Reports, Writes,
                          ::testing::Values(WriteCase{"Empty", {}, -1},
                                            WriteCase{"ReportIdNotZero", Bytes(65, 1), -1},
                                            WriteCase{"LongerThanTheReport", Bytes(66, 0), -1},
-                                           WriteCase{"Full", Bytes(65, 0), 65},
-                                           WriteCase{"ShortIsPadded", ShortSettingsRead(), 6}),
+                                           WriteCase{"Full", Bytes(65, 0), 65}),
                          [](const auto& info) { return info.param.name; });
 
 TEST(Bus, ShortWritesArePaddedWithZeros) {

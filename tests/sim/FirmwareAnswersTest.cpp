@@ -607,12 +607,5 @@ TEST(LiveColours, ScreenSyncStreamShowsWhileItFlowsAndStopsWithANewMode) {
   EXPECT_EQ(Slice(colours, 0, 6), Bytes(6, 0));
 }
 
-TEST(PageVisit, IsAcceptedAndCounted) {
-  SimulatedKeyboard keyboard(101);
-  Requester requester = keyboard.Command();
-  EXPECT_EQ(requester.Exchange(command::kPageVisit, 0, 56)->Status(), kStatusAccepted);
-  EXPECT_EQ(keyboard.State().counters.pageVisits, 1);
-}
-
 }  // namespace
 }  // namespace sim::testing

@@ -270,24 +270,26 @@ int VirtualHidBus::Core::HandleFrame(KeyboardNode& node, Interface& target, cons
 
 void VirtualHidBus::Core::Answer(KeyboardNode& node, Interface& target, Report reply,
                                  const std::optional<FaultRule>& fault) {
-  switch (fault ? fault->kind : FaultKind::kSilence) {
-    case FaultKind::kDropReply:
-      return;
-    case FaultKind::kGarbage:
-      reply = Garbage(reply.size);
-      break;
-    case FaultKind::kWrongEcho:
-      ++reply.bytes[2];
-      break;
-    case FaultKind::kNotification:
-      reply = MakeLinkNotification(node.state, target.link != Link::kReceiver || !node.asleep,
-                                   reply.size);
-      break;
-    case FaultKind::kDelay:
-      ScheduleReply(CommandInterface(node, target.link), reply, fault->delay);
-      return;
-    default:
-      break;
+  if (fault) {
+    switch (fault->kind) {
+      case FaultKind::kDropReply:
+        return;
+      case FaultKind::kGarbage:
+        reply = Garbage(reply.size);
+        break;
+      case FaultKind::kWrongEcho:
+        ++reply.bytes[2];
+        break;
+      case FaultKind::kNotification:
+        reply = MakeLinkNotification(node.state, target.link != Link::kReceiver || !node.asleep,
+                                     reply.size);
+        break;
+      case FaultKind::kDelay:
+        ScheduleReply(CommandInterface(node, target.link), reply, fault->delay);
+        return;
+      default:
+        break;
+    }
   }
   Deliver(target, reply);
 }

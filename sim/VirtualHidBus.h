@@ -79,7 +79,7 @@ class VirtualHidBus final : public device::HidApi {
   void ClearFaults(KeyboardId keyboard);
   std::size_t PendingFaults(KeyboardId keyboard) const;
 
-  // The frame log (off by initially). With TARVO_DEBUG set, logged frames also go to the
+  // The frame log (off initially). With TARVO_DEBUG set, logged frames also go to the
   // debug output.
   void SetFrameLogging(bool enabled);
   std::vector<LoggedFrame> FrameLog() const;

@@ -11,10 +11,11 @@ namespace {
 
 // Entity and character references are decoded by our own code after parsing, so no value can
 // hold a NUL or invalid UTF-8, and entities declared in a DOCTYPE are never expanded. Text
-// outside the root is kept (fragment mode) so that the document level can be checked here.
+// outside the root is kept (fragment mode) so that the document level can be checked here;
+// blank text is kept so that text content survives a rewrite.
 constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_eol | pugi::parse_declaration |
                                    pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype |
-                                   pugi::parse_fragment;
+                                   pugi::parse_fragment | pugi::parse_ws_pcdata;
 
 struct FileRead {
   std::optional<std::string> bytes;
@@ -63,6 +64,10 @@ void DecodeReferencesInTree(const pugi::xml_node& document) {
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool IsBlankText(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), IsBlank);
 }
 
 // Whether an end tag called `name`, standing after `before`, closes an element that is still
@@ -116,7 +121,8 @@ std::size_t NodeOffset(const pugi::xml_node& node) {
 void CheckDocumentLevel(const pugi::xml_document& tree, XmlResult& result) {
   bool haveRoot = false;
   for (const pugi::xml_node& node : tree.children()) {
-    const bool isData = node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
+    const bool isData = (node.type() == pugi::node_pcdata && !IsBlankText(node.value())) ||
+                        node.type() == pugi::node_cdata;
     if (isData || (node.type() == pugi::node_element && haveRoot)) {
       result.error = "root_has_sibling";
       result.detail = isData ? "character data outside the root element"

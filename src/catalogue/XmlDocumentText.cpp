@@ -90,11 +90,26 @@ void AppendAttributes(std::string& out, const pugi::xml_node& node) {
   }
 }
 
-bool HasCharacterData(const pugi::xml_node& element) {
-  for (const pugi::xml_node& child : element.children()) {
-    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) return true;
+bool IsBlankText(const pugi::xml_node& node) {
+  if (node.type() != pugi::node_pcdata) return false;
+  for (const char* c = node.value(); *c != '\0'; ++c) {
+    if (*c != ' ' && *c != '\t' && *c != '\r' && *c != '\n') return false;
   }
-  return false;
+  return true;
+}
+
+// Whether the children of an element are character data that must be written exactly as they
+// are, with no line breaks added: any text that is not just blanks between child nodes.
+bool HoldsCharacterData(const pugi::xml_node& element) {
+  bool hasText = false;
+  bool hasOtherNodes = false;
+  for (const pugi::xml_node& child : element.children()) {
+    if (child.type() == pugi::node_cdata) return true;
+    if (child.type() == pugi::node_pcdata && !IsBlankText(child)) return true;
+    hasText = hasText || child.type() == pugi::node_pcdata;
+    hasOtherNodes = hasOtherNodes || child.type() != pugi::node_pcdata;
+  }
+  return hasText && !hasOtherNodes;
 }
 
 // A node as it is written, except that an element with children gets only its start tag.
@@ -242,15 +257,17 @@ std::string Serialize(const pugi::xml_node& document) {
   bool inlineLevel = false;
   pugi::xml_node node = document.first_child();
   while (node) {
-    AppendNode(out, node);
-    if (node.type() == pugi::node_element && node.first_child()) {
+    // Blanks between nodes that stand on their own lines are layout, not content.
+    const bool isLayout = !inlineLevel && IsBlankText(node);
+    if (!isLayout) AppendNode(out, node);
+    if (!isLayout && node.type() == pugi::node_element && node.first_child()) {
       outerInline.push_back(inlineLevel);
-      inlineLevel = inlineLevel || HasCharacterData(node);
+      inlineLevel = inlineLevel || HoldsCharacterData(node);
       if (!inlineLevel) out += kLineBreak;
       node = node.first_child();
       continue;
     }
-    if (!inlineLevel) out += kLineBreak;
+    if (!isLayout && !inlineLevel) out += kLineBreak;
     while (!node.next_sibling() && !outerInline.empty()) {
       node = node.parent();
       out += "</";

@@ -311,7 +311,8 @@ TEST_F(XmlFileTest, ChangedLoadedDocumentKeepsItsContent) {
       "<!-- shipped -->\n"
       "<config>\n"
       "  <software name=\"Tarvo\" version=\"1.0\"/>\n"
-      "  <note lang=\"en\">Keep  <b>this</b> &amp; that</note>\n"
+      "  <note lang=\"en\">Keep  <b>this</b> <i>&amp;</i> that</note>\n"
+      "  <space> </space>\n"
       "  <raw><![CDATA[<not a tag>]]></raw>\n"
       "  <?hint fast?>\n"
       "</config>\n";
@@ -327,7 +328,8 @@ TEST_F(XmlFileTest, ChangedLoadedDocumentKeepsItsContent) {
             "<!-- shipped -->\r\n"
             "<config>\r\n"
             "<software name=\"Tarvo\" version=\"1.1\"/>\r\n"
-            "<note lang=\"en\">Keep  <b>this</b> &amp; that</note>\r\n"
+            "<note lang=\"en\">Keep  <b>this</b> <i>&amp;</i> that</note>\r\n"
+            "<space> </space>\r\n"
             "<raw><![CDATA[<not a tag>]]></raw>\r\n"
             "<?hint fast?>\r\n"
             "</config>\r\n");

@@ -31,19 +31,21 @@ constexpr ConfigDefault kDefaults[] = {
     {key::kLockWin, "0"},
     {key::kSleepTime, "2"},
     {key::kKeyResponse, "2"},
-    {key::kDefaultColor1, "8331093"},    // 0x7F1F55
-    {key::kDefaultColor2, "4114939"},    // 0x3EC9FB
-    {key::kDefaultColor3, "65280"},      // 0x00FF00 green
-    {key::kDefaultColor4, "16776960"},   // 0xFFFF00
-    {key::kDefaultColor5, "255"},        // 0x0000FF red
-    {key::kDefaultColor6, "14237951"},   // 0xD940FF
-    {key::kDefaultColor7, "14237951"},   // same as colour 6
-    {key::kDefaultColor8, "16777215"},   // white
+    {key::kDefaultColor1, "8331093"},   // 0x7F1F55
+    {key::kDefaultColor2, "4114939"},   // 0x3EC9FB
+    {key::kDefaultColor3, "65280"},     // 0x00FF00 green
+    {key::kDefaultColor4, "16776960"},  // 0xFFFF00
+    {key::kDefaultColor5, "255"},       // 0x0000FF red
+    {key::kDefaultColor6, "14237951"},  // 0xD940FF
+    {key::kDefaultColor7, "14237951"},  // same as colour 6
+    {key::kDefaultColor8, "16777215"},  // white
     {key::kReportRate, "4"},
 };
 
 }  // namespace
 
-std::span<const ConfigDefault> DefaultConfig() { return kDefaults; }
+std::span<const ConfigDefault> DefaultConfig() {
+  return kDefaults;
+}
 
 }  // namespace storage

@@ -18,7 +18,9 @@ inline bool IsOkStep(int result) {
 }
 
 // Row identifiers are handed out as 32-bit values.
-inline int LowBits(std::int64_t rowId) { return static_cast<int>(static_cast<std::int32_t>(rowId)); }
+inline int LowBits(std::int64_t rowId) {
+  return static_cast<int>(static_cast<std::int32_t>(rowId));
+}
 
 inline void BindAt(SQLiteStatement& statement, int index, int value) {
   statement.BindInt(index, value);

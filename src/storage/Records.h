@@ -8,10 +8,10 @@ namespace storage {
 
 struct ProfileRecord {
   int profile = 0;
-  std::string name;
-  std::string app;
-  std::string icon_image;
-  std::string bkg_image;
+  std::string name{};
+  std::string app{};
+  std::string icon_image{};
+  std::string bkg_image{};
   int type = 0;
   int status = 0;  // 1 for the active profile
 };
@@ -19,7 +19,7 @@ struct ProfileRecord {
 struct MusicLayerRecord {
   int layer_id = 0;
   int profile = 0;
-  std::string name;
+  std::string name{};
   int deviceindex = 0;
   int foremode = 0;
   int fore_amplitude = 0;
@@ -34,44 +34,44 @@ struct KeyAssignmentRecord {
   int fn_layer = 0;
   int key_code = 0;
   int layout_value = 0;
-  std::string layout_desc;
+  std::string layout_desc{};
   int macro_type = 0;
   int macro_value = 0;
   int macro_value2 = 0;
   int macro_value3 = 0;
-  std::string macro_desc;
+  std::string macro_desc{};
 };
 
 struct ScreenImageRecord {
   int tft_id = 0;
   int profile = 0;
   int frame_size = 0;
-  std::string file_name;
+  std::string file_name{};
 };
 
 struct LedLayerRecord {
   int led_id = 0;
   int profile = 0;
   int type = 0;
-  std::string name;
+  std::string name{};
   int frame_size = 0;
-  std::string file_dir;
-  std::string first_file;
+  std::string file_dir{};
+  std::string first_file{};
 };
 
 struct LedFrameRecord {
   int frame_id = 0;
   int led_id = 0;
-  std::string name;
+  std::string name{};
   int delay_time = 0;
   int frame_index = 0;
-  std::string file_name;
+  std::string file_name{};
 };
 
 struct LightSettingRecord {
   int light_id = 0;
   int profile = 0;
-  std::string name;
+  std::string name{};
   int type = 0;
   int mode = 0;
   int brightness = 0;
@@ -95,7 +95,7 @@ struct UserLightColorRecord {
 
 struct MacroRecord {
   int macro_id = 0;
-  std::string name;
+  std::string name{};
   int play_type = 0;
   int play_times = 0;
   int delay_type = 0;
@@ -109,7 +109,7 @@ struct MacroStepRecord {
   int record_index = 0;
   int value = 0;
   int delay_time = 0;
-  std::string desc;
+  std::string desc{};
 };
 
 }  // namespace storage

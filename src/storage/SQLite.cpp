@@ -27,21 +27,21 @@ void ConfigureDurability(SQLiteDB& database) {
 
 }  // namespace
 
-SQLiteDB::~SQLiteDB() { Release(); }
+SQLiteDB::~SQLiteDB() {
+  Release();
+}
 
+// No sqlite3_interrupt before closing: nothing runs on the connection then, and a pending
+// interrupt makes SQLite skip the checkpoint that folds the log back into the file.
 void SQLiteDB::Release() {
   if (handle_ == nullptr) return;
-  sqlite3_interrupt(handle_);
   sqlite3_close_v2(handle_);
   handle_ = nullptr;
   path_.clear();
 }
 
 bool SQLiteDB::Open(const std::filesystem::path& path, int flags) {
-  if (handle_ != nullptr) {
-    sqlite3_interrupt(handle_);
-    if (!Close()) return false;
-  }
+  if (!Close()) return false;
   if (path.empty()) return false;
   sqlite3* handle = nullptr;
   if (sqlite3_open_v2(path.c_str(), &handle, flags, nullptr) != SQLITE_OK) {
@@ -72,7 +72,9 @@ int SQLiteDB::Prepare(SQLiteStatement& statement, const char* sql, int length) {
   statement.Finalize();
   if (handle_ == nullptr || sql == nullptr) return SQLITE_MISUSE;
   if (length < 0) length = static_cast<int>(std::strlen(sql)) + 1;
-  return sqlite3_prepare_v2(handle_, sql, length, &statement.handle_, nullptr);
+  const int result = sqlite3_prepare_v2(handle_, sql, length, &statement.handle_, nullptr);
+  if (statement.handle_ != nullptr) statement.done_ = false;
+  return result;
 }
 
 std::int64_t SQLiteDB::LastInsertRowId() const {
@@ -84,7 +86,9 @@ bool SQLiteDB::InTransaction() const {
   return handle_ != nullptr && sqlite3_get_autocommit(handle_) == 0;
 }
 
-SQLiteStatement::~SQLiteStatement() { Finalize(); }
+SQLiteStatement::~SQLiteStatement() {
+  Finalize();
+}
 
 int SQLiteStatement::BindInt(int index, int value) {
   if (handle_ == nullptr) return SQLITE_MISUSE;

@@ -82,6 +82,7 @@ class SQLiteStatement {
   void Finalize();
 
   bool HasStatement() const { return handle_ != nullptr; }
+  // False from a successful prepare until the statement has run to completion.
   bool IsDone() const { return done_; }
 
  private:

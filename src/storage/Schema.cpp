@@ -45,6 +45,8 @@ constexpr const char* kStatements[] = {
 
 }  // namespace
 
-std::span<const char* const> SchemaStatements() { return kStatements; }
+std::span<const char* const> SchemaStatements() {
+  return kStatements;
+}
 
 }  // namespace storage

@@ -32,7 +32,9 @@ SettingsDatabase& SettingsDatabase::Instance() {
   return instance;
 }
 
-SettingsDatabase::LockGuard SettingsDatabase::Lock() { return LockGuard(mutex_); }
+SettingsDatabase::LockGuard SettingsDatabase::Lock() {
+  return LockGuard(mutex_);
+}
 
 std::filesystem::path SettingsDatabase::DatabaseFileOf(const std::filesystem::path& dataFolder,
                                                        std::string_view keyboardName) {

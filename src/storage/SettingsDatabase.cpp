@@ -107,22 +107,22 @@ bool SettingsDatabase::Close() {
   return connection_.Close();
 }
 
-bool SettingsDatabase::IsOpen() {
+bool SettingsDatabase::IsOpen() const {
   std::lock_guard lock(mutex_);
   return connection_.IsOpen();
 }
 
-bool SettingsDatabase::IsOpened() {
+bool SettingsDatabase::IsOpened() const {
   std::lock_guard lock(mutex_);
   return opened_;
 }
 
-std::filesystem::path SettingsDatabase::Path() {
+std::filesystem::path SettingsDatabase::Path() const {
   std::lock_guard lock(mutex_);
   return path_;
 }
 
-int SettingsDatabase::CurrentKeyboardModel() {
+int SettingsDatabase::CurrentKeyboardModel() const {
   std::lock_guard lock(mutex_);
   return keyboardModel_;
 }

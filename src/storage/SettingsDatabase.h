@@ -50,12 +50,12 @@ class SettingsDatabase {
   bool SwitchKeyboardModel(const std::filesystem::path& dataFolder, std::string_view keyboardName,
                            int modelId);
   bool Close();
-  bool IsOpen();
+  bool IsOpen() const;
   // The result of the last OpenForKeyboard.
-  bool IsOpened();
+  bool IsOpened() const;
   // The file of the last OpenForKeyboard (empty for an unusable model name).
-  std::filesystem::path Path();
-  int CurrentKeyboardModel();
+  std::filesystem::path Path() const;
+  int CurrentKeyboardModel() const;
 
   // ---- Configuration values (one row per key and profile) -------------------------------
   // Changes an existing row only; a key without a row is not created (still true).
@@ -161,7 +161,7 @@ class SettingsDatabase {
   bool OpenAndCompleteLocked(int flags);
   bool RunSchemaLocked();
 
-  std::recursive_mutex mutex_;
+  mutable std::recursive_mutex mutex_;
   SQLiteDB connection_;
   std::filesystem::path path_;
   int keyboardModel_ = 0;

@@ -1,14 +1,20 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "base/Text.h"
+#include "core/TextIds.h"
 #include "core/TextTable.h"
 
 namespace {
@@ -191,6 +197,102 @@ TEST(TextTable, LookUpsAndLanguageSwitchesMayComeFromSeveralThreads) {
   stop = true;
   for (std::thread& reader : readers) reader.join();
   EXPECT_EQ(unexpected, 0);
+}
+
+// ---- The shipped tables and the id list ----------------------------------------------------
+
+const fs::path kShippedData = fs::path(TARVO_SOURCE_DIR) / "data";
+constexpr int kShippedLanguages[] = {1033, 2052, 1028};
+
+// printf conversions in order ("%s", "%d", "%%", ...).
+std::vector<std::string> Placeholders(const std::string& text) {
+  static const std::regex conversion("%[-+ #0]*[0-9]*(\\.[0-9]+)?[a-zA-Z%]");
+  std::vector<std::string> found;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), conversion);
+       it != std::sregex_iterator(); ++it) {
+    found.push_back(it->str());
+  }
+  return found;
+}
+
+TEST(ShippedTexts, EveryIdIsPresentInEveryLanguage) {
+  for (const int language : kShippedLanguages) {
+    core::TextTable texts(kShippedData, language);
+    for (const int id : text::kDialogIds) {
+      EXPECT_FALSE(texts.GetText(text::kDialogSection, id).empty())
+          << "language " << language << ", KB.DIALOG " << id;
+    }
+    for (const int id : text::kCaptionIds) {
+      EXPECT_FALSE(texts.GetText(text::kCaptionSection, id).empty())
+          << "language " << language << ", CAPTION " << id;
+    }
+  }
+}
+
+TEST(ShippedTexts, PlaceholdersAgreeAcrossLanguages) {
+  std::vector<std::unique_ptr<core::TextTable>> tables;
+  for (const int language : kShippedLanguages) {
+    tables.push_back(std::make_unique<core::TextTable>(kShippedData, language));
+  }
+  const auto check = [&](std::string_view section, int id) {
+    const std::vector<std::string> reference = Placeholders(tables[0]->GetText(section, id));
+    for (std::size_t i = 1; i < tables.size(); ++i) {
+      EXPECT_EQ(Placeholders(tables[i]->GetText(section, id)), reference)
+          << section << " " << id << " in language " << kShippedLanguages[i];
+    }
+  };
+  for (const int id : text::kDialogIds) check(text::kDialogSection, id);
+  for (const int id : text::kCaptionIds) check(text::kCaptionSection, id);
+}
+
+TEST(ShippedTexts, PlaceholderScannerSeesConversions) {
+  EXPECT_EQ(Placeholders("%s: v%s.%s"), (std::vector<std::string>{"%s", "%s", "%s"}));
+  EXPECT_EQ(Placeholders("%d%% at 0x%06X"), (std::vector<std::string>{"%d", "%%", "%06X"}));
+  EXPECT_TRUE(Placeholders("no conversions, 100 percent").empty());
+}
+
+// The named constants of TextIds.h, read from its source: name -> value.
+std::map<std::string, int> NamedIds() {
+  std::ifstream header(fs::path(TARVO_SOURCE_DIR) / "src" / "core" / "TextIds.h");
+  std::stringstream content;
+  content << header.rdbuf();
+  const std::string source = content.str();
+  static const std::regex constant("constexpr int (k[A-Za-z0-9]+)\\s*=\\s*([0-9]+);");
+  std::map<std::string, int> ids;
+  for (auto it = std::sregex_iterator(source.begin(), source.end(), constant);
+       it != std::sregex_iterator(); ++it) {
+    ids[(*it)[1]] = std::stoi((*it)[2]);
+  }
+  return ids;
+}
+
+TEST(TextIds, ListsEveryNamedIdAndNothingUnnamed) {
+  const std::map<std::string, int> named = NamedIds();
+  ASSERT_GT(named.size(), 300u);
+  const std::set<int> dialog(text::kDialogIds.begin(), text::kDialogIds.end());
+  const std::set<int> caption(text::kCaptionIds.begin(), text::kCaptionIds.end());
+  EXPECT_TRUE(std::is_sorted(text::kDialogIds.begin(), text::kDialogIds.end()));
+  EXPECT_EQ(dialog.size(), text::kDialogIds.size()) << "a range of the list overlaps another";
+
+  // Runs used by arithmetic: every name ending in First has a partner ending in Last.
+  std::vector<text::IdRange> arithmetic;
+  for (const auto& [name, value] : named) {
+    if (!name.ends_with("First")) continue;
+    const auto last = named.find(name.substr(0, name.size() - 5) + "Last");
+    ASSERT_NE(last, named.end()) << name << " has no Last partner";
+    arithmetic.push_back({value, last->second});
+  }
+  std::set<int> covered;
+  for (const auto& [name, value] : named) {
+    const bool isCaption = name.starts_with("kCaption");
+    EXPECT_TRUE((isCaption ? caption : dialog).contains(value)) << name << " = " << value;
+    if (!isCaption) covered.insert(value);
+  }
+  for (const int id : dialog) {
+    const bool inRun = std::any_of(arithmetic.begin(), arithmetic.end(),
+                                   [id](text::IdRange r) { return id >= r.first && id <= r.last; });
+    EXPECT_TRUE(covered.contains(id) || inRun) << "KB.DIALOG " << id << " has no name";
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "core/AppPaths.h"
 #include "core/Language.h"
 #include "core/SettingsStore.h"
+#include "core/TextTable.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "ui/pages/MainWindowLayout.h"
@@ -28,9 +29,10 @@ void PostToMainWindow(Tessel::Backend& backend, const std::string& name, void (*
   });
 }
 
-int RunMainWindow(const CommandLine& line, Tessel::Backend& backend, const AppPaths& paths, SettingsStore& settings) {
+int RunMainWindow(const CommandLine& line, Tessel::Backend& backend, const AppPaths& paths, SettingsStore& settings,
+                  core::TextTable& texts) {
   const std::string product = paths.GetProductName();
-  KeyboardDlg dialog(paths, settings, KeyboardDlg::Options{});
+  KeyboardDlg dialog(paths, settings, texts, KeyboardDlg::Options{});
   dialog.Create(nullptr, product, Tessel::Rect::FromSize(0, 0, kMainWindowWidth, kMainWindowHeight));
   dialog.CenterWindow();
   if (line.exitAfterMs >= 0) dialog.ScheduleExit(line.exitAfterMs);
@@ -82,10 +84,10 @@ int main(int argc, char** argv) {
   }
 
   SettingsStore settings(paths.GetConfigFolder() / "settings.ini");
-  ChooseUiLanguage(settings, config.languages, SystemUiLanguage());
+  core::TextTable texts(paths.GetAppFolder(), ChooseUiLanguage(settings, config.languages, SystemUiLanguage()));
   AppPaths::CreateFolderPath(paths.GetDataFolder() / "db");
 
-  const int result = RunMainWindow(line, backend, paths, settings);
+  const int result = RunMainWindow(line, backend, paths, settings, texts);
   Tessel::Manager::SetBackend(nullptr);
   return result;
 }

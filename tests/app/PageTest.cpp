@@ -63,27 +63,27 @@ TEST_F(PageTest, BackgroundMenuStoresTheChosenPictureForTheKindOfPage) {
   dialog->GetControl<Tessel::MButton>(ids::kBackgroundButton)->UserClick();
   backend.PumpUntilIdle();
   EXPECT_EQ(filterAsked, "Image Files (*.jpg;*.jpeg;*.png;*.gif)");  // home page: animated
-  EXPECT_EQ(settings.GetRegString("theme_bkg_gif"), picture.string());
+  EXPECT_EQ(settings->GetRegString("theme_bkg_gif"), picture.string());
   EXPECT_EQ(dialog->GetControl<Tessel::CGifPicture>(ids::kHomeBackground)->GetImage(), picture.string());
 
   ClickTab(1);
   dialog->GetControl<Tessel::MButton>(ids::kBackgroundButton)->UserClick();
   backend.PumpUntilIdle();
   EXPECT_EQ(filterAsked, "Image Files (*.jpg;*.jpeg;*.png)");
-  EXPECT_EQ(settings.GetRegString("theme_bkg"), picture.string());
+  EXPECT_EQ(settings->GetRegString("theme_bkg"), picture.string());
   EXPECT_EQ(dialog->GetControl<Tessel::MPicture>(ids::kBackground)->GetImage(), picture.string());
 
   // The default item clears both and shows the shipped pictures.
   dialog->PostMessage(UM_BACKGROUND_MENU, 101, 101);
   backend.PumpUntilIdle();
-  EXPECT_EQ(settings.GetRegString("theme_bkg"), "");
-  EXPECT_EQ(settings.GetRegString("theme_bkg_gif"), "");
+  EXPECT_EQ(settings->GetRegString("theme_bkg"), "");
+  EXPECT_EQ(settings->GetRegString("theme_bkg_gif"), "");
   EXPECT_EQ(dialog->GetControl<Tessel::MPicture>(ids::kBackground)->GetImage(), "skins/theme1/main_bkg.png");
   EXPECT_EQ(dialog->GetControl<Tessel::CGifPicture>(ids::kHomeBackground)->GetImage(), "skins/theme1/home_bg.gif");
 }
 
 TEST_F(PageTest, ChoosingNothingOrAMissingFileChangesNothing) {
-  settings.SetRegString("theme_bkg_gif", "");
+  settings->SetRegString("theme_bkg_gif", "");
   for (const char* path : {"", "/no/such/file.gif"}) {
     backend.SetResponder([&](const Tessel::DialogRequest&) -> std::optional<Tessel::DialogAnswer> {
       Tessel::DialogAnswer answer;
@@ -92,7 +92,7 @@ TEST_F(PageTest, ChoosingNothingOrAMissingFileChangesNothing) {
     });
     dialog->PostMessage(UM_BACKGROUND_MENU, 100, 100);
     backend.PumpUntilIdle();
-    EXPECT_EQ(settings.GetRegString("theme_bkg_gif"), "");
+    EXPECT_EQ(settings->GetRegString("theme_bkg_gif"), "");
   }
 }
 

@@ -215,14 +215,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DeclarationCase{"<?xml encoding=\"UTF-8//TRANSLIT\"?>", ""},
                       DeclarationCase{"<?xml encoding=\"UTF-8", ""}));
 
-TEST(XmlUtf16Test, EncodesAndDecodesSurrogatePairs) {
-  const std::string text = "a\xF0\x9F\x98\x80\xC3\xA9";
-  const std::string little = xmldoc::EncodeUtf16(text, false);
-  EXPECT_EQ(little, Utf16Bytes(u"a\U0001F600\u00E9", false));
-  EXPECT_EQ(xmldoc::DecodeUtf16(little, false), text);
-  EXPECT_EQ(xmldoc::DecodeUtf16(xmldoc::EncodeUtf16(text, true), true), text);
-}
-
 TEST(XmlWindows1252Test, MapsEveryByte) {
   std::string all;
   for (int byte = 1; byte < 256; ++byte) all += static_cast<char>(byte);

@@ -158,6 +158,22 @@ INSTANTIATE_TEST_SUITE_P(
                             false)}),
     [](const ::testing::TestParamInfo<SaveCase>& info) { return std::string(info.param.name); });
 
+// A shifting encoding must be back in its plain state before a character reference.
+TEST_F(XmlFileTest, StatefulEncodingRoundTrips) {
+  const std::string value = "\xE3\x81\x82\xC3\xA9\xE3\x81\x84";  // Hiragana, e acute, Hiragana
+  XmlDocument document;
+  document.SetText("<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?>");
+  ASSERT_TRUE(document.AddElement("r") && document.SetAttribute("v", value));
+  const std::filesystem::path path = folder_ / "jis.xml";
+  ASSERT_TRUE(document.SaveFile(path));
+  EXPECT_NE(ReadFile(path).find("&#233;"), std::string::npos);
+
+  XmlDocument reread;
+  ASSERT_TRUE(reread.LoadFile(path));
+  ASSERT_TRUE(reread.FindElement("r"));
+  EXPECT_EQ(reread.GetAttribute("v"), value);
+}
+
 struct MarkCase {
   const char* name;
   std::string bytes;

@@ -113,8 +113,10 @@ std::string ClassifyParseError(const pugi::xml_parse_result& parsed, std::string
 }
 
 std::size_t NodeOffset(const pugi::xml_node& node) {
-  // The parser notes where the name starts; the node starts one byte earlier.
-  return static_cast<std::size_t>(std::max<std::ptrdiff_t>(1, node.offset_debug()) - 1);
+  // The parser notes where an element's name starts, one byte after its "<".
+  const std::ptrdiff_t offset = std::max<std::ptrdiff_t>(0, node.offset_debug());
+  return static_cast<std::size_t>(node.type() == pugi::node_element && offset > 0 ? offset - 1
+                                                                                  : offset);
 }
 
 // Exactly one root element and no character data beside it.

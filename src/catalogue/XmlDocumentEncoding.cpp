@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <optional>
@@ -115,8 +116,9 @@ class IconvConverter {
       out.append(chunk.data(), static_cast<std::size_t>(outPtr - chunk.data()));
       pos = input.size() - inLeft;
       if (rc == static_cast<std::size_t>(-1) && error != E2BIG) {
+        // The replacement is written in the initial shift state.
+        Flush(out);
         pos += std::max<std::size_t>(1, onInvalid(input, pos, out));
-        iconv(handle_, nullptr, nullptr, nullptr, nullptr);
       }
     }
     Flush(out);

@@ -72,6 +72,44 @@ std::optional<Reference> ParseCharacterReference(std::string_view raw, std::size
   return Reference{joined, reference->length + low->length};
 }
 
+// The escaped form of a character; empty for one that is written as it is.
+std::string_view EscapeOf(char c) {
+  switch (c) {
+    case '<':
+      return "&lt;";
+    case '&':
+      return "&amp;";
+    case '>':
+      return "&gt;";
+    case '\'':
+      return "&apos;";
+    case '"':
+      return "&quot;";
+    case '\r':
+      return "&#13;";
+    case '\n':
+      return "&#10;";
+    case '\t':
+      return "&#9;";
+    default:
+      return {};
+  }
+}
+
+// The value with each of the `special` characters replaced by its escaped form.
+std::string Escape(std::string_view value, std::string_view special) {
+  std::string out;
+  out.reserve(value.size());
+  for (char c : value) {
+    if (special.find(c) == std::string_view::npos) {
+      out += c;
+    } else {
+      out += EscapeOf(c);
+    }
+  }
+  return out;
+}
+
 bool IsNameStart(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
 }
@@ -183,63 +221,11 @@ std::string DecodeReferences(std::string_view raw) {
 }
 
 std::string EscapeAttribute(std::string_view value) {
-  std::string out;
-  out.reserve(value.size());
-  for (char c : value) {
-    switch (c) {
-      case '<':
-        out += "&lt;";
-        break;
-      case '&':
-        out += "&amp;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '\'':
-        out += "&apos;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\r':
-        out += "&#13;";
-        break;
-      case '\n':
-        out += "&#10;";
-        break;
-      case '\t':
-        out += "&#9;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
+  return Escape(value, "<&>'\"\r\n\t");
 }
 
 std::string EscapeText(std::string_view value) {
-  std::string out;
-  out.reserve(value.size());
-  for (char c : value) {
-    switch (c) {
-      case '<':
-        out += "&lt;";
-        break;
-      case '&':
-        out += "&amp;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '\r':
-        out += "&#13;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
+  return Escape(value, "<&>\r");
 }
 
 bool IsValidName(std::string_view name) {

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "base/Text.h"
+#include "platform/UniqueFd.h"
 
 namespace platform {
 
@@ -17,20 +18,6 @@ namespace {
 
 // Descriptors are at most 4096 bytes (HID_MAX_DESCRIPTOR_SIZE); anything longer is not one.
 constexpr std::size_t kMaxDescriptorSize = 4096;
-
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 bool IsNodeName(std::string_view name) {
   constexpr std::string_view kPrefix = "hidraw";
@@ -154,11 +141,11 @@ std::optional<HidrawNodeInfo> ProbeHidrawNode(const std::filesystem::path& devRo
                                               const std::string& nodeName) {
   if (!IsNodeName(nodeName)) return std::nullopt;
   const UniqueFd fd(::open((devRoot / nodeName).c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
-  if (fd.get() < 0) return std::nullopt;
+  if (fd.Get() < 0) return std::nullopt;
   HidrawNodeInfo byIoctl;
   byIoctl.nodeName = nodeName;
   auto fromSysfs = ReadHidrawNodeFromSysfs(sysRoot, nodeName);
-  if (ReadIdsByIoctl(fd.get(), byIoctl) && ReadDescriptorByIoctl(fd.get(), byIoctl)) {
+  if (ReadIdsByIoctl(fd.Get(), byIoctl) && ReadDescriptorByIoctl(fd.Get(), byIoctl)) {
     if (fromSysfs) byIoctl.interfaceNumber = fromSysfs->interfaceNumber;
     return byIoctl;
   }

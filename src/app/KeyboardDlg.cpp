@@ -1,0 +1,435 @@
+#include "app/KeyboardDlg.h"
+
+#include <filesystem>
+
+#include "base/Log.h"
+#include "core/TextIds.h"
+#include "core/WindowMessages.h"
+#include "platform/Desktop.h"
+#include "platform/Process.h"
+#include "ui/pages/ControlIds.h"
+#include "ui/pages/HomePage.h"
+#include "ui/pages/MainWindowLayout.h"
+#include "ui/pages/MainWindowTexts.h"
+#include "ui/pages/SettingsPage.h"
+#include "ui/tessel/DeviceList.h"
+#include "ui/tessel/Controls.h"
+#include "ui/tessel/Dialogs.h"
+#include "ui/tessel/Manager.h"
+
+namespace {
+
+constexpr const char* kDefaultStillBackground = "skins/theme1/main_bkg.png";
+constexpr const char* kDefaultAnimatedBackground = "skins/theme1/home_bg.gif";
+constexpr const char* kStillBackgroundValue = "theme_bkg";
+constexpr const char* kAnimatedBackgroundValue = "theme_bkg_gif";
+
+enum BackgroundMenuItem : int {
+  kChooseBackground = 100,
+  kDefaultBackground = 101,
+};
+
+bool IsFile(const std::string& path) {
+  std::error_code error;
+  return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+}  // namespace
+
+KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::TextTable& texts, Options options)
+    : Tessel::MDialog(Tessel::Manager::GetDeviceName()),
+      paths_(paths),
+      settings_(settings),
+      texts_(texts),
+      options_(std::move(options)),
+      context_{state_, tasks_, settings_, paths_, *this, *this, texts_, catalogue_} {
+  if (!options_.openUrl) options_.openUrl = platform::OpenUrl;
+  BuildTaskTable();
+}
+
+KeyboardDlg::~KeyboardDlg() {
+  // The worker calls into this object; it must have ended before the members go.
+  Stop(std::chrono::milliseconds::max());
+}
+
+// Tasks ------------------------------------------------------------------------------------
+
+void KeyboardDlg::BuildTaskTable() {
+  using W = TaskWhen;
+  auto set = [this](int code, const char* name, W when, bool waitDialog, std::function<void()> run = {}) {
+    taskTable_.Set(code, TaskSpec{name, when, waitDialog, std::move(run), {}});
+  };
+  set(task::kStartUp, "StartUp", W::Always, false, [this] { StartUp(); });
+  set(task::kDeviceInstall, "DeviceInstall", W::Always, false);
+  set(task::kDeviceUnInstall, "DeviceUnInstall", W::Always, false);
+  set(task::kReconnect, "Reconnect", W::Always, false);
+  set(task::kRefreshProfileView, "RefreshProfileView", W::Connected, false);
+  set(task::kApplyProfile, "ApplyProfile", W::Connected, true);
+  set(task::kLoadKeyAssignments, "LoadKeyAssignments", W::Connected, true);
+  set(task::kSendKnobAssignment, "SendKnobAssignment", W::Connected, true);
+  set(task::kSendKeyAssignments, "SendKeyAssignments", W::Connected, true);
+  set(task::kSendMacros, "SendMacros", W::Connected, true);
+  set(task::kApplyCustomSlot, "TaskApplyCustomSlot", W::Connected, false);
+  set(task::kApplyLightMode, "TaskApplyLightMode", W::Connected, false);
+  set(task::kSendMatrixLightMode, "SendMatrixLightMode", W::Connected, false);
+  set(task::kReadMatrixPicture, "ReadMatrixPicture", W::Connected, false);
+  set(task::kSendMatrixPicture, "SendMatrixPicture", W::Connected, false);
+  set(task::kSendSystemSettings, "SendSystemSettings", W::Connected, false);
+  set(task::kReadCustomSlotColors, "TaskReadCustomSlotColors", W::Connected, false);
+  set(task::kWriteCustomSlotColors, "TaskWriteCustomSlotColors", W::Connected, true);
+  set(task::kApplyLightModeAgain, "TaskApplyLightMode", W::Connected, false);
+  set(task::kFactoryReset, "FactoryReset", W::Connected, true);
+  set(task::kPageSwitch, "PageSwitch", W::Connected, false);
+  set(task::kCloseWaitDialog, "CloseWaitDialog", W::Connected, false);
+  set(task::kNothing, "Nothing", W::Connected, false);
+  set(task::kUploadScreenMedia, "TaskUploadScreenMedia", W::Connected, false);
+  set(task::kImportMedia, "TaskImportMedia", W::Connected, false);
+  set(task::kSyncScreenClock, "TaskSyncScreenClock", W::Connected, false);
+  set(task::kCheckUpdates, "CheckUpdates", W::Always, false);
+  set(task::kDownloadSoftwareUpdate, "DownloadSoftwareUpdate", W::Always, false);
+}
+
+void KeyboardDlg::QueueTask(int code) { tasks_.Append(code); }
+
+bool KeyboardDlg::QueueTaskIfEmpty(int code) { return tasks_.AppendIfEmpty(code); }
+
+void KeyboardDlg::DropQueuedTasks() {
+  for (int code : tasks_.Clear()) FinishTask(taskTable_.Find(code), false);
+}
+
+void KeyboardDlg::RunTask(int code) {
+  const bool connected = state_.devicePresent.load() && state_.online.load();
+  const TaskSpec* spec = taskTable_.Find(code);
+  bool ran = false;
+  if (spec != nullptr && (spec->when == TaskWhen::Always || connected)) {
+    base::DebugLog("task %d %s", code, spec->name);
+    if (spec->run) spec->run();
+    ran = true;
+  }
+  FinishTask(spec, ran);
+  // Every task closes the command bracket it opened; a stream must open it again.
+  if (connected) state_.bracketClosed.store(1);
+}
+
+void KeyboardDlg::FinishTask(const TaskSpec* spec, bool ran) {
+  if (spec == nullptr) return;
+  if (spec->waitDialog) {
+    CloseWaitDialog();
+    if (ran) SleepFor(std::chrono::milliseconds(100));
+  }
+  if (spec->epilogue) RunOnUiThread(spec->epilogue);
+}
+
+void KeyboardDlg::CloseWaitDialog() {
+  RunOnUiThread([] {
+    if (auto* dialog = dynamic_cast<Tessel::MDialog*>(Tessel::Manager::FindWindow(kWaitDialogName))) {
+      dialog->DoOK();
+    }
+  });
+}
+
+void KeyboardDlg::StartUp() {
+  if (state_.started.exchange(true)) return;
+}
+
+// Worker cycle -------------------------------------------------------------------------------
+
+void KeyboardDlg::Run() {
+  if (state_.suspended.load()) return;
+  if (state_.updaterProcessId.load() != 0) {
+    WaitForUpdater();
+    return;
+  }
+  if (std::optional<int> code = tasks_.Take()) {
+    RunTask(*code);
+    return;
+  }
+  if (state_.devicePresent.load()) IdleCycle();
+}
+
+void KeyboardDlg::WaitForUpdater() {
+  const int processId = state_.updaterProcessId.load();
+  // Wait in short slices so that shutdown is never held up by the updater.
+  while (platform::IsProcessRunning(processId)) {
+    if (!SleepFor(std::chrono::milliseconds(100))) return;
+  }
+  ShowWindow(Tessel::kShow);
+  state_.updaterProcessId.store(0);
+  QueueTask(task::kDeviceInstall);
+}
+
+void KeyboardDlg::IdleCycle() {
+  // The live preview of the lighting page, the screen-sync and matrix streams and the receiver
+  // notifications are served here by their features, in this order.
+}
+
+// Window messages and control events ---------------------------------------------------------
+
+std::intptr_t KeyboardDlg::OnWindowMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) {
+  switch (message) {
+    case Tessel::WM_DEVICECHANGE:
+      return 0;
+    case Tessel::WM_POWERBROADCAST:
+      if (wParam == kPowerSuspend) state_.suspended.store(true);
+      if (wParam == kPowerResumeSuspend || wParam == kPowerResumeAutomatic) state_.suspended.store(false);
+      return 1;
+    case UM_DOWNLOAD_PROGRESS:
+      return 1;
+    case UM_BACKGROUND_MENU:
+      OnBackgroundMenu(static_cast<int>(lParam));
+      return 1;
+    case UM_DEVICE_NOTIFY:
+      QueueTask(lParam == 1 ? task::kDeviceInstall : task::kDeviceUnInstall);
+      return 1;
+    case UM_APPLY_TEXTS:
+      ApplyTexts();
+      break;
+    case UM_SWALLOW:
+      return 1;
+    default:
+      break;
+  }
+  return Tessel::MDialog::OnWindowMessage(message, wParam, lParam);
+}
+
+void KeyboardDlg::OnControlEvent(int id, int code, std::intptr_t arg1, std::intptr_t) {
+  switch (id) {
+    case ids::kMainTabs:
+      if (code == Tessel::kEventSelChanged) OnMainPageChanged(static_cast<int>(arg1));
+      break;
+    case ids::kBackgroundButton:
+      if (code == Tessel::kEventClick) ShowBackgroundMenu();
+      break;
+    case ids::kMinimizeButton:
+      if (code == Tessel::kEventClick) ShowWindow(Tessel::kMinimize);
+      break;
+    case ids::kCloseButton:
+      if (code == Tessel::kEventClick) CloseAndDestroy();
+      break;
+    case ids::kLanguageSimplifiedChinese:
+    case ids::kLanguageEnglish:
+    case ids::kLanguageTraditionalChinese:
+      if (code == Tessel::kEventClick) OnLanguageChanged();
+      break;
+    case ids::kWebsiteButton:
+    case ids::kWebsiteLabel:
+      if (code == Tessel::kEventClick) OpenWebAddress(catalogue_.software.website);
+      break;
+    case ids::kFeedbackButton:
+    case ids::kFeedbackLabel:
+      if (code == Tessel::kEventClick) OpenWebAddress(catalogue_.software.feedback);
+      break;
+    case ids::kStoreButton:
+      if (code == Tessel::kEventClick) OpenWebAddress(catalogue_.software.store);
+      break;
+    case ids::kFaqsButton:
+      if (code == Tessel::kEventClick) OpenWebAddress(catalogue_.software.faqs);
+      break;
+    default:
+      break;
+  }
+}
+
+void KeyboardDlg::OnTimer(int timerId) {
+  if (timerId == kExitTimer) {
+    KillMTimer(kExitTimer);
+    CloseAndDestroy();
+    return;
+  }
+  Tessel::MDialog::OnTimer(timerId);
+}
+
+void KeyboardDlg::ScheduleExit(int milliseconds) { SetMTimer(kExitTimer, milliseconds); }
+
+// Pages ----------------------------------------------------------------------------------------
+
+void KeyboardDlg::OnMainPageChanged(int tabPosition) {
+  auto* tabs = GetControl<Tessel::MTabCtrl>(ids::kMainTabs);
+  if (tabs == nullptr || tabPosition < 0 || tabPosition >= tabs->GetCount()) return;
+  const int page = static_cast<int>(tabs->GetItemData(tabPosition));
+  tabs->SetCurSel(tabPosition);
+
+  auto setVisible = [this](int id, bool visible) {
+    if (Tessel::MControl* control = FindControl(id)) control->SetVisible(visible);
+  };
+  setVisible(ids::kEffectView, false);
+  setVisible(ids::kKeyTestArea, false);
+  setVisible(ids::kMainContent, true);
+  for (int shown : kMainTabPages) {
+    if (shown != kPageHome) setVisible(ids::kPageArea + shown, shown == page);
+  }
+
+  switch (page) {
+    case kPageHome:
+      setVisible(ids::kMainContent, false);
+      setVisible(ids::kDeviceOverview, true);
+      break;
+    case kPageLighting:
+      state_.screenSyncStream.store(false);
+      state_.livePreview.store(false);
+      setVisible(ids::kKeyboardView, true);
+      break;
+    case kPageScreenSync:
+      state_.screenSyncStream.store(true);
+      setVisible(ids::kKeyboardView, false);
+      setVisible(ids::kEffectView, true);
+      state_.pageSwitchOnce.store(true);
+      QueueTask(task::kPageSwitch);
+      break;
+    case kPageMatrix:
+    case kPageMacros:
+    case kPageScreen:
+    case kPageSettings:
+      setVisible(ids::kKeyboardView, false);
+      break;
+    case kPageKeys:
+      setVisible(ids::kKeyboardView, true);
+      setVisible(ids::kKeyTestArea, true);
+      break;
+    case kPageKeyboardOnly:
+      setVisible(ids::kKeyboardView, true);
+      break;
+    default:
+      break;
+  }
+  if (page != kPageHome) setVisible(ids::kDeviceOverview, false);
+  state_.currentPage.store(page);
+  state_.pageAfterSwitch.store(tabPosition);
+  ShowBackgrounds();
+}
+
+void KeyboardDlg::ShowBackgrounds() {
+  const bool home = state_.currentPage.load() == kPageHome;
+  const std::string still = settings_.GetRegString(kStillBackgroundValue);
+  const std::string animated = settings_.GetRegString(kAnimatedBackgroundValue);
+  if (auto* picture = GetControl<Tessel::MPicture>(ids::kBackground)) {
+    picture->SetImage(IsFile(still) ? still : kDefaultStillBackground);
+    picture->SetVisible(!home);
+  }
+  if (auto* picture = GetControl<Tessel::CGifPicture>(ids::kHomeBackground)) {
+    picture->SetImage(IsFile(animated) ? animated : kDefaultAnimatedBackground);
+    picture->SetVisible(home);
+  }
+}
+
+void KeyboardDlg::ShowBackgroundMenu() {
+  Tessel::MenuWnd menu(*this, UM_BACKGROUND_MENU);
+  menu.AddItem(kChooseBackground, Text(text::kBackgroundChoosePicture));
+  menu.AddItem(kDefaultBackground, Text(text::kBackgroundRestoreDefault));
+  menu.Track();
+}
+
+void KeyboardDlg::OnBackgroundMenu(int item) {
+  if (item == kChooseBackground) {
+    const bool home = state_.currentPage.load() == kPageHome;
+    const char* filter = home ? "Image Files (*.jpg;*.jpeg;*.png;*.gif)" : "Image Files (*.jpg;*.jpeg;*.png)";
+    std::optional<std::string> chosen = Tessel::AskOpenFile(this, "", filter);
+    if (!chosen || !IsFile(*chosen)) return;
+    settings_.SetRegString(home ? kAnimatedBackgroundValue : kStillBackgroundValue, *chosen);
+    ShowBackgrounds();
+  } else if (item == kDefaultBackground) {
+    settings_.SetRegString(kStillBackgroundValue, "");
+    settings_.SetRegString(kAnimatedBackgroundValue, "");
+    ShowBackgrounds();
+  }
+}
+
+// Languages --------------------------------------------------------------------------------------
+
+std::string KeyboardDlg::Text(int id) const { return texts_.GetText(text::kDialogSection, id); }
+
+void KeyboardDlg::ApplyTexts() {
+  const TextLookup lookup = [this](int id, bool caption) {
+    return texts_.GetText(caption ? text::kCaptionSection : text::kDialogSection, id);
+  };
+  for (const auto& bindings : {MainWindowTextBindings(), HomePageTextBindings(), SettingsPageTextBindings()}) {
+    ApplyTextBindings(*this, bindings, lookup);
+  }
+  const std::string version = Text(text::kSoftwareVersion) + ": " + catalogue_.software.version;
+  for (int id : {int{ids::kVersionLabel}, int{ids::kSoftwareVersionLabel}}) {
+    if (auto* label = GetControl<Tessel::MControlFont>(id)) label->SetTitle(catalogue_.hasSoftware ? version : "");
+  }
+  ShowCloseToolTip();
+  Tessel::CUIMessageBox::SetButtonTitles(Text(text::kOk), Text(text::kCancel));
+}
+
+void KeyboardDlg::ShowCloseToolTip() {
+  // The close button says what it does: hide to the tray or end the application.
+  if (Tessel::MControl* close = FindControl(ids::kCloseButton)) {
+    close->SetToolTip(Text(settings_.GetRegInt("exit_mode") == 1 ? text::kCloseTipHideToTray : text::kCloseTipExit));
+  }
+}
+
+void KeyboardDlg::ShowLanguageButtons() {
+  const int language = texts_.Language();
+  const int id = language == 2052   ? ids::kLanguageSimplifiedChinese
+                 : language == 1028 ? ids::kLanguageTraditionalChinese
+                                    : ids::kLanguageEnglish;
+  if (auto* radio = GetControl<Tessel::CRadioButton>(id)) radio->SetCheck(true);
+}
+
+void KeyboardDlg::OnLanguageChanged() {
+  auto checked = [this](int id) {
+    auto* radio = GetControl<Tessel::CRadioButton>(id);
+    return radio != nullptr && radio->GetCheck();
+  };
+  const int language = checked(ids::kLanguageSimplifiedChinese)    ? 2052
+                       : checked(ids::kLanguageTraditionalChinese) ? 1028
+                                                                   : 1033;
+  texts_.SetLanguage(language);
+  settings_.WriteLcid(language);
+  ApplyTexts();
+}
+
+// Catalogue ----------------------------------------------------------------------------------------
+
+void KeyboardDlg::LoadDeviceCatalogue() {
+  const int stored = settings_.ReadDeviceType();
+  const int selected = stored < 100 ? 101 : stored;
+  auto* list = GetControl<Tessel::CDeviceList>(ids::kDeviceList);
+  list->ClearList();
+  catalogue_ = ReadDeviceCatalogue(paths_.GetAppFolder());
+  for (const KeyboardModelRecord& model : catalogue_.models) {
+    list->AddDevice(model.name, model.modelId, model.disconnectedPicture, model.connectedPicture);
+  }
+  const bool website = !catalogue_.software.website.empty();
+  const bool feedback = !catalogue_.software.feedback.empty();
+  for (int id : {ids::kWebsiteButton, ids::kWebsiteLabel}) FindControl(id)->SetVisible(website);
+  for (int id : {ids::kFeedbackButton, ids::kFeedbackLabel}) FindControl(id)->SetVisible(feedback);
+  FindControl(ids::kStoreButton)->SetVisible(!catalogue_.software.store.empty());
+  FindControl(ids::kFaqsButton)->SetVisible(!catalogue_.software.faqs.empty());
+  list->SetSelectDevice(selected);
+  state_.selectedModel.store(selected);
+}
+
+void KeyboardDlg::OpenWebAddress(const std::string& url) {
+  if (!url.empty()) options_.openUrl(url);
+}
+
+// Life cycle -----------------------------------------------------------------------------------
+
+void KeyboardDlg::CreateControls() {
+  CreateMainWindowControls(*this);
+  CreateHomePageControls(*this);
+  CreateSettingsPageControls(*this);
+}
+
+void KeyboardDlg::OnInitDialog() {
+  if (auto* title = GetControl<Tessel::MControlFont>(ids::kProductTitle)) title->SetTitle(GetTitle());
+  LoadDeviceCatalogue();
+  ShowLanguageButtons();
+  ApplyTexts();
+  OnMainPageChanged(0);
+  SetMTimer(kAnimationTimer, 16);
+  if (options_.startWorker) {
+    workerEnded_.store(false);
+    Start(CThreadBasic::kDefaultPeriodMs);
+  }
+  QueueTask(task::kStartUp);
+}
+
+void KeyboardDlg::CloseAndDestroy() {
+  if (IsRunning()) workerEnded_.store(Stop(kWorkerStopTimeout));
+  KillMTimer(kAnimationTimer);
+  DestroyWindow();
+}

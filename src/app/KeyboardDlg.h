@@ -1,0 +1,110 @@
+#pragma once
+// The main controller: the main window, the owner of every feature's state and of the device
+// worker thread. It is a composition root: the features live in their own classes; this class
+// routes control events and window messages to them and holds the task table.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/TaskTable.h"
+#include "catalogue/DeviceCatalogue.h"
+#include "core/AppPaths.h"
+#include "core/CThreadBasic.h"
+#include "core/ControllerContext.h"
+#include "core/ControllerState.h"
+#include "core/DeviceTaskQueue.h"
+#include "core/SettingsStore.h"
+#include "core/TextTable.h"
+#include "ui/tessel/MWindow.h"
+
+class KeyboardDlg : public Tessel::MDialog, public CThreadBasic {
+ public:
+  struct Options {
+    bool startWorker = true;  // tests may drive RunCycle themselves
+    // Opens a web address in the desktop's browser.
+    std::function<bool(const std::string&)> openUrl;
+  };
+
+  // Timer ids of the main window.
+  static constexpr int kAnimationTimer = 1;
+  static constexpr int kExitTimer = 2;
+  // How long shutdown waits for the worker.
+  static constexpr std::chrono::milliseconds kWorkerStopTimeout{1000};
+  // The generic wait dialog's window name.
+  static constexpr const char* kWaitDialogName = "WaitDlg";
+
+  KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::TextTable& texts, Options options);
+  ~KeyboardDlg() override;
+
+  ControllerState& State() { return state_; }
+  ControllerContext& Context() { return context_; }
+  DeviceTaskQueue& Tasks() { return tasks_; }
+  TaskTable& GetTaskTable() { return taskTable_; }
+
+  // Appends a task (UI thread). AppendIfEmpty merges bursts of changes.
+  void QueueTask(int code);
+  bool QueueTaskIfEmpty(int code);
+  // Empties the task queue; the tasks it held are dropped, with their UI-thread epilogues.
+  void DropQueuedTasks();
+
+  // One worker cycle; the worker thread calls it every 16 ms.
+  void RunCycle() { Run(); }
+
+  std::intptr_t OnWindowMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) override;
+  void OnControlEvent(int id, int code, std::intptr_t arg1, std::intptr_t arg2) override;
+  void OnTimer(int timerId) override;
+  void CloseAndDestroy() override;
+  // False when shutdown gave up waiting for the worker: the process must then end without
+  // destroying this object.
+  bool WorkerEnded() const { return workerEnded_.load(); }
+  // Ends the run cleanly after a while (the --exit-after-ms option).
+  void ScheduleExit(int milliseconds);
+
+  // The user chose a main tab (its position); switches the page.
+  void OnMainPageChanged(int tabPosition);
+  // Shows the background picture of the current page, from the settings or the defaults.
+  void ShowBackgrounds();
+
+  // Languages: the text of an id in "KB.DIALOG"; every text of the window again; the
+  // language buttons of the settings page.
+  std::string Text(int id) const;
+  void ApplyTexts();
+  void OnLanguageChanged();
+
+  // The catalogue of "config.xml": the models, their connection modes, the web addresses.
+  void LoadDeviceCatalogue();
+  const DeviceCatalogue& Catalogue() const { return catalogue_; }
+
+ protected:
+  void CreateControls() override;
+  void OnInitDialog() override;
+  void Run() override;
+
+ private:
+  void BuildTaskTable();
+  void RunTask(int code);
+  void FinishTask(const TaskSpec* spec, bool ran);
+  void IdleCycle();
+  void WaitForUpdater();
+  void CloseWaitDialog();
+
+  void ShowBackgroundMenu();
+  void ShowLanguageButtons();
+  void ShowCloseToolTip();
+  void OpenWebAddress(const std::string& url);
+  void OnBackgroundMenu(int item);
+  void StartUp();
+
+  const AppPaths& paths_;
+  SettingsStore& settings_;
+  core::TextTable& texts_;
+  Options options_;
+  DeviceCatalogue catalogue_;
+  ControllerState state_;
+  DeviceTaskQueue tasks_;
+  TaskTable taskTable_;
+  ControllerContext context_;
+  std::atomic<bool> workerEnded_{true};
+};

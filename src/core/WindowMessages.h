@@ -1,0 +1,35 @@
+#pragma once
+// Window messages of the main window, above the toolkit's own (Tessel::WindowMessage).
+
+enum AppMessage : unsigned {
+  UM_DOWNLOAD_PROGRESS = 1684,
+  UM_TRAY_NOTIFY = 1690,
+  UM_TRAY_COMMAND = 1691,
+  UM_RECORD_KEY = 1692,
+  UM_RECORD_MOUSE = 1693,
+  UM_UPDATE_RESULT = 1694,
+  UM_BACKGROUND_MENU = 1695,
+  UM_DEVICE_NOTIFY = 1715,
+  UM_PROFILE_MENU = 1825,
+  UM_KNOB_CONFIG = 1826,
+  UM_KEY_FUNCTION_MENU = 1834,
+  UM_APPLY_TEXTS = 2024,
+  UM_VIEW_DRAG = 2025,
+  UM_SWALLOW = 2026,
+};
+
+// Power events carried by WM_POWERBROADCAST.
+enum PowerEvent : int {
+  kPowerSuspend = 4,
+  kPowerResumeSuspend = 7,
+  kPowerResumeAutomatic = 18,
+};
+
+// Device-change events carried by WM_DEVICECHANGE.
+enum DeviceChangeEvent : int {
+  kDeviceArrival = 0x8000,
+  kDeviceRemoveComplete = 0x8004,
+};
+
+// The tray menu's exit command (WM_COMMAND).
+constexpr int kTrayExitCommand = 100;

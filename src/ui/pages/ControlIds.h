@@ -1,0 +1,59 @@
+#pragma once
+// Control IDs of the main window. Each page owns a range of a hundred.
+
+namespace ids {
+
+enum MainWindow : int {
+  kBackground = 1001,      // still background of the pages
+  kHomeBackground = 1002,  // animated background of the home page
+  kTitleBar = 1003,
+  kProductTitle = 1004,    // the title label (model name)
+  kBackgroundButton = 1005,
+  kMinimizeButton = 1006,
+  kCloseButton = 1007,
+  kMainTabs = 1008,
+  kMainContent = 1009,     // the area of the pages below the tabs
+  kDeviceOverview = 1010,  // the home page's view of the keyboards
+  kKeyboardView = 1011,    // the keyboard picture with its keys (lighting and key pages)
+  kEffectView = 1012,      // the screen-sync effect view (page 2)
+  kKeyTestArea = 1013,     // the key-test controls of the key page
+  kLogo = 1014,
+};
+
+// The area of a main page: kPageArea + page id.
+constexpr int kPageArea = 1100;
+
+// Each page's own controls: 1200 + 100 x page id onward.
+
+enum Home : int {
+  kDeviceList = 1201,
+  kNoKeyboardText = 1202,
+  kVersionLabel = 1203,
+  kWebsiteButton = 1204,
+  kWebsiteLabel = 1205,
+  kFeedbackButton = 1206,
+  kFeedbackLabel = 1207,
+  kStoreButton = 1208,
+  kFaqsButton = 1209,
+  kDevicesTitle = 1210,
+  kNoKeyboardHint = 1211,
+  kChooseHint = 1212,
+  kFooter = 1213,
+};
+
+enum Settings : int {
+  kLanguageTitle = 1901,
+  kLanguageSimplifiedChinese = 1902,  // group "IDC_SET_STC_LANGUAGE", in this order
+  kLanguageEnglish = 1903,
+  kLanguageTraditionalChinese = 1904,
+  kApplicationTitle = 1905,
+  kSoftwareVersionLabel = 1906,
+  kLanguageCard = 1907,
+  kApplicationCard = 1908,
+  kSettingsCaption = 1909,
+};
+
+// The radio group of the language buttons.
+inline constexpr const char* kLanguageGroup = "IDC_SET_STC_LANGUAGE";
+
+}  // namespace ids

@@ -1,0 +1,29 @@
+#include "ui/tessel/ControlFactory.h"
+#include "ui/tessel/Controls.h"
+#include "ui/tessel/DeviceList.h"
+
+namespace Tessel {
+
+std::vector<std::pair<std::string, ControlFactory::Creator>> StandardControls() {
+  using F = ControlFactory;
+  return {
+      {MArea::kClassName, F::CreatorOf<MArea>()},
+      {MControlFont::kClassName, F::CreatorOf<MControlFont>()},
+      {MButton::kClassName, F::CreatorOf<MButton>()},
+      {CSwitchButton::kClassName, F::CreatorOf<CSwitchButton>()},
+      {CCheckButton::kClassName, F::CreatorOf<CCheckButton>()},
+      {CRadioButton::kClassName, F::CreatorOf<CRadioButton>()},
+      {CColorButton::kClassName, F::CreatorOf<CColorButton>()},
+      {MSlider::kClassName, F::CreatorOf<MSlider>()},
+      {MEdit::kClassName, F::CreatorOf<MEdit>()},
+      {MComboBox::kClassName, F::CreatorOf<MComboBox>()},
+      {MTabCtrl::kClassName, F::CreatorOf<MTabCtrl>()},
+      {TabCtrlEx::kClassName, F::CreatorOf<TabCtrlEx>()},
+      {MProgress::kClassName, F::CreatorOf<MProgress>()},
+      {MPicture::kClassName, F::CreatorOf<MPicture>()},
+      {CGifPicture::kClassName, F::CreatorOf<CGifPicture>()},
+      {CDeviceList::kClassName, F::CreatorOf<CDeviceList>()},
+  };
+}
+
+}  // namespace Tessel

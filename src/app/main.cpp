@@ -9,6 +9,7 @@
 #include "app/CommandLine.h"
 #include "app/KeyboardDlg.h"
 #include "app/StartupConfig.h"
+#include "base/Log.h"
 #include "core/AppPaths.h"
 #include "core/Language.h"
 #include "core/SettingsStore.h"
@@ -34,6 +35,7 @@ int RunMainWindow(const CommandLine& line, Tessel::Backend& backend, const AppPa
   dialog.CenterWindow();
   if (line.exitAfterMs >= 0) dialog.ScheduleExit(line.exitAfterMs);
   (void)backend;
+  base::DebugLog("main window running");
   dialog.ShowModal(line.autorun ? Tessel::kMinimize : Tessel::kShow);
   if (!dialog.WorkerEnded()) {
     // The worker still uses the controller: leave without destroying anything.
@@ -62,7 +64,8 @@ int main(int argc, char** argv) {
 
   Tessel::HeadlessBackend backend;
   Tessel::Manager::SetBackend(&backend);
-  platform::TerminationSignals signals([&backend, product](int) {
+  platform::TerminationSignals signals([&backend, product](int signal) {
+    base::DebugLog("signal %d: shutting down", signal);
     PostToMainWindow(backend, product, [](Tessel::MWindow& window) {
       if (auto* dialog = dynamic_cast<KeyboardDlg*>(&window)) dialog->CloseAndDestroy();
     });
@@ -70,6 +73,7 @@ int main(int argc, char** argv) {
 
   // One copy per user: a second one raises the first and leaves.
   auto instance = platform::SingleInstance::Acquire(paths.GetRuntimeFolder(), product, [&backend, product] {
+    base::DebugLog("raise request from a second copy");
     PostToMainWindow(backend, product, [](Tessel::MWindow& window) { window.BringToFront(); });
   });
   if (instance == nullptr) {

@@ -64,7 +64,8 @@ KeyEntry EncodeMacro(const KeyFunction& function, std::span<const int> macroIds)
   if (function.value2 != 0 || function.value3 < 2) {
     return {entry_type::kMacro, at, ByteOrZero(function.value2)};
   }
-  return {entry_type::kMacroRepeat, at, ByteOrZero(function.value3)};
+  // A repeat count beyond what the byte holds plays as often as the keyboard can.
+  return {entry_type::kMacroRepeat, at, static_cast<std::uint8_t>(std::min(function.value3, 0xFF))};
 }
 
 KeyEntry EncodeMouse(int value) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <vector>
 
 #include "protocol/KeyEntry.h"
@@ -191,13 +192,21 @@ TEST(ProtocolKeyEntry, MacrosTravelByTheirListPosition) {
       {{ft::kMacro, 3, 2, 0}, {0x60, 0x01, 0x02}},   // play mode 2
       {{ft::kMacro, 12, 0, 1}, {0x60, 0x02, 0x00}},  // once
       {{ft::kMacro, 12, 0, 0}, {0x60, 0x02, 0x00}},
-      {{ft::kMacro, 7, 0, 5}, {0x61, 0x00, 0x05}},   // repeated five times
-      {{ft::kMacro, 7, 1, 5}, {0x60, 0x00, 0x01}},   // the play mode wins over a stale count
-      {{ft::kMacro, 99, 1, 0}, {0x00, 0x00, 0x00}},  // no such macro
+      {{ft::kMacro, 7, 0, 5}, {0x61, 0x00, 0x05}},    // repeated five times
+      {{ft::kMacro, 7, 0, 300}, {0x61, 0x00, 0xFF}},  // as often as the byte allows
+      {{ft::kMacro, 7, 1, 5}, {0x60, 0x00, 0x01}},    // the play mode wins over a stale count
+      {{ft::kMacro, 99, 1, 0}, {0x00, 0x00, 0x00}},   // no such macro
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Describe(Encode(c.function, macros)), Describe(c.entry)) << c.function.value;
   }
+}
+
+TEST(ProtocolKeyEntry, MacrosBeyondTheLastBytePositionAreNotWritten) {
+  std::vector<int> many(300);
+  std::iota(many.begin(), many.end(), 1);
+  EXPECT_EQ(Encode({ft::kMacro, 256, 1, 0}, many), (KeyEntry{0x60, 0xFF, 0x01}));
+  EXPECT_EQ(Encode({ft::kMacro, 257, 1, 0}, many), (KeyEntry{0x00, 0x00, 0x00}));
 }
 
 TEST(ProtocolKeyEntry, MacroEntriesDecodeTheirPlayModeOrRepeatCount) {

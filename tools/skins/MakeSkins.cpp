@@ -3,6 +3,7 @@
 // The output is committed; run this again after changing the drawing.
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -50,7 +51,11 @@ bool WriteHome(const QDir& folder) {
   for (int i = 0; i < kHomeFrames; ++i)
     frames.push_back({skins::HomeFrame(i, kHomeFrames), kHomeFrameDelayCs});
   const QString path = folder.filePath(QStringLiteral("home_bg.gif"));
-  return Report(path, skins::WriteLoopingGif(path, frames));
+  const QString error = skins::WriteLoopingGif(path, frames);
+  // The GIF library creates its files private to the user; the theme is for everyone to read.
+  QFile::setPermissions(path,
+                        QFile::permissions(QStringLiteral("%1/main_bkg.png").arg(folder.path())));
+  return Report(path, error);
 }
 
 }  // namespace

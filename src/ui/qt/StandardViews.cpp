@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
 #include <QStyleOptionComboBox>
 #include <memory>
 
@@ -61,6 +62,16 @@ class FocusTracker {
  private:
   bool keyboard_ = false;
 };
+
+// Style sheets see keyboard focus as the "keyboardFocus" property (":focus" would also light
+// up after a mouse click or when the window opens).
+void SetKeyboardFocusProperty(QWidget& widget, bool keyboard) {
+  if (widget.property("keyboardFocus").toBool() == keyboard) return;
+  widget.setProperty("keyboardFocus", keyboard);
+  widget.style()->unpolish(&widget);
+  widget.style()->polish(&widget);
+  widget.update();
+}
 
 // Label -------------------------------------------------------------------------------------
 
@@ -129,6 +140,15 @@ class ButtonView : public View<QPushButton> {
       textColor_ = color;
       setStyleSheet(color.isEmpty() ? QString() : QStringLiteral("color: %1;").arg(color));
     }
+  }
+
+  void focusInEvent(QFocusEvent* event) override {
+    QPushButton::focusInEvent(event);
+    SetKeyboardFocusProperty(*this, IsKeyboardFocusReason(event->reason()));
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    QPushButton::focusOutEvent(event);
+    SetKeyboardFocusProperty(*this, false);
   }
 
   void paintEvent(QPaintEvent* event) override {
@@ -386,6 +406,15 @@ class SliderView : public View<QSlider> {
     if (!isSliderDown()) setValue(slider->GetProgress());
   }
 
+  void focusInEvent(QFocusEvent* event) override {
+    QSlider::focusInEvent(event);
+    SetKeyboardFocusProperty(*this, IsKeyboardFocusReason(event->reason()));
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    QSlider::focusOutEvent(event);
+    SetKeyboardFocusProperty(*this, false);
+  }
+
   // The wheel changes a slider only when it has the focus, so scrolling past it is harmless.
   void wheelEvent(QWheelEvent* event) override {
     if (hasFocus()) {
@@ -517,8 +546,19 @@ class ComboView : public View<QComboBox> {
   // Scrolling past a closed list does not change its choice.
   void wheelEvent(QWheelEvent* event) override { event->ignore(); }
 
+  void focusInEvent(QFocusEvent* event) override {
+    focus_.In(*event);
+    QComboBox::focusInEvent(event);
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    // The open list takes the focus for a while; the ring stays for keyboard users.
+    if (event->reason() != Qt::PopupFocusReason) focus_.Out();
+    QComboBox::focusOutEvent(event);
+  }
+
  private:
   std::vector<Tessel::ListItem> items_;
+  FocusTracker focus_;
 };
 
 // Tabs ---------------------------------------------------------------------------------------

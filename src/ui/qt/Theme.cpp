@@ -52,7 +52,7 @@ QPushButton {
 }
 QPushButton:hover { background: #242938; border-color: #3d4560; }
 QPushButton:pressed { background: #151821; }
-QPushButton:focus { border-color: #38d9f5; }
+QPushButton[keyboardFocus="true"] { border-color: #38d9f5; }
 QPushButton:disabled { color: #596075; background: #151821; border-color: #1c202c; }
 
 QPushButton[tesselStyle="primary"] {
@@ -65,19 +65,19 @@ QPushButton[tesselStyle="primary"]:hover {
 QPushButton[tesselStyle="primary"]:pressed {
   background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #6f55e0, stop:1 #4a68e0);
 }
-QPushButton[tesselStyle="primary"]:focus { border-color: #38d9f5; }
+QPushButton[tesselStyle="primary"][keyboardFocus="true"] { border-color: #38d9f5; }
 QPushButton[tesselStyle="primary"]:disabled { color: #8a8fa3; background: #2a2f40; }
 
 QPushButton[tesselStyle="danger"] { color: #ffffff; background: #b8323a; border-color: transparent; }
 QPushButton[tesselStyle="danger"]:hover { background: #d23f48; }
 QPushButton[tesselStyle="danger"]:pressed { background: #992830; }
-QPushButton[tesselStyle="danger"]:focus { border-color: #38d9f5; }
+QPushButton[tesselStyle="danger"][keyboardFocus="true"] { border-color: #38d9f5; }
 
 QPushButton[tesselStyle="link"] {
   color: #9d8bff; background: transparent; border: 2px solid transparent; padding: 0 4px;
 }
 QPushButton[tesselStyle="link"]:hover { color: #c4b8ff; text-decoration: underline; }
-QPushButton[tesselStyle="link"]:focus { border-color: #38d9f5; }
+QPushButton[tesselStyle="link"][keyboardFocus="true"] { border-color: #38d9f5; }
 
 QPushButton[tesselStyle="window-button"], QPushButton[tesselStyle="window-close"] {
   background: transparent; border: 2px solid transparent; border-radius: 8px; padding: 0;
@@ -86,7 +86,8 @@ QPushButton[tesselStyle="window-button"]:hover { background: rgba(255, 255, 255,
 QPushButton[tesselStyle="window-button"]:pressed { background: rgba(255, 255, 255, 12); }
 QPushButton[tesselStyle="window-close"]:hover { background: #e5484d; }
 QPushButton[tesselStyle="window-close"]:pressed { background: #b8323a; }
-QPushButton[tesselStyle="window-button"]:focus, QPushButton[tesselStyle="window-close"]:focus {
+QPushButton[tesselStyle="window-button"][keyboardFocus="true"],
+QPushButton[tesselStyle="window-close"][keyboardFocus="true"] {
   border-color: #38d9f5;
 }
 
@@ -124,7 +125,7 @@ QSlider::handle:vertical {
   border: 2px solid #7b61ff;
 }
 QSlider::handle:hover { background: #ffffff; border-color: #9d8bff; }
-QSlider::handle:focus { border-color: #38d9f5; }
+QSlider[keyboardFocus="true"]::handle { border-color: #38d9f5; background: #ffffff; }
 QSlider::handle:disabled { background: #596075; border-color: #2a3040; }
 QSlider::sub-page:horizontal:disabled { background: #2a3040; }
 

@@ -2,10 +2,14 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QColorDialog>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -437,6 +441,75 @@ TEST_F(QtBackendTest, AMenuReturnsTheItemChosenWithTheKeyboard) {
   EXPECT_EQ(Backend().Ask(request).result, 101);
   pressWhenOpen({Qt::Key_Escape});
   EXPECT_EQ(Backend().Ask(request).result, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(QtBackendTest, TheFocusRingFollowsKeyboardFocusOnly) {
+  Show(BuildEveryControl);
+  QWidget* button = W(kButton);
+  auto ring = [button] { return button->property("keyboardFocus").toBool(); };
+  W(kEdit)->setFocus(Qt::MouseFocusReason);
+  button->setFocus(Qt::TabFocusReason);
+  EXPECT_TRUE(ring());
+  W(kEdit)->setFocus(Qt::MouseFocusReason);
+  EXPECT_FALSE(ring());
+  button->setFocus(Qt::ActiveWindowFocusReason);  // the window opening does not light it up
+  EXPECT_TRUE(button->hasFocus());
+  EXPECT_FALSE(ring());
+  EXPECT_EQ(button->focusPolicy(), Qt::TabFocus);  // a click leaves the focus where it was
+}
+
+// Runs `act` on the first modal dialog of type T that opens.
+template <class T>
+void WhenModalOpens(std::function<void(T&)> act) {
+  auto* poll = new QTimer(&Backend().Application());  // deletes itself below
+  QObject::connect(poll, &QTimer::timeout, [poll, act] {
+    auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || !dialog->isVisible()) return;
+    poll->stop();
+    poll->deleteLater();
+    act(*dialog);
+  });
+  poll->start(5);
+}
+
+TEST_F(QtBackendTest, FileDialogsGetQtFiltersAndReturnTheChosenPath) {
+  Show(BuildEveryControl);
+  QTemporaryDir folder;
+  const QString picture = folder.filePath("back ground.png");
+  QImage(4, 4, QImage::Format_RGB32).save(picture);
+  QStringList filters;
+  WhenModalOpens<QFileDialog>([&](QFileDialog& chooser) {
+    filters = chooser.nameFilters();
+    chooser.selectFile(picture);
+    static_cast<QDialog&>(chooser).accept();  // the file dialog's own accept is protected
+  });
+  const std::optional<std::string> chosen =
+      Tessel::AskOpenFile(dialog.get(), "Background", "Image Files (*.jpg;*.jpeg;*.png)");
+  EXPECT_EQ(filters, QStringList{"Image Files (*.jpg *.jpeg *.png)"});
+  EXPECT_EQ(chosen, picture.toStdString());
+  WhenModalOpens<QFileDialog>([](QFileDialog& chooser) { chooser.reject(); });
+  EXPECT_EQ(Tessel::AskOpenFile(dialog.get(), "Background", "Image Files (*.jpg;*.jpeg;*.png)"),
+            std::nullopt);
+}
+
+TEST_F(QtBackendTest, TheColourPickerAnswersInTheToolkitsColourOrder) {
+  Show(BuildEveryControl);
+  WhenModalOpens<QColorDialog>([](QColorDialog& picker) {
+    picker.setCurrentColor(QColor(0x10, 0x20, 0x30));
+    picker.accept();
+  });
+  EXPECT_EQ(Tessel::AskColor(dialog.get(), Tessel::Rgb(1, 2, 3)), Tessel::Rgb(0x10, 0x20, 0x30));
+  QColor initial;
+  WhenModalOpens<QColorDialog>([&](QColorDialog& picker) {
+    initial = picker.currentColor();
+    picker.reject();
+  });
+  EXPECT_EQ(Tessel::AskColor(dialog.get(), Tessel::Rgb(0xAA, 0xBB, 0xCC)), std::nullopt);
+  EXPECT_EQ(initial, QColor(0xAA, 0xBB, 0xCC));
 }
 
 }  // namespace

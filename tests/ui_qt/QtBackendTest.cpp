@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMovie>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -510,6 +511,37 @@ TEST_F(QtBackendTest, TheColourPickerAnswersInTheToolkitsColourOrder) {
   });
   EXPECT_EQ(Tessel::AskColor(dialog.get(), Tessel::Rgb(0xAA, 0xBB, 0xCC)), std::nullopt);
   EXPECT_EQ(initial, QColor(0xAA, 0xBB, 0xCC));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(QtBackendTest, AnAnimatedPicturePlaysOnlyWhileItCanBeSeen) {
+  Tessel::Manager::SetResourceFolder(std::filesystem::path(TARVO_SOURCE_DIR) / "data");
+  Show([](Tessel::MWindow& w) {
+    w.CreateArea(kArea)->SetRect(Rect::FromSize(0, 0, 600, 420));
+    auto* gif = w.Add<Tessel::CGifPicture>(kInArea, kArea);
+    gif->SetRect(Rect::FromSize(0, 0, 600, 420));
+    gif->SetImage("skins/theme1/home_bg.gif");
+  });
+  auto* movie = W(kInArea)->findChild<QMovie*>();
+  ASSERT_NE(movie, nullptr);
+  EXPECT_EQ(movie->state(), QMovie::Running);
+  EXPECT_GT(movie->frameCount(), 1);
+  dialog->FindControl(kArea)->SetVisible(false);
+  Backend().FlushChanges();
+  EXPECT_EQ(movie->state(), QMovie::Paused);
+  dialog->FindControl(kArea)->SetVisible(true);
+  Backend().FlushChanges();
+  EXPECT_EQ(movie->state(), QMovie::Running);
+  dialog->ShowWindow(Tessel::kMinimize);
+  EXPECT_EQ(movie->state(), QMovie::Paused);
+  dialog->ShowWindow(Tessel::kRestore);
+  EXPECT_EQ(movie->state(), QMovie::Running);
+  dialog->GetControl<Tessel::CGifPicture>(kInArea)->SetPlaying(false);
+  Backend().FlushChanges();
+  EXPECT_EQ(movie->state(), QMovie::Paused);
 }
 
 }  // namespace

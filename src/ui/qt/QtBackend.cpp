@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QIcon>
 #include <QImage>
 #include <QMenu>
 #include <QPointer>

@@ -34,6 +34,10 @@ class QtBackend : public Tessel::Backend {
 
   QApplication& Application();
 
+  // The icon of every window (taskbar, window switcher), for example
+  // Manager::ResolvePicture("skins/theme1/DeviceDriver.ico"). False when it cannot be read.
+  bool SetApplicationIcon(const std::filesystem::path& icon);
+
   // Orders the Chinese fonts for the language in use (1028 = traditional Chinese first).
   void SetLanguage(int languageId);
 

@@ -811,7 +811,10 @@ class PictureView : public View<QWidget> {
 // An animated picture plays while it is shown and its control says so.
 class GifView : public PictureView {
  public:
-  GifView(Tessel::MControl& control, QWidget* parent) : PictureView(control, parent) {}
+  GifView(Tessel::MControl& control, QWidget* parent) : PictureView(control, parent) {
+    // A minimised window stays "visible" to Qt; its window's state changes tell.
+    window()->installEventFilter(this);
+  }
 
  protected:
   void SyncState() override {
@@ -830,7 +833,8 @@ class GifView : public PictureView {
     }
     // Frames are decoded as they are shown: a full-window animation kept whole would take
     // hundreds of megabytes.
-    movie_ = std::make_unique<QMovie>(path);
+    // A child of the view so that it can be found; the member still deletes it first.
+    movie_ = std::make_unique<QMovie>(path, QByteArray(), this);
     movie_->setCacheMode(QMovie::CacheNone);
     connect(movie_.get(), &QMovie::frameChanged, this, [this] { update(); });
     movie_->jumpToFrame(0);
@@ -842,11 +846,15 @@ class GifView : public PictureView {
 
   void showEvent(QShowEvent*) override { UpdatePlaying(); }
   void hideEvent(QHideEvent*) override { UpdatePlaying(); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::WindowStateChange) UpdatePlaying();
+    return PictureView::eventFilter(watched, event);
+  }
 
  private:
   void UpdatePlaying() {
     if (!movie_) return;
-    const bool play = playing_ && isVisible();
+    const bool play = playing_ && isVisible() && !window()->isMinimized();
     if (play && movie_->state() == QMovie::NotRunning) movie_->start();
     if (movie_->state() != QMovie::NotRunning) movie_->setPaused(!play);
   }

@@ -545,3 +545,24 @@ TEST_F(QtBackendTest, AnAnimatedPicturePlaysOnlyWhileItCanBeSeen) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(QtBackendTest, KeyboardUsersPressButtonsWithSpaceOrEnter) {
+  Show(BuildEveryControl);
+  Key(kButton, Qt::Key_Return);
+  Key(kSwitch, Qt::Key_Space);
+  Key(kCheck, Qt::Key_Enter);
+  Key(kColor, Qt::Key_Return);
+  using namespace Tessel;
+  const std::vector<Event> expected = {
+      {kButton, kEventClick, 0, 0},
+      {kSwitch, kEventClick, 1, 0},
+      {kCheck, kEventClick, 1, 0},
+      {kColor, kEventClick, 0x302010, 0},
+  };
+  EXPECT_TRUE(WaitFor([&] { return dialog->events.size() >= expected.size(); }));
+  EXPECT_EQ(dialog->events, expected);
+}
+
+}  // namespace

@@ -73,6 +73,11 @@ void SetKeyboardFocusProperty(QWidget& widget, bool keyboard) {
   widget.update();
 }
 
+// Buttons answer Enter as well as Space, as keyboard users expect of every button here.
+bool ActivatesButton(const QKeyEvent& event) {
+  return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+}
+
 // Label -------------------------------------------------------------------------------------
 
 class LabelView : public View<QWidget> {
@@ -140,6 +145,14 @@ class ButtonView : public View<QPushButton> {
       textColor_ = color;
       setStyleSheet(color.isEmpty() ? QString() : QStringLiteral("color: %1;").arg(color));
     }
+  }
+
+  void keyPressEvent(QKeyEvent* event) override {
+    if (ActivatesButton(*event)) {
+      click();
+      return;
+    }
+    QPushButton::keyPressEvent(event);
   }
 
   void focusInEvent(QFocusEvent* event) override {
@@ -211,6 +224,14 @@ class CheckableView : public View<QAbstractButton> {
     font_ = FontOf(*checkable, StyleName());
     color_ = TextColorOf(*checkable, StyleName());
     update();
+  }
+
+  void keyPressEvent(QKeyEvent* event) override {
+    if (ActivatesButton(*event)) {
+      click();
+      return;
+    }
+    QAbstractButton::keyPressEvent(event);
   }
 
   void focusInEvent(QFocusEvent* event) override {
@@ -335,6 +356,14 @@ class ColorButtonView : public View<QAbstractButton> {
     title_ = ToQString(button->GetTitle());
     font_ = FontOf(*button, StyleName());
     update();
+  }
+
+  void keyPressEvent(QKeyEvent* event) override {
+    if (ActivatesButton(*event)) {
+      click();
+      return;
+    }
+    QAbstractButton::keyPressEvent(event);
   }
 
   void focusInEvent(QFocusEvent* event) override {

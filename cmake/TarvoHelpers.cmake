@@ -26,6 +26,7 @@ function(tarvo_add_test name)
   set_target_properties(tests_${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(tests_${name}
     DISCOVERY_MODE PRE_TEST
+    TEST_PREFIX "${name}."
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}" TIMEOUT 120)
 endfunction()
 

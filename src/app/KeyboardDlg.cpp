@@ -3,10 +3,16 @@
 #include <filesystem>
 
 #include "base/Log.h"
+#include "core/TextIds.h"
 #include "core/WindowMessages.h"
+#include "platform/Desktop.h"
 #include "platform/Process.h"
 #include "ui/pages/ControlIds.h"
+#include "ui/pages/HomePage.h"
 #include "ui/pages/MainWindowLayout.h"
+#include "ui/pages/MainWindowTexts.h"
+#include "ui/pages/SettingsPage.h"
+#include "ui/tessel/DeviceList.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/Dialogs.h"
 #include "ui/tessel/Manager.h"
@@ -30,12 +36,14 @@ bool IsFile(const std::string& path) {
 
 }  // namespace
 
-KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, Options options)
+KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::TextTable& texts, Options options)
     : Tessel::MDialog(Tessel::Manager::GetDeviceName()),
       paths_(paths),
       settings_(settings),
-      options_(options),
-      context_{state_, tasks_, settings_, paths_, *this, *this} {
+      texts_(texts),
+      options_(std::move(options)),
+      context_{state_, tasks_, settings_, paths_, *this, *this, texts_, catalogue_} {
+  if (!options_.openUrl) options_.openUrl = platform::OpenUrl;
   BuildTaskTable();
 }
 
@@ -173,6 +181,9 @@ std::intptr_t KeyboardDlg::OnWindowMessage(unsigned message, std::intptr_t wPara
     case UM_DEVICE_NOTIFY:
       QueueTask(lParam == 1 ? task::kDeviceInstall : task::kDeviceUnInstall);
       return 1;
+    case UM_APPLY_TEXTS:
+      ApplyTexts();
+      break;
     case UM_SWALLOW:
       return 1;
     default:
@@ -194,6 +205,25 @@ void KeyboardDlg::OnControlEvent(int id, int code, std::intptr_t arg1, std::intp
       break;
     case ids::kCloseButton:
       if (code == Tessel::kEventClick) CloseAndDestroy();
+      break;
+    case ids::kLanguageSimplifiedChinese:
+    case ids::kLanguageEnglish:
+    case ids::kLanguageTraditionalChinese:
+      if (code == Tessel::kEventClick) OnLanguageChanged();
+      break;
+    case ids::kWebsiteButton:
+    case ids::kWebsiteLabel:
+      if (code == Tessel::kEventClick) OpenWebAddress(catalogue_.software.website);
+      break;
+    case ids::kFeedbackButton:
+    case ids::kFeedbackLabel:
+      if (code == Tessel::kEventClick) OpenWebAddress(catalogue_.software.feedback);
+      break;
+    case ids::kStoreButton:
+      if (code == Tessel::kEventClick) OpenWebAddress(catalogue_.software.store);
+      break;
+    case ids::kFaqsButton:
+      if (code == Tessel::kEventClick) OpenWebAddress(catalogue_.software.faqs);
       break;
     default:
       break;
@@ -284,8 +314,8 @@ void KeyboardDlg::ShowBackgrounds() {
 
 void KeyboardDlg::ShowBackgroundMenu() {
   Tessel::MenuWnd menu(*this, UM_BACKGROUND_MENU);
-  menu.AddItem(kChooseBackground, "Choose a background picture");
-  menu.AddItem(kDefaultBackground, "Default background");
+  menu.AddItem(kChooseBackground, Text(text::kBackgroundChoosePicture));
+  menu.AddItem(kDefaultBackground, Text(text::kBackgroundRestoreDefault));
   menu.Track();
 }
 
@@ -304,12 +334,91 @@ void KeyboardDlg::OnBackgroundMenu(int item) {
   }
 }
 
+// Languages --------------------------------------------------------------------------------------
+
+std::string KeyboardDlg::Text(int id) const { return texts_.GetText(text::kDialogSection, id); }
+
+void KeyboardDlg::ApplyTexts() {
+  const TextLookup lookup = [this](int id, bool caption) {
+    return texts_.GetText(caption ? text::kCaptionSection : text::kDialogSection, id);
+  };
+  for (const auto& bindings : {MainWindowTextBindings(), HomePageTextBindings(), SettingsPageTextBindings()}) {
+    ApplyTextBindings(*this, bindings, lookup);
+  }
+  const std::string version = Text(text::kSoftwareVersion) + ": " + catalogue_.software.version;
+  for (int id : {int{ids::kVersionLabel}, int{ids::kSoftwareVersionLabel}}) {
+    if (auto* label = GetControl<Tessel::MControlFont>(id)) label->SetTitle(catalogue_.hasSoftware ? version : "");
+  }
+  ShowCloseToolTip();
+  Tessel::CUIMessageBox::SetButtonTitles(Text(text::kOk), Text(text::kCancel));
+}
+
+void KeyboardDlg::ShowCloseToolTip() {
+  // The close button says what it does: hide to the tray or end the application.
+  if (Tessel::MControl* close = FindControl(ids::kCloseButton)) {
+    close->SetToolTip(Text(settings_.GetRegInt("exit_mode") == 1 ? text::kCloseTipHideToTray : text::kCloseTipExit));
+  }
+}
+
+void KeyboardDlg::ShowLanguageButtons() {
+  const int language = texts_.Language();
+  const int id = language == 2052   ? ids::kLanguageSimplifiedChinese
+                 : language == 1028 ? ids::kLanguageTraditionalChinese
+                                    : ids::kLanguageEnglish;
+  if (auto* radio = GetControl<Tessel::CRadioButton>(id)) radio->SetCheck(true);
+}
+
+void KeyboardDlg::OnLanguageChanged() {
+  auto checked = [this](int id) {
+    auto* radio = GetControl<Tessel::CRadioButton>(id);
+    return radio != nullptr && radio->GetCheck();
+  };
+  const int language = checked(ids::kLanguageSimplifiedChinese)    ? 2052
+                       : checked(ids::kLanguageTraditionalChinese) ? 1028
+                                                                   : 1033;
+  texts_.SetLanguage(language);
+  settings_.WriteLcid(language);
+  ApplyTexts();
+}
+
+// Catalogue ----------------------------------------------------------------------------------------
+
+void KeyboardDlg::LoadDeviceCatalogue() {
+  const int stored = settings_.ReadDeviceType();
+  const int selected = stored < 100 ? 101 : stored;
+  auto* list = GetControl<Tessel::CDeviceList>(ids::kDeviceList);
+  list->ClearList();
+  catalogue_ = ReadDeviceCatalogue(paths_.GetAppFolder());
+  for (const KeyboardModelRecord& model : catalogue_.models) {
+    list->AddDevice(model.name, model.modelId, model.disconnectedPicture, model.connectedPicture);
+  }
+  const bool website = !catalogue_.software.website.empty();
+  const bool feedback = !catalogue_.software.feedback.empty();
+  for (int id : {ids::kWebsiteButton, ids::kWebsiteLabel}) FindControl(id)->SetVisible(website);
+  for (int id : {ids::kFeedbackButton, ids::kFeedbackLabel}) FindControl(id)->SetVisible(feedback);
+  FindControl(ids::kStoreButton)->SetVisible(!catalogue_.software.store.empty());
+  FindControl(ids::kFaqsButton)->SetVisible(!catalogue_.software.faqs.empty());
+  list->SetSelectDevice(selected);
+  state_.selectedModel.store(selected);
+}
+
+void KeyboardDlg::OpenWebAddress(const std::string& url) {
+  if (!url.empty()) options_.openUrl(url);
+}
+
 // Life cycle -----------------------------------------------------------------------------------
 
-void KeyboardDlg::CreateControls() { CreateMainWindowControls(*this); }
+void KeyboardDlg::CreateControls() {
+  CreateMainWindowControls(*this);
+  CreateHomePageControls(*this);
+  CreateSettingsPageControls(*this);
+}
 
 void KeyboardDlg::OnInitDialog() {
   if (auto* title = GetControl<Tessel::MControlFont>(ids::kProductTitle)) title->SetTitle(GetTitle());
+  LoadDeviceCatalogue();
+  ShowLanguageButtons();
+  ApplyTexts();
   OnMainPageChanged(0);
   SetMTimer(kAnimationTimer, 16);
   if (options_.startWorker) {

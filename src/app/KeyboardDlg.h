@@ -5,20 +5,26 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "app/TaskTable.h"
+#include "catalogue/DeviceCatalogue.h"
 #include "core/AppPaths.h"
 #include "core/CThreadBasic.h"
 #include "core/ControllerContext.h"
 #include "core/ControllerState.h"
 #include "core/DeviceTaskQueue.h"
 #include "core/SettingsStore.h"
+#include "core/TextTable.h"
 #include "ui/tessel/MWindow.h"
 
 class KeyboardDlg : public Tessel::MDialog, public CThreadBasic {
  public:
   struct Options {
     bool startWorker = true;  // tests may drive RunCycle themselves
+    // Opens a web address in the desktop's browser.
+    std::function<bool(const std::string&)> openUrl;
   };
 
   // Timer ids of the main window.
@@ -29,7 +35,7 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic {
   // The generic wait dialog's window name.
   static constexpr const char* kWaitDialogName = "WaitDlg";
 
-  KeyboardDlg(const AppPaths& paths, SettingsStore& settings, Options options);
+  KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::TextTable& texts, Options options);
   ~KeyboardDlg() override;
 
   ControllerState& State() { return state_; }
@@ -61,6 +67,16 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic {
   // Shows the background picture of the current page, from the settings or the defaults.
   void ShowBackgrounds();
 
+  // Languages: the text of an id in "KB.DIALOG"; every text of the window again; the
+  // language buttons of the settings page.
+  std::string Text(int id) const;
+  void ApplyTexts();
+  void OnLanguageChanged();
+
+  // The catalogue of "config.xml": the models, their connection modes, the web addresses.
+  void LoadDeviceCatalogue();
+  const DeviceCatalogue& Catalogue() const { return catalogue_; }
+
  protected:
   void CreateControls() override;
   void OnInitDialog() override;
@@ -75,12 +91,17 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic {
   void CloseWaitDialog();
 
   void ShowBackgroundMenu();
+  void ShowLanguageButtons();
+  void ShowCloseToolTip();
+  void OpenWebAddress(const std::string& url);
   void OnBackgroundMenu(int item);
   void StartUp();
 
   const AppPaths& paths_;
   SettingsStore& settings_;
+  core::TextTable& texts_;
   Options options_;
+  DeviceCatalogue catalogue_;
   ControllerState state_;
   DeviceTaskQueue tasks_;
   TaskTable taskTable_;

@@ -16,6 +16,7 @@ int CThreadBasic::Start(int periodMs) {
   {
     std::lock_guard lock(mutex_);
     loopEnded_ = false;
+    stopRequested_.store(false);
   }
   running_.store(true);
   thread_ = std::thread([this] { Loop(); });
@@ -41,6 +42,7 @@ bool CThreadBasic::Stop(std::chrono::milliseconds timeout) {
   {
     std::lock_guard lock(mutex_);
     running_.store(false);
+    stopRequested_.store(true);
   }
   wake_.notify_all();
   if (!thread_.joinable()) return true;
@@ -57,5 +59,5 @@ bool CThreadBasic::Stop(std::chrono::milliseconds timeout) {
 
 bool CThreadBasic::SleepFor(std::chrono::milliseconds duration) {
   std::unique_lock lock(mutex_);
-  return !wake_.wait_for(lock, duration, [this] { return !running_.load(); });
+  return !wake_.wait_for(lock, duration, [this] { return stopRequested_.load(); });
 }

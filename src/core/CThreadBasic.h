@@ -31,7 +31,7 @@ class CThreadBasic {
   std::int64_t GetStartTick() const { return startTick_; }
 
   // Sleeps for the duration; returns false at once when the thread is asked to stop. Callable
-  // from Run only.
+  // from Run (also when Run is called without the thread, as tests do).
   bool SleepFor(std::chrono::milliseconds duration);
 
  protected:
@@ -43,6 +43,7 @@ class CThreadBasic {
 
   std::thread thread_;
   std::atomic<bool> running_{false};
+  std::atomic<bool> stopRequested_{false};
   int periodMs_ = kDefaultPeriodMs;
   std::int64_t startTick_ = 0;
 

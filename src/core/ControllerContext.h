@@ -10,7 +10,11 @@
 namespace Tessel {
 class MDialog;
 }
+namespace core {
+class TextTable;
+}
 class CThreadBasic;
+struct DeviceCatalogue;
 
 struct ControllerContext {
   ControllerState& state;
@@ -19,4 +23,6 @@ struct ControllerContext {
   const AppPaths& paths;
   Tessel::MDialog& window;  // the main window: its controls and its messages
   CThreadBasic& worker;     // SleepFor inside tasks ends early at shutdown
+  core::TextTable& texts;
+  const DeviceCatalogue& catalogue;
 };

@@ -48,10 +48,10 @@ std::filesystem::path SingleInstance::SocketPath(const std::filesystem::path& fo
 std::unique_ptr<SingleInstance> SingleInstance::Acquire(const std::filesystem::path& folder, const std::string& name,
                                                         std::function<void()> onRaise) {
   UniqueFd lock(::open(LockPath(folder, name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-  if (!lock.IsValid()) return nullptr;
+  auto instance = std::make_unique<SingleInstance>(Private{});
+  if (!lock.IsValid()) return instance;
   if (::flock(lock.Get(), LOCK_EX | LOCK_NB) != 0) return nullptr;
 
-  auto instance = std::make_unique<SingleInstance>(Private{});
   instance->lock_ = std::move(lock);
   instance->onRaise_ = std::move(onRaise);
   instance->socketPath_ = SocketPath(folder, name);

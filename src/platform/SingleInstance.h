@@ -21,8 +21,8 @@ class SingleInstance {
   SingleInstance(const SingleInstance&) = delete;
   SingleInstance& operator=(const SingleInstance&) = delete;
 
-  // Takes the lock for `name` in `folder`. Null when another process holds it (or the lock
-  // file cannot be made; then a second copy could start, which is better than none).
+  // Takes the lock for `name` in `folder`. Null only when another process holds it. When the
+  // lock file cannot be made at all, the copy runs unguarded rather than not at all.
   // `onRaise` runs on a listener thread whenever a later copy asks.
   static std::unique_ptr<SingleInstance> Acquire(const std::filesystem::path& folder, const std::string& name,
                                                  std::function<void()> onRaise);

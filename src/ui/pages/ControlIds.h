@@ -23,6 +23,8 @@ enum MainWindow : int {
 // The area of a main page: kPageArea + page id.
 constexpr int kPageArea = 1100;
 
+// Each page's own controls: 1200 + 100 x page id onward.
+
 enum Home : int {
   kDeviceList = 1201,
   kNoKeyboardText = 1202,
@@ -33,6 +35,25 @@ enum Home : int {
   kFeedbackLabel = 1207,
   kStoreButton = 1208,
   kFaqsButton = 1209,
+  kDevicesTitle = 1210,
+  kNoKeyboardHint = 1211,
+  kChooseHint = 1212,
+  kFooter = 1213,
 };
+
+enum Settings : int {
+  kLanguageTitle = 1901,
+  kLanguageSimplifiedChinese = 1902,  // group "IDC_SET_STC_LANGUAGE", in this order
+  kLanguageEnglish = 1903,
+  kLanguageTraditionalChinese = 1904,
+  kApplicationTitle = 1905,
+  kSoftwareVersionLabel = 1906,
+  kLanguageCard = 1907,
+  kApplicationCard = 1908,
+  kSettingsCaption = 1909,
+};
+
+// The radio group of the language buttons.
+inline constexpr const char* kLanguageGroup = "IDC_SET_STC_LANGUAGE";
 
 }  // namespace ids

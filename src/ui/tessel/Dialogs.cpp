@@ -3,7 +3,29 @@
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/Manager.h"
 
+#include <mutex>
+
 namespace Tessel {
+namespace {
+
+struct ButtonTitles {
+  std::mutex mutex;
+  std::string ok = "OK";
+  std::string cancel = "Cancel";
+};
+
+ButtonTitles& Titles() {
+  static ButtonTitles titles;
+  return titles;
+}
+
+}  // namespace
+
+void CUIMessageBox::SetButtonTitles(std::string ok, std::string cancel) {
+  std::lock_guard lock(Titles().mutex);
+  if (!ok.empty()) Titles().ok = std::move(ok);
+  if (!cancel.empty()) Titles().cancel = std::move(cancel);
+}
 
 CUIMessageBox::CUIMessageBox(std::string caption, std::string text, bool withCancel)
     : MDialog(kWindowName), caption_(std::move(caption)), text_(std::move(text)), withCancel_(withCancel) {}
@@ -29,12 +51,18 @@ void CUIMessageBox::CreateControls() {
   text->SetRect(Rect::FromSize(24, 58, 392, 90));
   text->SetTitle(text_);
   text->SetWordWrap(true);
+  std::string okTitle, cancelTitle;
+  {
+    std::lock_guard lock(Titles().mutex);
+    okTitle = Titles().ok;
+    cancelTitle = Titles().cancel;
+  }
   auto* ok = Add<MButton>(kOkId);
   ok->SetStyle("primary");
-  ok->SetTitle("OK");
+  ok->SetTitle(okTitle);
   if (withCancel_) {
     auto* cancel = Add<MButton>(kCancelId);
-    cancel->SetTitle("Cancel");
+    cancel->SetTitle(cancelTitle);
     cancel->SetRect(Rect::FromSize(316, 166, 100, 34));
     ok->SetRect(Rect::FromSize(204, 166, 100, 34));
   } else {

@@ -21,6 +21,8 @@ class CUIMessageBox : public MDialog {
 
   // Shows the box modally over `parent`; returns 1 for OK and 2 when cancelled or closed.
   static int Show(MWindow* parent, const std::string& caption, const std::string& text, bool withCancel = true);
+  // The titles of the OK and Cancel buttons of boxes shown from now on.
+  static void SetButtonTitles(std::string ok, std::string cancel);
 
   const std::string& GetCaption() const { return caption_; }
   const std::string& GetText() const { return text_; }

@@ -1,5 +1,6 @@
 #include "ui/tessel/ControlFactory.h"
 #include "ui/tessel/Controls.h"
+#include "ui/tessel/DeviceList.h"
 
 namespace Tessel {
 
@@ -21,6 +22,7 @@ std::vector<std::pair<std::string, ControlFactory::Creator>> StandardControls() 
       {MProgress::kClassName, F::CreatorOf<MProgress>()},
       {MPicture::kClassName, F::CreatorOf<MPicture>()},
       {CGifPicture::kClassName, F::CreatorOf<CGifPicture>()},
+      {CDeviceList::kClassName, F::CreatorOf<CDeviceList>()},
   };
 }
 

@@ -1,0 +1,139 @@
+#include "storage/SettingsDatabase.h"
+
+#include <system_error>
+
+#include "storage/RecordIo.h"
+#include "storage/Schema.h"
+#include "storage/Sql.h"
+
+namespace storage {
+namespace {
+
+bool IsUsableFileName(std::string_view name) {
+  return name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+         name.find('\0') == std::string_view::npos;
+}
+
+bool FileExists(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
+}
+
+}  // namespace
+
+SettingsDatabase::~SettingsDatabase() {
+  std::lock_guard lock(mutex_);
+  connection_.Close();
+  opened_ = false;
+}
+
+SettingsDatabase& SettingsDatabase::Instance() {
+  static SettingsDatabase instance;
+  return instance;
+}
+
+SettingsDatabase::LockGuard SettingsDatabase::Lock() {
+  return LockGuard(mutex_);
+}
+
+std::filesystem::path SettingsDatabase::DatabaseFileOf(const std::filesystem::path& dataFolder,
+                                                       std::string_view keyboardName) {
+  if (keyboardName.empty() || !IsUsableFileName(keyboardName)) return {};
+  std::string fileName(keyboardName);
+  fileName += "_data_2.db";
+  return dataFolder / "db" / fileName;
+}
+
+bool SettingsDatabase::OpenForKeyboard(const std::filesystem::path& dataFolder,
+                                       std::string_view keyboardName) {
+  std::lock_guard lock(mutex_);
+  opened_ = OpenLocked(dataFolder, keyboardName);
+  return opened_;
+}
+
+bool SettingsDatabase::OpenLocked(const std::filesystem::path& dataFolder,
+                                  std::string_view keyboardName) {
+  path_ = DatabaseFileOf(dataFolder, keyboardName);
+  const bool exists = !path_.empty() && FileExists(path_);
+  if (connection_.IsOpen()) {
+    if (exists && connection_.Path() == path_) return true;
+    // Never keep writing another model's file under this model's name.
+    if (!connection_.Close()) return false;
+  }
+  if (path_.empty()) return false;
+  if (exists) return OpenAndCompleteLocked(kOpenExistingFile);
+  std::error_code ignored;
+  std::filesystem::create_directories(path_.parent_path(), ignored);
+  return OpenAndCompleteLocked(kOpenOrCreateFile);
+}
+
+bool SettingsDatabase::CreateSchema() {
+  std::lock_guard lock(mutex_);
+  if (connection_.IsOpen()) return true;
+  return OpenAndCompleteLocked(kOpenOrCreateFile);
+}
+
+// Opens the file and runs every schema statement, also on an existing file, so that a file
+// written by an older version or left half-created gains what it lacks. A file that cannot
+// be completed (not a database, a conflicting table) is closed again.
+bool SettingsDatabase::OpenAndCompleteLocked(int flags) {
+  if (!connection_.Open(path_, flags)) return false;
+  if (RunSchemaLocked()) return true;
+  connection_.Close();
+  return false;
+}
+
+bool SettingsDatabase::RunSchemaLocked() {
+  int combined = kSqliteOk;
+  for (const char* statement : SchemaStatements()) combined |= connection_.Exec(statement);
+  return combined == kSqliteOk;
+}
+
+bool SettingsDatabase::SwitchKeyboardModel(const std::filesystem::path& dataFolder,
+                                           std::string_view keyboardName, int modelId) {
+  std::lock_guard lock(mutex_);
+  if (opened_) {
+    connection_.Close();
+    opened_ = false;
+  }
+  opened_ = OpenLocked(dataFolder, keyboardName);
+  keyboardModel_ = modelId;
+  return opened_;
+}
+
+bool SettingsDatabase::Close() {
+  std::lock_guard lock(mutex_);
+  opened_ = false;
+  return connection_.Close();
+}
+
+bool SettingsDatabase::IsOpen() const {
+  std::lock_guard lock(mutex_);
+  return connection_.IsOpen();
+}
+
+bool SettingsDatabase::IsOpened() const {
+  std::lock_guard lock(mutex_);
+  return opened_;
+}
+
+std::filesystem::path SettingsDatabase::Path() const {
+  std::lock_guard lock(mutex_);
+  return path_;
+}
+
+int SettingsDatabase::CurrentKeyboardModel() const {
+  std::lock_guard lock(mutex_);
+  return keyboardModel_;
+}
+
+bool SettingsDatabase::ClearAllData() {
+  std::lock_guard lock(mutex_);
+  SQLiteAutoTransaction transaction(&connection_);
+  SQLiteStatement statement;
+  for (const char* sql : sql::kClearTables) detail::PrepareBindStep(connection_, statement, sql);
+  statement.Finalize();
+  return transaction.End();
+}
+
+}  // namespace storage

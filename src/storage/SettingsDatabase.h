@@ -1,0 +1,171 @@
+#pragma once
+// The settings database of the selected keyboard model: one SQLite file per model,
+// "db/<model>_data_2.db" in the data folder. Every operation is serialised by one recursive
+// lock, so the UI thread and the device worker may call them at will; database failures are
+// silent and reported only through the results (false, 0 or an empty list).
+
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "storage/Records.h"
+#include "storage/SQLite.h"
+
+namespace storage {
+
+class SettingsDatabase {
+ public:
+  using LockGuard = std::unique_lock<std::recursive_mutex>;
+
+  SettingsDatabase() = default;
+  SettingsDatabase(const SettingsDatabase&) = delete;
+  SettingsDatabase& operator=(const SettingsDatabase&) = delete;
+  ~SettingsDatabase();
+
+  // The object the application shares between its threads.
+  static SettingsDatabase& Instance();
+  static SettingsDatabase& GetInstance() { return Instance(); }
+
+  // Holds the database lock for a sequence of operations that must not be interleaved with
+  // another thread's (look up, then create what is missing). The lock is recursive, so the
+  // operations called meanwhile take it again.
+  [[nodiscard]] LockGuard Lock();
+
+  // ---- Opening and closing -------------------------------------------------------------
+  // The file of a model inside a data folder; empty when the name cannot name a file
+  // ("", ".", "..", or containing "/" or a zero byte).
+  static std::filesystem::path DatabaseFileOf(const std::filesystem::path& dataFolder,
+                                              std::string_view keyboardName);
+  // Connects to the model's file, creating it when missing, and makes sure it holds every
+  // table and index. A connection to another file is closed first. False (and no connection)
+  // when the file cannot be opened or completed.
+  bool OpenForKeyboard(const std::filesystem::path& dataFolder, std::string_view keyboardName);
+  // Creates and completes the file of the last OpenForKeyboard when no connection is held;
+  // true at once when one is. A file that cannot be completed is closed again.
+  bool CreateSchema();
+  // Selecting another keyboard model: closes the current file, opens the model's own and
+  // remembers the model identifier.
+  bool SwitchKeyboardModel(const std::filesystem::path& dataFolder, std::string_view keyboardName,
+                           int modelId);
+  bool Close();
+  bool IsOpen() const;
+  // The result of the last OpenForKeyboard.
+  bool IsOpened() const;
+  // The file of the last OpenForKeyboard (empty for an unusable model name).
+  std::filesystem::path Path() const;
+  int CurrentKeyboardModel() const;
+
+  // ---- Configuration values (one row per key and profile) -------------------------------
+  // Changes an existing row only; a key without a row is not created (still true).
+  bool SetConfigValue(int profile, std::string_view key, std::string_view value);
+  // `value` is emptied first; false when the profile has no such key.
+  bool GetConfigValue(int profile, std::string_view key, std::string& value);
+  // The 33 default rows of a new profile, stored together.
+  void WriteDefaultConfig(int profile);
+
+  // ---- Profiles ---------------------------------------------------------------------------
+  // Adds the profile with status 0 and type 0 together with its music layer and custom light
+  // (all named "Profile"); the new identifier, or 0 when any of the three rows failed.
+  int AddProfile(const ProfileRecord& record);
+  // Only the profile row goes; its other rows stay.
+  bool DeleteProfile(int profile);
+  bool RenameProfile(int profile, std::string_view name);
+  bool GetProfileName(int profile, std::string& name);
+  int ListProfiles(std::vector<ProfileRecord>& profiles);
+  // Exactly this profile becomes active (none when it does not exist).
+  bool SetActiveProfile(int profile);
+  // 0 when no profile is active.
+  int GetActiveProfile();
+
+  // ---- Music layers (one per profile, same identifier as its profile) -------------------
+  int AddMusicLayer(int profile, std::string_view name);
+  bool GetMusicLayer(int layerId, MusicLayerRecord& layer);
+  bool UpdateMusicLayer(int layerId, const MusicLayerRecord& layer);
+
+  // ---- Key assignments --------------------------------------------------------------------
+  int CountKeyAssignments(int profile);
+  // Replaces the key's row; a key with macro_value and macro_value2 both 0 keeps no row.
+  // The new row identifier, or 0 (key_code 0, key reset, or failure: the old row stays).
+  int SaveKeyAssignment(const KeyAssignmentRecord& record);
+  // Inserts without deleting, in one transaction; for profiles that have no rows yet.
+  void InsertKeyAssignments(const std::vector<KeyAssignmentRecord>& records);
+  void UpdateKeyAssignment(const KeyAssignmentRecord& record);
+  void UpdateKeyAssignments(const std::vector<KeyAssignmentRecord>& records);
+  bool GetKeyAssignment(int profile, int fnLayer, int keyCode, KeyAssignmentRecord& record);
+  int ListKeyAssignmentsOfLayer(int profile, int fnLayer, std::vector<KeyAssignmentRecord>& list);
+  int ListKeyAssignmentsOfProfile(int profile, std::vector<KeyAssignmentRecord>& list);
+  int ListAllKeyAssignments(std::vector<KeyAssignmentRecord>& list);
+
+  // ---- Light settings (per profile, effect type and mode) -------------------------------
+  int CountLightSettings(int profile);
+  int AddLightSetting(const LightSettingRecord& record);
+  // Changes brightness to reserved of the row of (record.profile, type, mode).
+  bool UpdateLightSetting(int type, int mode, const LightSettingRecord& record);
+  bool SetActiveLightMode(int profile, int type, int mode);
+  int GetActiveLightMode(int profile, int type);
+  bool GetLightSetting(int profile, int type, int mode, LightSettingRecord& record);
+  int ListLightSettings(int profile, int type, std::vector<LightSettingRecord>& list);
+
+  // ---- Per-key user-light colours ---------------------------------------------------------
+  // Returns the number of records given.
+  int InsertUserLightColors(const std::vector<UserLightColorRecord>& records);
+  bool DeleteUserLightColors(int profile, int userlightId);
+  int ListUserLightColors(int profile, int userlightId, std::vector<UserLightColorRecord>& list);
+
+  // ---- Custom light (one row per profile, written with the profile) ---------------------
+  int AddCustomLight(int profile, std::string_view name);
+
+  // ---- Macros (shared by all profiles) and their steps ----------------------------------
+  int AddMacro(std::string_view name);
+  bool RenameMacro(int macroId, std::string_view name);
+  // Removes the macro and its steps together; false keeps both.
+  bool DeleteMacro(int macroId);
+  bool GetMacro(int macroId, MacroRecord& macro);
+  bool UpdateMacro(int macroId, const MacroRecord& macro);
+  int ListMacros(std::vector<MacroRecord>& list);
+  void InsertMacroSteps(const std::vector<MacroStepRecord>& steps);
+  // Ordered by record_index.
+  int ListMacroSteps(int macroId, std::vector<MacroStepRecord>& list);
+  bool DeleteMacroSteps(int macroId);
+  int CountMacroSteps(int macroId);
+  int CountAllMacroSteps();
+
+  // ---- Screen images and screen-media layers (shared: always profile 1) -----------------
+  int AddScreenImage(int frameSize, std::string_view fileName);
+  bool UpdateScreenImage(int tftId, int frameSize, std::string_view fileName);
+  int ListScreenImages(std::vector<ScreenImageRecord>& list);
+  int AddLedLayer(int profile, std::string_view name);
+  bool SetLedLayerFrameCount(int ledId, int frameSize);
+  bool SetLedLayerFirstFile(int ledId, std::string_view firstFile);
+  // Removes the layer and its frames (the frames also when the layer row is already gone);
+  // the result tells whether the layer delete succeeded.
+  bool DeleteLedLayer(int ledId);
+  bool GetLedLayer(int ledId, LedLayerRecord& layer);
+  int ListLedLayers(std::vector<LedLayerRecord>& list);
+  // Returns the number of records given.
+  int InsertLedFrames(const std::vector<LedFrameRecord>& frames);
+  bool DeleteLedFrames(int ledId);
+  // Ordered by frame_index.
+  int ListLedFrames(int ledId, std::vector<LedFrameRecord>& list);
+  int CountLedFrames(int ledId);
+
+  // ---- Factory reset ----------------------------------------------------------------------
+  // Empties profiles, configuration, key assignments and lighting in one transaction;
+  // macros, macro steps and screen media stay, and identifiers are never reused.
+  bool ClearAllData();
+
+ private:
+  bool OpenLocked(const std::filesystem::path& dataFolder, std::string_view keyboardName);
+  bool OpenAndCompleteLocked(int flags);
+  bool RunSchemaLocked();
+
+  mutable std::recursive_mutex mutex_;
+  SQLiteDB connection_;
+  std::filesystem::path path_;
+  int keyboardModel_ = 0;
+  bool opened_ = false;
+};
+
+}  // namespace storage

@@ -1,0 +1,101 @@
+// Writes that fail half-way: a failed row never leaves a half-done change behind.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "StorageTestSupport.h"
+#include "storage/SettingsDatabase.h"
+
+namespace storage {
+namespace {
+
+using FailureTest = testing::OpenDatabaseTest;
+
+std::string RefuseInsertInto(const std::string& table, const std::string& condition = "1") {
+  return "CREATE TRIGGER refuse_" + table + " BEFORE INSERT ON " + table + " WHEN " + condition +
+         " BEGIN SELECT RAISE(ABORT, 'refused'); END";
+}
+
+TEST_F(FailureTest, FailedInsertsReturnZeroNotAnErrorCode) {
+  const struct {
+    const char* table;
+    std::function<int(SettingsDatabase&)> insert;
+  } cases[] = {
+      {"t_profile_data", [](SettingsDatabase& db) { return db.AddProfile({.name = "P"}); }},
+      {"t_musiclayer_data", [](SettingsDatabase& db) { return db.AddMusicLayer(1, "P"); }},
+      {"t_customlight_data", [](SettingsDatabase& db) { return db.AddCustomLight(1, "P"); }},
+      {"t_macro_data", [](SettingsDatabase& db) { return db.AddMacro("M"); }},
+      {"t_tftscreen_data", [](SettingsDatabase& db) { return db.AddScreenImage(1, "x.gif"); }},
+      {"t_ledlayer_data", [](SettingsDatabase& db) { return db.AddLedLayer(1, "L"); }},
+      {"t_light_data", [](SettingsDatabase& db) { return db.AddLightSetting({.profile = 1}); }},
+      {"t_key_macro_data",
+       [](SettingsDatabase& db) {
+         return db.SaveKeyAssignment({.profile = 1, .key_code = 4, .macro_value = 4});
+       }},
+  };
+  testing::Peek peek = MakePeek();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.table);
+    // A refused row (SQLite code 19) and a missing table (prepare fails, code 21).
+    ASSERT_TRUE(peek.Exec(RefuseInsertInto(c.table).c_str()));
+    EXPECT_EQ(c.insert(db_), 0);
+    ASSERT_TRUE(peek.Exec(("DROP TABLE " + std::string(c.table)).c_str()));
+    EXPECT_EQ(c.insert(db_), 0);
+  }
+}
+
+TEST_F(FailureTest, RefusedKeyInsertKeepsTheOldAssignment) {
+  const KeyAssignmentRecord old{.profile = 1, .key_code = 30, .macro_value = 5};
+  const int oldId = db_.SaveKeyAssignment(old);
+  ASSERT_GT(oldId, 0);
+  ASSERT_TRUE(
+      MakePeek().Exec(RefuseInsertInto("t_key_macro_data", "NEW.macro_value = 666").c_str()));
+  EXPECT_EQ(db_.SaveKeyAssignment({.profile = 1, .key_code = 30, .macro_value = 666}), 0);
+  KeyAssignmentRecord stored;
+  ASSERT_TRUE(db_.GetKeyAssignment(1, 0, 30, stored)) << "the delete was not rolled back";
+  EXPECT_EQ(stored.key_id, oldId);
+  EXPECT_EQ(stored.macro_value, 5);
+}
+
+TEST_F(FailureTest, ProfileIsStoredWithAllItsRowsOrNotAtAll) {
+  ASSERT_EQ(db_.AddProfile({.name = "first"}), 1);
+  testing::Peek peek = MakePeek();
+  ASSERT_TRUE(peek.Exec(RefuseInsertInto("t_customlight_data").c_str()));
+  EXPECT_EQ(db_.AddProfile({.name = "second"}), 0);
+  std::vector<ProfileRecord> profiles;
+  EXPECT_EQ(db_.ListProfiles(profiles), 1);
+  MusicLayerRecord layer;
+  EXPECT_FALSE(db_.GetMusicLayer(2, layer)) << "music layer of a profile that does not exist";
+  // The next profile and its music layer still share one identifier.
+  ASSERT_TRUE(peek.Exec("DROP TRIGGER refuse_t_customlight_data"));
+  const int third = db_.AddProfile({.name = "third"});
+  ASSERT_EQ(third, 2);
+  ASSERT_TRUE(db_.GetMusicLayer(third, layer));
+  EXPECT_EQ(layer.profile, third);
+}
+
+TEST_F(FailureTest, DeleteMacroKeepsMacroAndStepsWhenTheStepsCannotGo) {
+  const int macro = db_.AddMacro("M");
+  db_.InsertMacroSteps({{0, macro, 0, 0, 1, 1, "s"}});
+  ASSERT_TRUE(MakePeek().Exec(
+      "CREATE TRIGGER keep_steps BEFORE DELETE ON t_macrorecord BEGIN SELECT RAISE(ABORT, 'no'); "
+      "END"));
+  EXPECT_FALSE(db_.DeleteMacro(macro));
+  MacroRecord stored;
+  EXPECT_TRUE(db_.GetMacro(macro, stored));
+  EXPECT_EQ(db_.CountMacroSteps(macro), 1);
+}
+
+TEST_F(FailureTest, FailedActivationKeepsThePreviousActiveProfile) {
+  const int a = db_.AddProfile({.name = "A"});
+  ASSERT_TRUE(db_.SetActiveProfile(a));
+  ASSERT_TRUE(
+      MakePeek().Exec("CREATE TRIGGER refuse_activation BEFORE UPDATE OF status ON t_profile_data "
+                      "WHEN NEW.status = 1 BEGIN SELECT RAISE(ABORT, 'no'); END"));
+  EXPECT_FALSE(db_.SetActiveProfile(a));
+  EXPECT_EQ(db_.GetActiveProfile(), a);
+}
+
+}  // namespace
+}  // namespace storage

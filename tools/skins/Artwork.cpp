@@ -226,6 +226,39 @@ QImage TitleBarIcon(TitleIcon icon, int side) {
       painter.drawEllipse(QPointF(s * 0.64, s * 0.37), s * 0.06, s * 0.06);
       break;
     }
+    case TitleIcon::Web: {
+      const QRectF globe(s * 0.2, s * 0.2, s * 0.6, s * 0.6);
+      painter.drawEllipse(globe);
+      painter.drawEllipse(QRectF(s * 0.38, s * 0.2, s * 0.24, s * 0.6));
+      painter.drawLine(QPointF(s * 0.2, s * 0.5), QPointF(s * 0.8, s * 0.5));
+      break;
+    }
+    case TitleIcon::Store: {
+      painter.drawRoundedRect(QRectF(s * 0.22, s * 0.36, s * 0.56, s * 0.44), s * 0.06, s * 0.06);
+      painter.drawArc(QRectF(s * 0.36, s * 0.2, s * 0.28, s * 0.3), 0, 180 * 16);
+      break;
+    }
+    case TitleIcon::Feedback: {
+      QPainterPath bubble;
+      bubble.addRoundedRect(QRectF(s * 0.18, s * 0.22, s * 0.64, s * 0.44), s * 0.1, s * 0.1);
+      QPolygonF tail;
+      tail << QPointF(s * 0.32, s * 0.64) << QPointF(s * 0.3, s * 0.8) << QPointF(s * 0.48, s * 0.66);
+      bubble.addPolygon(tail);
+      painter.drawPath(bubble.simplified());
+      break;
+    }
+    case TitleIcon::Faq: {
+      painter.drawEllipse(QRectF(s * 0.2, s * 0.2, s * 0.6, s * 0.6));
+      QPainterPath mark;
+      mark.moveTo(s * 0.41, s * 0.42);
+      mark.cubicTo(s * 0.41, s * 0.3, s * 0.59, s * 0.3, s * 0.59, s * 0.42);
+      mark.cubicTo(s * 0.59, s * 0.5, s * 0.5, s * 0.5, s * 0.5, s * 0.58);
+      painter.drawPath(mark);
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(kIconInk);
+      painter.drawEllipse(QPointF(s * 0.5, s * 0.68), s * 0.04, s * 0.04);
+      break;
+    }
   }
   return image;
 }

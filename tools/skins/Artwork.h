@@ -17,7 +17,8 @@ QImage HomeFrame(int frame, int count);
 // The application's mark: a key cap with a "T".
 QImage Logo(int side);
 
-enum class TitleIcon { Background, Minimize, Close };
+// Line icons of the title bar and the home page's web links.
+enum class TitleIcon { Background, Minimize, Close, Web, Store, Feedback, Faq };
 QImage TitleBarIcon(TitleIcon icon, int side);
 
 }  // namespace skins

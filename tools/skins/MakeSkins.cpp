@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "Artwork.h"
@@ -83,6 +84,13 @@ int main(int argc, char** argv) {
   ok = SavePng(skins::TitleBarIcon(TitleIcon::Close, 40),
                folder.filePath(QStringLiteral("icon_close.png"))) &&
        ok;
+  const std::pair<TitleIcon, const char*> linkIcons[] = {{TitleIcon::Web, "icon_web.png"},
+                                                          {TitleIcon::Store, "icon_store.png"},
+                                                          {TitleIcon::Feedback, "icon_feedback.png"},
+                                                          {TitleIcon::Faq, "icon_faq.png"}};
+  for (const auto& [icon, name] : linkIcons) {
+    ok = SavePng(skins::TitleBarIcon(icon, 40), folder.filePath(QString::fromLatin1(name))) && ok;
+  }
   ok = WriteIcons(folder) && ok;
   ok = WriteHome(folder) && ok;
   return ok ? 0 : 1;

@@ -17,6 +17,7 @@ QRect ToQRect(const Tessel::Rect& rect) {
 struct Registry {
   Registry() {
     for (auto& [name, creator] : StandardViews()) creators.emplace(name, std::move(creator));
+    for (auto& [name, creator] : FeatureViews()) creators.emplace(name, std::move(creator));
   }
   std::mutex mutex;
   std::map<std::string, ViewRegistry::Creator, std::less<>> creators;

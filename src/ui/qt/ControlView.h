@@ -81,5 +81,7 @@ class ViewRegistry {
 
 // The drawings of the toolkit's generic controls (StandardViews.cpp).
 std::vector<std::pair<std::string, ViewRegistry::Creator>> StandardViews();
+// The drawings of the application's own controls: device list, keyboard view, effect views.
+std::vector<std::pair<std::string, ViewRegistry::Creator>> FeatureViews();
 
 }  // namespace TesselQt

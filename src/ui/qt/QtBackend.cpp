@@ -271,6 +271,13 @@ QApplication& QtBackend::Application() {
   return *impl_->application;
 }
 
+bool QtBackend::SetApplicationIcon(const std::filesystem::path& icon) {
+  const QIcon loaded(QString::fromStdString(icon.string()));
+  if (loaded.isNull() || loaded.availableSizes().isEmpty()) return false;
+  QApplication::setWindowIcon(loaded);
+  return true;
+}
+
 void QtBackend::SetLanguage(int languageId) {
   theme::Apply(*impl_->application, languageId == kTraditionalChinese);
   std::vector<std::shared_ptr<Entry>> all;

@@ -1,0 +1,16 @@
+#pragma once
+// Creators of the feature controls' drawings, one per file.
+
+class QWidget;
+
+namespace Tessel {
+class MControl;
+}
+
+namespace TesselQt {
+
+class ControlView;
+
+ControlView* CreateDeviceListView(Tessel::MControl& control, QWidget* parent);
+
+}  // namespace TesselQt

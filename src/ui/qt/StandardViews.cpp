@@ -791,7 +791,12 @@ class ProgressView : public View<QProgressBar> {
   void SyncState() override {
     auto* progress = ModelAs<Tessel::MProgress>();
     if (progress == nullptr) return;
-    setValue(progress->GetProgress());
+    if (progress->IsBusy()) {
+      setRange(0, 0);
+    } else {
+      setRange(0, 100);
+      setValue(progress->GetProgress());
+    }
     const QString title = ToQString(progress->GetTitle());
     setTextVisible(!title.isEmpty());
     setFormat(title);

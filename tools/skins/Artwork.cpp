@@ -247,6 +247,18 @@ QImage TitleBarIcon(TitleIcon icon, int side) {
       painter.drawPath(bubble.simplified());
       break;
     }
+    case TitleIcon::Profile: {
+      // Three sliders: a set of settings.
+      for (int row = 0; row < 3; ++row) {
+        const double y = s * (0.3 + 0.2 * row);
+        const double knob = s * (row == 1 ? 0.62 : row == 0 ? 0.38 : 0.48);
+        painter.drawLine(QPointF(s * 0.2, y), QPointF(s * 0.8, y));
+        painter.setBrush(kIconInk);
+        painter.drawEllipse(QPointF(knob, y), s * 0.065, s * 0.065);
+        painter.setBrush(Qt::NoBrush);
+      }
+      break;
+    }
     case TitleIcon::Faq: {
       painter.drawEllipse(QRectF(s * 0.2, s * 0.2, s * 0.6, s * 0.6));
       QPainterPath mark;

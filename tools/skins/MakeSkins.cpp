@@ -91,6 +91,11 @@ int main(int argc, char** argv) {
   for (const auto& [icon, name] : linkIcons) {
     ok = SavePng(skins::TitleBarIcon(icon, 40), folder.filePath(QString::fromLatin1(name))) && ok;
   }
+  // Profiles name their icon relative to the application folder, two levels up.
+  QDir iconFolder(folder.absoluteFilePath(QStringLiteral("../../icon")));
+  ok = iconFolder.mkpath(QStringLiteral(".")) && ok;
+  ok = SavePng(skins::TitleBarIcon(TitleIcon::Profile, 40), iconFolder.filePath(QStringLiteral("icon_profile.png"))) &&
+       ok;
   ok = WriteIcons(folder) && ok;
   ok = WriteHome(folder) && ok;
   return ok ? 0 : 1;

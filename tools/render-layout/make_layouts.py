@@ -19,10 +19,13 @@ from dataclasses import dataclass, field
 from pathlib import Path
 from xml.sax.saxutils import quoteattr
 
-UNIT = 48  # pixels per key unit
+UNIT = 46  # pixels per key unit
 MARGIN = 28  # case border around the keys, pixels
 CAP_GAP = 2  # pixels between a key cell and its cap on every side
-VIEW_CENTRE = (700, 330)  # where the keyboard view sits in the 1400 x 788 main window
+# Where the keyboard view sits in the 1400 x 788 main window: right of the profile column,
+# centred across the room there, its top just below the main tabs.
+VIEW_CENTRE_X = 828
+VIEW_TOP = 124
 BACKGROUND = "1A1614"  # view background 0x00BBGGRR: a dark blue-grey
 MAX_INDEX = 127
 # Key map positions the keyboard keeps for its own media entries (the knob's turn and press
@@ -223,7 +226,7 @@ def layout_xml(model, keys, size):
     columns = max(int(k.x + k.width / 2) for k in keys) + 1
     if rows > MAX_ROWS or columns > MAX_COLUMNS:
         raise SystemExit(f"{model.layout}: grid {rows} x {columns} is too large")
-    xpos, ypos = VIEW_CENTRE[0] - width // 2, VIEW_CENTRE[1] - height // 2
+    xpos, ypos = VIEW_CENTRE_X - width // 2, VIEW_TOP
     lines = ['<?xml version="1.0" encoding="UTF-8"?>', "<device.info>"]
     lines.append(f'  <Keyboard bk_color="{BACKGROUND}" xpos="{xpos}" ypos="{ypos}" '
                  f'width="{width}" height="{height}" image="{model.layout}.png" '

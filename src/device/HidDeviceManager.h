@@ -159,12 +159,12 @@ class HidDeviceManager {
   int ChooseCommandRecord(int modelId);
   void HandleLinkNotification(DeviceRecord& record, std::span<const std::uint8_t> report,
                               int& modelId);
-  void Drain(HidDevice& device, Notifications notifications);
+  void Drain(HidDevice& device, Notifications notifications, int timeoutMs);
   bool SendBracket(std::uint8_t command);
   bool Transfer(std::uint8_t command, std::span<std::uint8_t> buffer, Replies replies);
   bool TransferChunk(HidDevice& device, const ReportGeometry& geometry, std::uint8_t command,
                      const protocol::Chunk& chunk, std::span<const std::uint8_t> payload,
-                     Replies replies);
+                     Replies replies, bool& replyMayBeOwed);
   bool WriteScreenReport(std::span<const std::uint8_t, 65> report);
 
   HidApi& hid_;

@@ -17,6 +17,9 @@ namespace {
 constexpr int kReplyTimeoutMs = 200;
 constexpr int kEchoReplyTimeoutMs = 36;
 constexpr int kRawReplyTimeoutMs = 2;
+// A drain waits this long for a reply still on its way when one may be: before the first
+// write of an exchange and after a failed try. Between accepted chunks nothing is owed, and
+// the drain only empties what is already there.
 constexpr int kDrainTimeoutMs = 1;
 // Enough to empty what piled up during a few missed replies, without letting a chattering
 // device hold the worker.
@@ -70,12 +73,12 @@ int HidDeviceManager::HIDReadTimeout(HidDevice* device, std::span<std::uint8_t> 
   return count;
 }
 
-void HidDeviceManager::Drain(HidDevice& device, Notifications notifications) {
+void HidDeviceManager::Drain(HidDevice& device, Notifications notifications, int timeoutMs) {
   ReplyBuffer scratch{};
   for (int i = 0; i < kDrainReportLimit; ++i) {
     const int count = notifications == Notifications::kReport
-                          ? HIDReadTimeout(&device, scratch, kDrainTimeoutMs)
-                          : ReadBounded(device, scratch, kDrainTimeoutMs);
+                          ? HIDReadTimeout(&device, scratch, timeoutMs)
+                          : ReadBounded(device, scratch, timeoutMs);
     if (count <= 0) return;
   }
 }
@@ -88,7 +91,7 @@ bool HidDeviceManager::SendFrame(std::array<std::uint8_t, 65>& frame) {
   const auto geometry = GeometryOf(*device);
   if (!geometry) return false;
   Sleep(std::chrono::milliseconds(PacingDelayMs()));
-  Drain(*device, Notifications::kReport);
+  Drain(*device, Notifications::kReport, kDrainTimeoutMs);
   protocol::Frame request{};
   std::copy_n(frame.begin(), request.size(), request.begin());
   protocol::ClampFrameLength(request, geometry->chunkSize);
@@ -119,7 +122,7 @@ bool HidDeviceManager::SendRawFrame(std::span<std::uint8_t, 64> frame) {
   if (device == nullptr) return false;
   const auto geometry = GeometryOf(*device);
   if (!geometry) return false;
-  Drain(*device, Notifications::kReport);
+  Drain(*device, Notifications::kReport, kDrainTimeoutMs);
   protocol::Frame request{};
   std::copy(frame.begin(), frame.end(), request.begin());
   if (!WriteFrame(*device, request, *geometry)) return false;
@@ -152,8 +155,11 @@ bool HidDeviceManager::Transfer(std::uint8_t command, std::span<std::uint8_t> bu
   // Streams go without pacing.
   if (replies == Replies::kAny) Sleep(std::chrono::milliseconds(PacingDelayMs()));
   transferResult_.assign(buffer.size(), 0);
+  bool replyMayBeOwed = true;
   for (const protocol::Chunk& chunk : chunks) {
-    if (!TransferChunk(*device, *geometry, command, chunk, buffer, replies)) return false;
+    if (!TransferChunk(*device, *geometry, command, chunk, buffer, replies, replyMayBeOwed)) {
+      return false;
+    }
   }
   std::copy(transferResult_.begin(), transferResult_.end(), buffer.begin());
   return true;
@@ -161,14 +167,16 @@ bool HidDeviceManager::Transfer(std::uint8_t command, std::span<std::uint8_t> bu
 
 bool HidDeviceManager::TransferChunk(HidDevice& device, const ReportGeometry& geometry,
                                      std::uint8_t command, const protocol::Chunk& chunk,
-                                     std::span<const std::uint8_t> payload, Replies replies) {
+                                     std::span<const std::uint8_t> payload, Replies replies,
+                                     bool& replyMayBeOwed) {
   const protocol::Frame frame = protocol::MakeFrame(command, chunk.offset, chunk.count,
                                                     payload.subspan(chunk.offset, chunk.count));
   const int timeoutMs = replies == Replies::kEchoed ? kEchoReplyTimeoutMs : kReplyTimeoutMs;
   ReplyBuffer reply{};
   for (int attempt = 0; attempt < kTriesPerChunk; ++attempt) {
     // A late reply to an earlier try must not be taken for this one's.
-    Drain(device, Notifications::kReport);
+    Drain(device, Notifications::kReport, replyMayBeOwed ? kDrainTimeoutMs : 0);
+    replyMayBeOwed = true;
     if (!WriteFrame(device, frame, geometry)) continue;
     reply.fill(0);
     const int count = HIDReadTimeout(&device, reply, timeoutMs);
@@ -182,6 +190,7 @@ bool HidDeviceManager::TransferChunk(HidDevice& device, const ReportGeometry& ge
     const auto data = protocol::ReplyData(received, chunk.count);
     if (data.size() != chunk.count) continue;  // too short to hold the chunk
     std::copy(data.begin(), data.end(), transferResult_.begin() + chunk.offset);
+    replyMayBeOwed = false;
     return true;
   }
   return false;
@@ -212,7 +221,7 @@ bool HidDeviceManager::QueryLinkState(HidDevice* device, bool identity, std::uin
       return true;
     }
   }
-  Drain(*device, Notifications::kKeep);
+  Drain(*device, Notifications::kKeep, kDrainTimeoutMs);
   const int count =
       Exchange(*device, RequestFrame(protocol::command::kLinkState, *geometry), *geometry, reply);
   if (count <= 0) return false;

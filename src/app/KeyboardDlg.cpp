@@ -141,7 +141,9 @@ void KeyboardDlg::Run() {
     return;
   }
   if (std::optional<int> code = tasks_.Take()) {
+    taskRunning_.store(true);
     RunTask(*code);
+    taskRunning_.store(false);
     return;
   }
   if (state_.devicePresent.load()) IdleCycle();
@@ -186,6 +188,10 @@ std::intptr_t KeyboardDlg::OnWindowMessage(unsigned message, std::intptr_t wPara
       break;
     case UM_SWALLOW:
       return 1;
+    case Tessel::WM_CLOSE:
+      // The window manager's close button and Alt+F4 end the application like ours.
+      CloseAndDestroy();
+      return 0;
     default:
       break;
   }
@@ -220,9 +226,11 @@ void KeyboardDlg::OnControlEvent(int id, int code, std::intptr_t arg1, std::intp
       if (code == Tessel::kEventClick) OpenWebAddress(catalogue_.software.feedback);
       break;
     case ids::kStoreButton:
+    case ids::kStoreLabel:
       if (code == Tessel::kEventClick) OpenWebAddress(catalogue_.software.store);
       break;
     case ids::kFaqsButton:
+    case ids::kFaqsLabel:
       if (code == Tessel::kEventClick) OpenWebAddress(catalogue_.software.faqs);
       break;
     default:
@@ -236,10 +244,26 @@ void KeyboardDlg::OnTimer(int timerId) {
     CloseAndDestroy();
     return;
   }
+  if (timerId == kSettleTimer) {
+    const bool quiet = state_.started.load() && tasks_.IsEmpty() && !taskRunning_.load();
+    quietTicks_ = quiet ? quietTicks_ + 1 : 0;
+    if (quietTicks_ >= 5 && whenSettled_) {
+      KillMTimer(kSettleTimer);
+      std::function<void()> action = std::move(whenSettled_);
+      action();
+    }
+    return;
+  }
   Tessel::MDialog::OnTimer(timerId);
 }
 
 void KeyboardDlg::ScheduleExit(int milliseconds) { SetMTimer(kExitTimer, milliseconds); }
+
+void KeyboardDlg::WhenSettled(std::function<void()> action) {
+  whenSettled_ = std::move(action);
+  quietTicks_ = 0;
+  SetMTimer(kSettleTimer, 100);
+}
 
 // Pages ----------------------------------------------------------------------------------------
 
@@ -298,6 +322,14 @@ void KeyboardDlg::OnMainPageChanged(int tabPosition) {
   ShowBackgrounds();
 }
 
+bool KeyboardDlg::ShowPage(int pageId) {
+  auto* tabs = GetControl<Tessel::MTabCtrl>(ids::kMainTabs);
+  const int position = tabs == nullptr ? -1 : tabs->FindData(pageId);
+  if (position < 0) return false;
+  OnMainPageChanged(position);
+  return true;
+}
+
 void KeyboardDlg::ShowBackgrounds() {
   const bool home = state_.currentPage.load() == kPageHome;
   const std::string still = settings_.GetRegString(kStillBackgroundValue);
@@ -349,6 +381,10 @@ void KeyboardDlg::ApplyTexts() {
   for (int id : {int{ids::kVersionLabel}, int{ids::kSoftwareVersionLabel}}) {
     if (auto* label = GetControl<Tessel::MControlFont>(id)) label->SetTitle(catalogue_.hasSoftware ? version : "");
   }
+  if (auto* list = GetControl<Tessel::CDeviceList>(ids::kDeviceList)) {
+    list->SetLabels({Text(text::kDeviceConnected), Text(text::kDeviceDisconnected), Text(text::kDeviceWired),
+                     Text(text::kDeviceWireless), Text(text::kDeviceCharging)});
+  }
   ShowCloseToolTip();
   Tessel::CUIMessageBox::SetButtonTitles(Text(text::kOk), Text(text::kCancel));
 }
@@ -396,8 +432,8 @@ void KeyboardDlg::LoadDeviceCatalogue() {
   const bool feedback = !catalogue_.software.feedback.empty();
   for (int id : {ids::kWebsiteButton, ids::kWebsiteLabel}) FindControl(id)->SetVisible(website);
   for (int id : {ids::kFeedbackButton, ids::kFeedbackLabel}) FindControl(id)->SetVisible(feedback);
-  FindControl(ids::kStoreButton)->SetVisible(!catalogue_.software.store.empty());
-  FindControl(ids::kFaqsButton)->SetVisible(!catalogue_.software.faqs.empty());
+  for (int id : {ids::kStoreButton, ids::kStoreLabel}) FindControl(id)->SetVisible(!catalogue_.software.store.empty());
+  for (int id : {ids::kFaqsButton, ids::kFaqsLabel}) FindControl(id)->SetVisible(!catalogue_.software.faqs.empty());
   list->SetSelectDevice(selected);
   state_.selectedModel.store(selected);
 }

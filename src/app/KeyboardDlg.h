@@ -30,6 +30,7 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic {
   // Timer ids of the main window.
   static constexpr int kAnimationTimer = 1;
   static constexpr int kExitTimer = 2;
+  static constexpr int kSettleTimer = 3;
   // How long shutdown waits for the worker.
   static constexpr std::chrono::milliseconds kWorkerStopTimeout{1000};
   // The generic wait dialog's window name.
@@ -61,9 +62,14 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic {
   bool WorkerEnded() const { return workerEnded_.load(); }
   // Ends the run cleanly after a while (the --exit-after-ms option).
   void ScheduleExit(int milliseconds);
+  // Runs `action` on the UI thread once start-up is over: StartUp has run, no task is queued
+  // or running, and half a second has passed quietly (for --screenshot).
+  void WhenSettled(std::function<void()> action);
 
   // The user chose a main tab (its position); switches the page.
   void OnMainPageChanged(int tabPosition);
+  // Switches to the tab that shows a page id; false when no tab does.
+  bool ShowPage(int pageId);
   // Shows the background picture of the current page, from the settings or the defaults.
   void ShowBackgrounds();
 
@@ -107,4 +113,7 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic {
   TaskTable taskTable_;
   ControllerContext context_;
   std::atomic<bool> workerEnded_{true};
+  std::atomic<bool> taskRunning_{false};
+  std::function<void()> whenSettled_;
+  int quietTicks_ = 0;
 };

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -14,9 +15,11 @@
 #include "core/Language.h"
 #include "core/SettingsStore.h"
 #include "core/TextTable.h"
+#include "platform/ScreenInfo.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "ui/pages/MainWindowLayout.h"
+#include "ui/qt/QtBackend.h"
 #include "ui/tessel/HeadlessBackend.h"
 #include "ui/tessel/Manager.h"
 
@@ -29,22 +32,68 @@ void PostToMainWindow(Tessel::Backend& backend, const std::string& name, void (*
   });
 }
 
-int RunMainWindow(const CommandLine& line, Tessel::Backend& backend, const AppPaths& paths, SettingsStore& settings,
-                  core::TextTable& texts) {
-  const std::string product = paths.GetProductName();
-  KeyboardDlg dialog(paths, settings, texts, KeyboardDlg::Options{});
-  dialog.Create(nullptr, product, Tessel::Rect::FromSize(0, 0, kMainWindowWidth, kMainWindowHeight));
+int PrintUdevRules(const std::filesystem::path& appFolder) {
+  std::ifstream rules(appFolder / "udev" / "70-tarvo.rules");
+  if (!rules) {
+    std::cerr << "tarvo: cannot read " << (appFolder / "udev" / "70-tarvo.rules") << '\n';
+    return 1;
+  }
+  std::cout << "# Lets the user at the desktop use Tarvo keyboards without root. Install with:\n"
+               "#   tarvo --print-udev-rules | sudo tee /etc/udev/rules.d/70-tarvo.rules\n"
+               "#   sudo udevadm control --reload && sudo udevadm trigger\n"
+            << rules.rdbuf();
+  return 0;
+}
+
+bool HasDisplay() {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+// On small screens, and on a full-HD screen scaled above 125 %, the window draws at the
+// screen's own pixels instead of being enlarged by the desktop's scale factor.
+void ApplyScreenScaling() {
+  const std::optional<platform::ScreenInfo> screen = platform::ReadPrimaryScreen();
+  if (!screen) return;
+  if (NeedsDpiAwareness(screen->width, screen->height, ScalePercentFromDpi(screen->dpi))) {
+    setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 0);
+  }
+}
+
+struct Run {
+  const CommandLine& line;
+  const AppPaths& paths;
+  SettingsStore& settings;
+  core::TextTable& texts;
+  TesselQt::QtBackend* qt = nullptr;  // null when headless
+};
+
+int RunMainWindow(const Run& run) {
+  KeyboardDlg dialog(run.paths, run.settings, run.texts, KeyboardDlg::Options{});
+  dialog.Create(nullptr, run.paths.GetProductName(),
+                Tessel::Rect::FromSize(0, 0, kMainWindowWidth, kMainWindowHeight));
   dialog.CenterWindow();
-  if (line.exitAfterMs >= 0) dialog.ScheduleExit(line.exitAfterMs);
-  (void)backend;
+  if (run.line.exitAfterMs >= 0) dialog.ScheduleExit(run.line.exitAfterMs);
+  int result = 0;
+  if (run.line.screenshot && run.qt != nullptr) {
+    dialog.WhenSettled([&] {
+      if (run.line.page >= 0) dialog.ShowPage(run.line.page);
+      run.qt->FlushChanges();
+      if (!run.qt->SaveScreenshot(dialog, *run.line.screenshot)) result = 1;
+      dialog.CloseAndDestroy();
+    });
+  }
   base::DebugLog("main window running");
-  dialog.ShowModal(line.autorun ? Tessel::kMinimize : Tessel::kShow);
+  dialog.ShowModal(run.line.autorun ? Tessel::kMinimize : Tessel::kShow);
   if (!dialog.WorkerEnded()) {
     // The worker still uses the controller: leave without destroying anything.
     std::fflush(nullptr);
-    std::_Exit(0);
+    std::_Exit(result);
   }
-  return 0;
+  return result;
 }
 
 }  // namespace
@@ -56,6 +105,16 @@ int main(int argc, char** argv) {
     std::cout << UsageText();
     return line.errors.empty() ? 0 : 2;
   }
+  if (line.printUdevRules) return PrintUdevRules(AppPaths::FindAppFolder());
+  if (line.screenshot && line.headless) {
+    std::cerr << "tarvo: --screenshot needs the window (leave out --headless)\n";
+    return 2;
+  }
+  if (!line.headless && !HasDisplay()) {
+    std::cerr << "tarvo: no display found; start it in a desktop session, or run with --headless,\n"
+                 "or set QT_QPA_PLATFORM=offscreen\n";
+    return 1;
+  }
 
   // The configuration names the product, which names everything else.
   const StartupConfig config = ReadStartupConfig(AppPaths::FindAppFolder());
@@ -64,8 +123,18 @@ int main(int argc, char** argv) {
   const AppPaths paths = AppPaths::FromEnvironment(product);
   Tessel::Manager::SetResourceFolder(paths.GetAppFolder());
 
-  Tessel::HeadlessBackend backend;
-  Tessel::Manager::SetBackend(&backend);
+  std::unique_ptr<Tessel::HeadlessBackend> headless;
+  std::unique_ptr<TesselQt::QtBackend> qt;
+  if (line.headless) {
+    headless = std::make_unique<Tessel::HeadlessBackend>();
+    Tessel::Manager::SetBackend(headless.get());
+  } else {
+    ApplyScreenScaling();
+    qt = std::make_unique<TesselQt::QtBackend>(argc, argv);
+    qt->SetApplicationIcon(Tessel::Manager::ResolvePicture("skins/theme1/DeviceDriver.ico"));
+  }
+  Tessel::Backend& backend = *Tessel::Manager::GetBackend();
+
   platform::TerminationSignals signals([&backend, product](int signal) {
     base::DebugLog("signal %d: shutting down", signal);
     PostToMainWindow(backend, product, [](Tessel::MWindow& window) {
@@ -84,10 +153,12 @@ int main(int argc, char** argv) {
   }
 
   SettingsStore settings(paths.GetConfigFolder() / "settings.ini");
-  core::TextTable texts(paths.GetAppFolder(), ChooseUiLanguage(settings, config.languages, SystemUiLanguage()));
+  const int language = ChooseUiLanguage(settings, config.languages, SystemUiLanguage());
+  core::TextTable texts(paths.GetAppFolder(), language);
+  if (qt) qt->SetLanguage(language);
   AppPaths::CreateFolderPath(paths.GetDataFolder() / "db");
 
-  const int result = RunMainWindow(line, backend, paths, settings, texts);
-  Tessel::Manager::SetBackend(nullptr);
+  const int result = RunMainWindow({line, paths, settings, texts, qt.get()});
+  instance.reset();
   return result;
 }

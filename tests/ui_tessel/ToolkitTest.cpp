@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ui/tessel/Controls.h"
+#include "ui/tessel/DeviceList.h"
 #include "ui/tessel/Dialogs.h"
 #include "ui/tessel/HeadlessBackend.h"
 #include "ui/tessel/MWindow.h"
@@ -264,6 +265,42 @@ TEST_F(ToolkitTest, TimersTickUntilKilledOrTheWindowGoes) {
   const std::size_t ticks = dialog.ticks.size();
   backend.RunFor(std::chrono::milliseconds(30));
   EXPECT_EQ(dialog.ticks.size(), ticks);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DeviceListModel, KeepsModesBatteriesAndSelectionPerModel) {
+  Tessel::MDialog owner("owner");
+  auto* list = owner.Add<Tessel::CDeviceList>(1);
+  list->AddDevice("K9", 101, "off.png", "on.png");
+  list->AddDevice("Pad", 160, "p0.png", "p1.png");
+  list->SetSelectDevice(999);
+  EXPECT_EQ(list->GetSelectDevice(), 0);
+  EXPECT_EQ(list->GetSelectPosition(), -1);
+  list->SetSelectDevice(160);
+  EXPECT_EQ(list->GetSelectPosition(), 1);
+
+  list->SetDeviceState(101, 1, 0);
+  list->SetDeviceState(101, 0, 1);
+  list->SetDeviceBattery(101, 0, 80, 1);
+  list->SetDeviceState(555, 0, 1);  // not listed: ignored
+  auto items = list->GetItems();
+  EXPECT_TRUE(items[0].IsConnected());
+  EXPECT_FALSE(items[1].IsConnected());
+  EXPECT_EQ(items[0].batteries.at(0), (Tessel::DeviceItem::Battery{80, 1}));
+
+  list->SetAllDeviceState(0);  // nothing present any more
+  items = list->GetItems();
+  EXPECT_TRUE(items[0].modeStates.empty());
+  EXPECT_FALSE(items[0].IsConnected());
+
+  list->UserSelectDevice(101);
+  EXPECT_EQ(list->GetSelectDevice(), 101);
+  list->ClearList();
+  EXPECT_EQ(list->GetSelectDevice(), 0);
+  EXPECT_TRUE(list->GetItems().empty());
 }
 
 }  // namespace

@@ -39,6 +39,8 @@ enum Home : int {
   kNoKeyboardHint = 1211,
   kChooseHint = 1212,
   kFooter = 1213,
+  kStoreLabel = 1214,
+  kFaqsLabel = 1215,
 };
 
 enum Settings : int {

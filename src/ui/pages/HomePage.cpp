@@ -17,9 +17,8 @@ constexpr int kFooterHeight = 56;
 void AddWebLink(Tessel::MWindow& window, int buttonId, int labelId, int x, const char* icon) {
   auto* button = window.Add<Tessel::MButton>(buttonId, ids::kFooter);
   button->SetRect(Rect::FromSize(x, 14, 28, 28));
-  button->SetStyle("icon-button");
+  button->SetStyle("window-button");
   button->SetIcon(icon);
-  if (labelId == 0) return;
   auto* label = window.Add<Tessel::MButton>(labelId, ids::kFooter);
   label->SetRect(Rect::FromSize(x + 32, 14, 96, 28));
   label->SetStyle("link");
@@ -56,10 +55,10 @@ void CreateHomePageControls(Tessel::MWindow& window) {
   auto* version = window.Add<Tessel::MControlFont>(ids::kVersionLabel, ids::kFooter);
   version->SetRect(Rect::FromSize(48, 14, 400, 28));
   version->SetStyle("hint");
-  AddWebLink(window, ids::kWebsiteButton, ids::kWebsiteLabel, kMainWindowWidth - 560, "skins/theme1/icon_web.png");
-  AddWebLink(window, ids::kStoreButton, 0, kMainWindowWidth - 420, "skins/theme1/icon_store.png");
-  AddWebLink(window, ids::kFeedbackButton, ids::kFeedbackLabel, kMainWindowWidth - 370, "skins/theme1/icon_feedback.png");
-  AddWebLink(window, ids::kFaqsButton, 0, kMainWindowWidth - 230, "skins/theme1/icon_faq.png");
+  AddWebLink(window, ids::kWebsiteButton, ids::kWebsiteLabel, kMainWindowWidth - 608, "skins/theme1/icon_web.png");
+  AddWebLink(window, ids::kStoreButton, ids::kStoreLabel, kMainWindowWidth - 468, "skins/theme1/icon_store.png");
+  AddWebLink(window, ids::kFeedbackButton, ids::kFeedbackLabel, kMainWindowWidth - 328, "skins/theme1/icon_feedback.png");
+  AddWebLink(window, ids::kFaqsButton, ids::kFaqsLabel, kMainWindowWidth - 188, "skins/theme1/icon_faq.png");
 }
 
 std::vector<TextBinding> HomePageTextBindings() {
@@ -71,8 +70,10 @@ std::vector<TextBinding> HomePageTextBindings() {
       {ids::kWebsiteButton, text::kWebsite, TextTarget::ToolTip},
       {ids::kWebsiteLabel, text::kWebsite},
       {ids::kStoreButton, text::kStore, TextTarget::ToolTip},
+      {ids::kStoreLabel, text::kStore},
       {ids::kFeedbackButton, text::kFeedback, TextTarget::ToolTip},
       {ids::kFeedbackLabel, text::kFeedback},
       {ids::kFaqsButton, text::kFaq, TextTarget::ToolTip},
+      {ids::kFaqsLabel, text::kFaq},
   };
 }

@@ -301,6 +301,8 @@ bool MTabCtrl::IsItemVisible(int position) const {
 
 void MProgress::SetProgress(int percent) { Assign(percent_, std::clamp(percent, 0, 100)); }
 int MProgress::GetProgress() const { return Read(percent_); }
+void MProgress::SetBusy(bool busy) { Assign(busy_, busy); }
+bool MProgress::IsBusy() const { return Read(busy_); }
 
 // Pictures
 

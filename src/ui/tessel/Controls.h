@@ -238,9 +238,13 @@ class MProgress : public MControlFont {
   // Percent, clamped to 0..100.
   void SetProgress(int percent);
   int GetProgress() const;
+  // A busy bar that moves without telling how far the work is.
+  void SetBusy(bool busy);
+  bool IsBusy() const;
 
  private:
   int percent_ = 0;
+  bool busy_ = false;
 };
 
 enum class PictureFit { Stretch, Contain, Cover, Center };

@@ -103,4 +103,8 @@ void CDeviceList::UserSelectDevice(int modelId) {
   Report(kEventClick, modelId);
 }
 
+void CDeviceList::SetLabels(Labels labels) { Assign(labels_, std::move(labels)); }
+
+CDeviceList::Labels CDeviceList::GetLabels() const { return Read(labels_); }
+
 }  // namespace Tessel

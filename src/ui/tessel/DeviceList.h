@@ -54,11 +54,24 @@ class CDeviceList : public MControl {
   // The user picked an item: it becomes selected and a click with its model id is reported.
   void UserSelectDevice(int modelId);
 
+  // Words the list shows beside each item, in the user's language.
+  struct Labels {
+    std::string connected;
+    std::string disconnected;
+    std::string wired;
+    std::string wireless;
+    std::string charging;
+    friend bool operator==(const Labels&, const Labels&) = default;
+  };
+  void SetLabels(Labels labels);
+  Labels GetLabels() const;
+
  private:
   DeviceItem* FindLocked(int modelId);
 
   std::vector<DeviceItem> items_;
   int selected_ = 0;
+  Labels labels_;
 };
 
 }  // namespace Tessel

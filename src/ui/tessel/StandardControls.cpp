@@ -1,6 +1,7 @@
 #include "ui/tessel/ControlFactory.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/DeviceList.h"
+#include "ui/tessel/ProfileList.h"
 
 namespace Tessel {
 
@@ -23,6 +24,7 @@ std::vector<std::pair<std::string, ControlFactory::Creator>> StandardControls() 
       {MPicture::kClassName, F::CreatorOf<MPicture>()},
       {CGifPicture::kClassName, F::CreatorOf<CGifPicture>()},
       {CDeviceList::kClassName, F::CreatorOf<CDeviceList>()},
+      {ProfileList::kClassName, F::CreatorOf<ProfileList>()},
   };
 }
 

@@ -1,0 +1,15 @@
+// The list of the application's own control drawings.
+
+#include "ui/qt/ControlView.h"
+#include "ui/qt/FeatureViews.h"
+
+namespace TesselQt {
+
+std::vector<std::pair<std::string, ViewRegistry::Creator>> FeatureViews() {
+  return {
+      {"DeviceList", CreateDeviceListView},
+      {"ProfileList", CreateProfileListView},
+  };
+}
+
+}  // namespace TesselQt

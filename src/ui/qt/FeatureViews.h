@@ -1,0 +1,17 @@
+#pragma once
+// Creators of the feature controls' drawings, one per file.
+
+class QWidget;
+
+namespace Tessel {
+class MControl;
+}
+
+namespace TesselQt {
+
+class ControlView;
+
+ControlView* CreateDeviceListView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateProfileListView(Tessel::MControl& control, QWidget* parent);
+
+}  // namespace TesselQt

@@ -1,0 +1,999 @@
+// The drawings of the toolkit's generic controls.
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QMovie>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <memory>
+
+#include "ui/qt/ControlView.h"
+#include "ui/qt/Painting.h"
+#include "ui/qt/Theme.h"
+#include "ui/qt/WindowWidget.h"
+#include "ui/tessel/Controls.h"
+
+namespace TesselQt {
+namespace {
+
+QString ToQString(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+Qt::Alignment ToQtAlign(Tessel::TextAlign align) {
+  switch (align) {
+    case Tessel::TextAlign::Center:
+      return Qt::AlignHCenter;
+    case Tessel::TextAlign::Right:
+      return Qt::AlignRight;
+    case Tessel::TextAlign::Left:
+      break;
+  }
+  return Qt::AlignLeft;
+}
+
+// Font and colour of a control with a title, from its look and its own settings.
+QFont FontOf(const Tessel::MControlFont& control, const QString& style) {
+  return theme::FontFor(style, control.GetFontSize(), control.IsBold());
+}
+
+QColor TextColorOf(const Tessel::MControlFont& control, const QString& style) {
+  if (!control.IsEnabled()) return theme::TextDisabled();
+  return control.HasTextColor() ? ToQColor(control.GetTextColor()) : theme::TextColorFor(style);
+}
+
+// Remembers whether the keyboard gave a widget its focus, to show the focus ring only then.
+class FocusTracker {
+ public:
+  void In(const QFocusEvent& event) { keyboard_ = IsKeyboardFocusReason(event.reason()); }
+  void Out() { keyboard_ = false; }
+  bool ShowRing(const QWidget& widget) const { return keyboard_ && widget.hasFocus(); }
+
+ private:
+  bool keyboard_ = false;
+};
+
+// Style sheets see keyboard focus as the "keyboardFocus" property (":focus" would also light
+// up after a mouse click or when the window opens).
+void SetKeyboardFocusProperty(QWidget& widget, bool keyboard) {
+  if (widget.property("keyboardFocus").toBool() == keyboard) return;
+  widget.setProperty("keyboardFocus", keyboard);
+  widget.style()->unpolish(&widget);
+  widget.style()->polish(&widget);
+  widget.update();
+}
+
+// Buttons answer Enter as well as Space, as keyboard users expect of every button here.
+bool ActivatesButton(const QKeyEvent& event) {
+  return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+}
+
+// Label -------------------------------------------------------------------------------------
+
+class LabelView : public View<QWidget> {
+ public:
+  LabelView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+
+ protected:
+  void SyncState() override {
+    auto* label = ModelAs<Tessel::MControlFont>();
+    if (label == nullptr) return;
+    text_ = ToQString(label->GetTitle());
+    font_ = FontOf(*label, StyleName());
+    color_ = TextColorOf(*label, StyleName());
+    align_ = ToQtAlign(label->GetAlign());
+    wrap_ = label->GetWordWrap();
+    update();
+  }
+
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setFont(font_);
+    painter.setPen(color_);
+    if (wrap_) {
+      painter.drawText(rect(), static_cast<int>(align_ | Qt::AlignTop | Qt::TextWordWrap), text_);
+      return;
+    }
+    // One line: a text too long for its place ends in an ellipsis instead of being cut.
+    const QString shown = painter.fontMetrics().elidedText(text_, Qt::ElideRight, width());
+    painter.drawText(rect(), static_cast<int>(align_ | Qt::AlignVCenter), shown);
+  }
+
+ private:
+  QString text_;
+  QFont font_;
+  QColor color_;
+  Qt::Alignment align_ = Qt::AlignLeft;
+  bool wrap_ = false;
+};
+
+// Push button ----------------------------------------------------------------------------
+
+class ButtonView : public View<QPushButton> {
+ public:
+  ButtonView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+    setFocusPolicy(Qt::TabFocus);
+    setCursor(Qt::PointingHandCursor);
+    connect(this, &QPushButton::clicked, this, [this] {
+      if (auto* button = ModelAs<Tessel::MButton>()) button->UserClick();
+    });
+  }
+
+ protected:
+  void SyncState() override {
+    auto* button = ModelAs<Tessel::MButton>();
+    if (button == nullptr) return;
+    const QString title = ToQString(button->GetTitle());
+    if (text() != title) setText(title);
+    setFont(FontOf(*button, StyleName().isEmpty() ? QStringLiteral("primary") : StyleName()));
+    SyncIcon(button->GetIcon());
+    const QString color =
+        button->HasTextColor() ? ToQColor(button->GetTextColor()).name() : QString();
+    if (color != textColor_) {
+      textColor_ = color;
+      setStyleSheet(color.isEmpty() ? QString() : QStringLiteral("color: %1;").arg(color));
+    }
+  }
+
+  void keyPressEvent(QKeyEvent* event) override {
+    if (ActivatesButton(*event)) {
+      click();
+      return;
+    }
+    QPushButton::keyPressEvent(event);
+  }
+
+  void focusInEvent(QFocusEvent* event) override {
+    QPushButton::focusInEvent(event);
+    SetKeyboardFocusProperty(*this, IsKeyboardFocusReason(event->reason()));
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    QPushButton::focusOutEvent(event);
+    SetKeyboardFocusProperty(*this, false);
+  }
+
+  void paintEvent(QPaintEvent* event) override {
+    QPushButton::paintEvent(event);
+    if (icon().isNull() && text().isEmpty() && StyleName() == QLatin1String("window-close"))
+      DrawCross();
+  }
+
+ private:
+  void SyncIcon(const std::string& name) {
+    if (name != iconName_) {
+      iconName_ = name;
+      setIcon(name.empty() ? QIcon() : QIcon(PicturePath(name)));
+    }
+    const int side = std::min(width(), height());
+    const bool iconOnly = text().isEmpty();
+    const int iconSide = iconOnly ? std::max(12, side - 12) : std::min(24, std::max(12, side - 16));
+    setIconSize(QSize(iconSide, iconSide));
+  }
+
+  // The close mark of a close button that has no picture.
+  void DrawCross() {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(isEnabled() ? theme::Text() : theme::TextDisabled(), 1.8, Qt::SolidLine,
+                        Qt::RoundCap));
+    const QPointF c = QRectF(rect()).center();
+    const qreal r = std::min(width(), height()) * 0.18;
+    painter.drawLine(c + QPointF(-r, -r), c + QPointF(r, r));
+    painter.drawLine(c + QPointF(-r, r), c + QPointF(r, -r));
+  }
+
+  std::string iconName_;
+  QString textColor_;
+};
+
+// Switch, check box, radio button ------------------------------------------------------------
+
+class CheckableView : public View<QAbstractButton> {
+ public:
+  enum class Kind { Switch, Check, Radio };
+
+  CheckableView(Tessel::MControl& control, QWidget* parent, Kind kind)
+      : View(control, parent), kind_(kind) {
+    setFocusPolicy(Qt::TabFocus);
+    setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_Hover);
+    // The model toggles; the widget only shows the model's state.
+    connect(this, &QAbstractButton::clicked, this, [this] {
+      if (auto* checkable = ModelAs<Tessel::MCheckable>()) checkable->UserClick();
+    });
+  }
+
+ protected:
+  void SyncState() override {
+    auto* checkable = ModelAs<Tessel::MCheckable>();
+    if (checkable == nullptr) return;
+    checked_ = checkable->GetCheck();
+    title_ = ToQString(checkable->GetTitle());
+    font_ = FontOf(*checkable, StyleName());
+    color_ = TextColorOf(*checkable, StyleName());
+    update();
+  }
+
+  void keyPressEvent(QKeyEvent* event) override {
+    if (ActivatesButton(*event)) {
+      click();
+      return;
+    }
+    QAbstractButton::keyPressEvent(event);
+  }
+
+  void focusInEvent(QFocusEvent* event) override {
+    focus_.In(*event);
+    QAbstractButton::focusInEvent(event);
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    focus_.Out();
+    QAbstractButton::focusOutEvent(event);
+  }
+
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled()) painter.setOpacity(0.45);
+    const QRectF indicator = IndicatorRect();
+    switch (kind_) {
+      case Kind::Switch:
+        DrawSwitch(painter, indicator);
+        break;
+      case Kind::Check:
+        DrawCheck(painter, indicator);
+        break;
+      case Kind::Radio:
+        DrawRadio(painter, indicator);
+        break;
+    }
+    if (focus_.ShowRing(*this))
+      DrawFocusRing(painter, indicator.adjusted(-4, -4, 4, 4), indicator.height() / 2 + 4);
+    if (title_.isEmpty()) return;
+    const QRectF textRect(indicator.right() + 10, 0, width() - indicator.right() - 10, height());
+    painter.setFont(font_);
+    painter.setPen(color_);
+    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
+                     painter.fontMetrics().elidedText(title_, Qt::ElideRight,
+                                                      static_cast<int>(textRect.width())));
+  }
+
+ private:
+  QRectF IndicatorRect() const {
+    const QSizeF size = kind_ == Kind::Switch ? QSizeF(40, 22) : QSizeF(18, 18);
+    return QRectF(QPointF(4, (height() - size.height()) / 2), size);
+  }
+
+  void DrawSwitch(QPainter& painter, const QRectF& track) {
+    const qreal radius = track.height() / 2;
+    if (checked_) {
+      QLinearGradient fill(track.topLeft(), track.topRight());
+      fill.setColorAt(0, theme::Accent());
+      fill.setColorAt(1, theme::Focus());
+      painter.setBrush(fill);
+      painter.setPen(Qt::NoPen);
+    } else {
+      painter.setBrush(underMouse() ? theme::BorderHover() : theme::Border());
+      painter.setPen(Qt::NoPen);
+    }
+    painter.drawRoundedRect(track, radius, radius);
+    const qreal knob = track.height() - 6;
+    const qreal x = checked_ ? track.right() - 3 - knob : track.left() + 3;
+    painter.setBrush(checked_ ? QColor(Qt::white) : theme::TextSecondary());
+    painter.drawEllipse(QRectF(x, track.top() + 3, knob, knob));
+  }
+
+  void DrawCheck(QPainter& painter, const QRectF& box) {
+    if (checked_) {
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(theme::Accent());
+      painter.drawRoundedRect(box, 4, 4);
+      QPainterPath mark;
+      mark.moveTo(box.left() + 4.5, box.center().y());
+      mark.lineTo(box.left() + 7.5, box.bottom() - 5);
+      mark.lineTo(box.right() - 4, box.top() + 5);
+      painter.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+      painter.setBrush(Qt::NoBrush);
+      painter.drawPath(mark);
+      return;
+    }
+    painter.setBrush(theme::Surface());
+    painter.setPen(QPen(underMouse() ? theme::AccentBright() : theme::BorderHover(), 2));
+    painter.drawRoundedRect(box.adjusted(1, 1, -1, -1), 4, 4);
+  }
+
+  void DrawRadio(QPainter& painter, const QRectF& circle) {
+    painter.setBrush(theme::Surface());
+    const QColor ring =
+        checked_ ? theme::Accent() : (underMouse() ? theme::AccentBright() : theme::BorderHover());
+    painter.setPen(QPen(ring, 2));
+    painter.drawEllipse(circle.adjusted(1, 1, -1, -1));
+    if (!checked_) return;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(theme::AccentBright());
+    painter.drawEllipse(circle.adjusted(5, 5, -5, -5));
+  }
+
+  Kind kind_;
+  bool checked_ = false;
+  QString title_;
+  QFont font_;
+  QColor color_;
+  FocusTracker focus_;
+};
+
+// Colour swatch ------------------------------------------------------------------------------
+
+class ColorButtonView : public View<QAbstractButton> {
+ public:
+  ColorButtonView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+    setFocusPolicy(Qt::TabFocus);
+    setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_Hover);
+    connect(this, &QAbstractButton::clicked, this, [this] {
+      if (auto* button = ModelAs<Tessel::CColorButton>()) button->UserClick();
+    });
+  }
+
+ protected:
+  void SyncState() override {
+    auto* button = ModelAs<Tessel::CColorButton>();
+    if (button == nullptr) return;
+    color_ = ToQColor(button->GetColor());
+    selected_ = button->IsSelected();
+    title_ = ToQString(button->GetTitle());
+    font_ = FontOf(*button, StyleName());
+    update();
+  }
+
+  void keyPressEvent(QKeyEvent* event) override {
+    if (ActivatesButton(*event)) {
+      click();
+      return;
+    }
+    QAbstractButton::keyPressEvent(event);
+  }
+
+  void focusInEvent(QFocusEvent* event) override {
+    focus_.In(*event);
+    QAbstractButton::focusInEvent(event);
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    focus_.Out();
+    QAbstractButton::focusOutEvent(event);
+  }
+
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled()) painter.setOpacity(0.45);
+    const qreal side = title_.isEmpty() ? std::min(width(), height()) : height();
+    QRectF swatch = title_.isEmpty() ? QRectF(rect()) : QRectF(0, 0, side, side);
+    const qreal radius = std::min(swatch.width(), swatch.height()) / 4;
+    if (selected_ || underMouse()) {
+      painter.setPen(QPen(selected_ ? QColor(Qt::white) : theme::BorderHover(), 2));
+      painter.setBrush(Qt::NoBrush);
+      painter.drawRoundedRect(swatch.adjusted(1, 1, -1, -1), radius, radius);
+    }
+    const QRectF inner = swatch.adjusted(4, 4, -4, -4);
+    painter.setPen(QPen(QColor(255, 255, 255, 40), 1));
+    painter.setBrush(color_);
+    painter.drawRoundedRect(inner, radius - 2, radius - 2);
+    if (focus_.ShowRing(*this)) DrawFocusRing(painter, swatch, radius);
+    if (title_.isEmpty()) return;
+    painter.setFont(font_);
+    painter.setPen(isEnabled() ? theme::Text() : theme::TextDisabled());
+    painter.drawText(QRectF(side + 8, 0, width() - side - 8, height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, title_);
+  }
+
+ private:
+  QColor color_;
+  bool selected_ = false;
+  QString title_;
+  QFont font_;
+  FocusTracker focus_;
+};
+
+// Slider -------------------------------------------------------------------------------------
+
+class SliderView : public View<QSlider> {
+ public:
+  SliderView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::PointingHandCursor);
+    connect(this, &QSlider::valueChanged, this, [this](int value) {
+      if (IsSyncing()) return;
+      if (auto* slider = ModelAs<Tessel::MSlider>()) slider->UserSetValue(value, !isSliderDown());
+    });
+    connect(this, &QSlider::sliderReleased, this, [this] {
+      if (auto* slider = ModelAs<Tessel::MSlider>()) slider->UserSetValue(value(), true);
+    });
+  }
+
+ protected:
+  void SyncState() override {
+    auto* slider = ModelAs<Tessel::MSlider>();
+    if (slider == nullptr) return;
+    setOrientation(height() > width() ? Qt::Vertical : Qt::Horizontal);
+    setRange(slider->GetMinimum(), slider->GetMaximum());
+    const int span = slider->GetMaximum() - slider->GetMinimum();
+    setPageStep(std::max(1, span / 10));
+    // While the user holds the handle the widget leads; the model follows it.
+    if (!isSliderDown()) setValue(slider->GetProgress());
+  }
+
+  void focusInEvent(QFocusEvent* event) override {
+    QSlider::focusInEvent(event);
+    SetKeyboardFocusProperty(*this, IsKeyboardFocusReason(event->reason()));
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    QSlider::focusOutEvent(event);
+    SetKeyboardFocusProperty(*this, false);
+  }
+
+  // The wheel changes a slider only when it has the focus, so scrolling past it is harmless.
+  void wheelEvent(QWheelEvent* event) override {
+    if (hasFocus()) {
+      QSlider::wheelEvent(event);
+    } else {
+      event->ignore();
+    }
+  }
+};
+
+// Edit field ---------------------------------------------------------------------------------
+
+class EditView : public View<QLineEdit> {
+ public:
+  EditView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+    connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
+      if (auto* edit = ModelAs<Tessel::MEdit>()) edit->UserSetText(text.toStdString());
+    });
+    connect(this, &QLineEdit::returnPressed, this, [this] {
+      if (auto* edit = ModelAs<Tessel::MEdit>()) edit->UserCommit(true);
+    });
+  }
+
+ protected:
+  void SyncState() override {
+    auto* edit = ModelAs<Tessel::MEdit>();
+    if (edit == nullptr) return;
+    const QString text = ToQString(edit->GetEditText());
+    if (this->text() != text) setText(text);
+    const int limit = edit->GetMaxLength();
+    setMaxLength(limit > 0 ? limit * 2 : 32767);  // the model counts characters, Qt UTF-16 units
+    setReadOnly(edit->IsReadOnly());
+    setPlaceholderText(ToQString(edit->GetPlaceholder()));
+    setFont(FontOf(*edit, StyleName()));
+    setAlignment(ToQtAlign(edit->GetAlign()) | Qt::AlignVCenter);
+    const std::uint64_t requests = edit->GetFocusRequests();
+    if (requests != focusRequests_) {
+      focusRequests_ = requests;
+      setFocus(Qt::OtherFocusReason);
+    }
+  }
+
+  void focusInEvent(QFocusEvent* event) override {
+    QLineEdit::focusInEvent(event);
+    if (!IsWindowSwitch(event->reason())) {
+      if (auto* edit = ModelAs<Tessel::MEdit>()) edit->UserFocus(true);
+    }
+  }
+
+  void focusOutEvent(QFocusEvent* event) override {
+    QLineEdit::focusOutEvent(event);
+    if (IsWindowSwitch(event->reason())) return;
+    if (auto* edit = ModelAs<Tessel::MEdit>()) {
+      edit->UserFocus(false);
+      edit->UserCommit(false);
+    }
+  }
+
+ private:
+  // Another window or a pop-up took the focus for a while: the field is not left.
+  static bool IsWindowSwitch(Qt::FocusReason reason) {
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+  }
+
+  std::uint64_t focusRequests_ = 0;
+};
+
+// Combo box ----------------------------------------------------------------------------------
+
+class ComboView : public View<QComboBox> {
+ public:
+  ComboView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_Hover);
+    connect(this, qOverload<int>(&QComboBox::activated), this, [this](int position) {
+      if (auto* combo = ModelAs<Tessel::MComboBox>()) combo->UserSelect(position);
+    });
+  }
+
+ protected:
+  void SyncState() override {
+    auto* combo = ModelAs<Tessel::MComboBox>();
+    if (combo == nullptr) return;
+    setFont(FontOf(*combo, StyleName()));
+    std::vector<Tessel::ListItem> items = combo->GetItems();
+    const int current = combo->GetCurSel();
+    const QSignalBlocker blocker(this);
+    if (items != items_) {
+      items_ = std::move(items);
+      clear();
+      for (const Tessel::ListItem& item : items_) addItem(ToQString(item.text));
+    }
+    setCurrentIndex(current);
+    update();
+  }
+
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF box = QRectF(rect()).adjusted(1, 1, -1, -1);
+    QColor edge = hasFocus() ? theme::Focus()
+                             : (underMouse() ? theme::BorderHover() : QColor(0x26, 0x2b, 0x3a));
+    if (!isEnabled()) edge = theme::SurfaceRaised();
+    painter.setPen(QPen(edge, 2));
+    painter.setBrush(underMouse() && isEnabled() ? QColor(0x24, 0x29, 0x38)
+                                                 : theme::SurfaceRaised());
+    painter.drawRoundedRect(box, 8, 8);
+
+    const qreal arrowX = width() - 22;
+    painter.setPen(QPen(isEnabled() ? theme::TextSecondary() : theme::TextDisabled(), 1.8,
+                        Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const qreal cy = height() / 2.0;
+    QPainterPath chevron;
+    chevron.moveTo(arrowX - 5, cy - 2.5);
+    chevron.lineTo(arrowX, cy + 2.5);
+    chevron.lineTo(arrowX + 5, cy - 2.5);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(chevron);
+
+    const QRectF textRect(12, 0, arrowX - 12 - 12, height());
+    painter.setFont(font());
+    painter.setPen(isEnabled() ? theme::Text() : theme::TextDisabled());
+    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(currentText(), Qt::ElideRight,
+                                              static_cast<int>(textRect.width())));
+  }
+
+  // Scrolling past a closed list does not change its choice.
+  void wheelEvent(QWheelEvent* event) override { event->ignore(); }
+
+  void focusInEvent(QFocusEvent* event) override {
+    focus_.In(*event);
+    QComboBox::focusInEvent(event);
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    // The open list takes the focus for a while; the ring stays for keyboard users.
+    if (event->reason() != Qt::PopupFocusReason) focus_.Out();
+    QComboBox::focusOutEvent(event);
+  }
+
+ private:
+  std::vector<Tessel::ListItem> items_;
+  FocusTracker focus_;
+};
+
+// Tabs ---------------------------------------------------------------------------------------
+
+class TabsView : public View<QWidget> {
+ public:
+  TabsView(Tessel::MControl& control, QWidget* parent, bool underlined)
+      : View(control, parent), underlined_(underlined) {
+    setFocusPolicy(Qt::TabFocus);
+    setAttribute(Qt::WA_Hover);
+    setMouseTracking(true);
+    setCursor(Qt::PointingHandCursor);
+  }
+
+ protected:
+  void SyncState() override {
+    auto* tabs = ModelAs<Tessel::MTabCtrl>();
+    if (tabs == nullptr) return;
+    items_ = tabs->GetItems();
+    current_ = tabs->GetCurSel();
+    font_ = FontOf(*tabs, IsMainLook() ? QStringLiteral("tab-main") : StyleName());
+    Layout();
+    update();
+  }
+
+  void resizeEvent(QResizeEvent*) override { Layout(); }
+
+  void mouseMoveEvent(QMouseEvent* event) override {
+    const int hovered = TabAt(event->position().toPoint());
+    if (hovered != hovered_) {
+      hovered_ = hovered;
+      update();
+    }
+  }
+
+  void leaveEvent(QEvent*) override {
+    hovered_ = -1;
+    update();
+  }
+
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() != Qt::LeftButton) return;
+    const int position = TabAt(event->position().toPoint());
+    if (position >= 0) Select(position);
+  }
+
+  void keyPressEvent(QKeyEvent* event) override {
+    switch (event->key()) {
+      case Qt::Key_Left:
+        Select(NextVisible(current_, -1));
+        break;
+      case Qt::Key_Right:
+        Select(NextVisible(current_, +1));
+        break;
+      case Qt::Key_Home:
+        Select(NextVisible(-1, +1));
+        break;
+      case Qt::Key_End:
+        Select(NextVisible(static_cast<int>(items_.size()), -1));
+        break;
+      default:
+        QWidget::keyPressEvent(event);
+    }
+  }
+
+  void focusInEvent(QFocusEvent* event) override {
+    focus_.In(*event);
+    update();
+  }
+  void focusOutEvent(QFocusEvent*) override {
+    focus_.Out();
+    update();
+  }
+
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setFont(font_);
+    if (!IsMainLook() && !underlined_) DrawSegmentTrack(painter);
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+      if (!items_[i].visible || rects_[i].isEmpty()) continue;
+      DrawTab(painter, static_cast<int>(i));
+    }
+  }
+
+ private:
+  bool IsMainLook() const { return StyleName() == QLatin1String("tab-main"); }
+  int Padding() const { return IsMainLook() ? 22 : (underlined_ ? 14 : 16); }
+
+  // Tabs sit side by side with their natural widths; when they do not fit, they share the
+  // width equally and long titles end in an ellipsis.
+  void Layout() {
+    rects_.assign(items_.size(), QRect());
+    const QFontMetrics metrics(font_);
+    const int gap = IsMainLook() ? 6 : (underlined_ ? 8 : 0);
+    std::vector<int> widths;
+    int total = 0;
+    for (const Tessel::ListItem& item : items_) {
+      const int natural =
+          item.visible ? std::max(IsMainLook() ? 96 : 64,
+                                  metrics.horizontalAdvance(ToQString(item.text)) + 2 * Padding())
+                       : 0;
+      widths.push_back(natural);
+      total += natural > 0 ? natural + gap : 0;
+    }
+    const int shown = static_cast<int>(
+        std::count_if(items_.begin(), items_.end(), [](auto& i) { return i.visible; }));
+    const bool squeeze = total - gap > width() && shown > 0;
+    int x = 0;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+      if (widths[i] == 0) continue;
+      const int w = squeeze ? (width() - gap * (shown - 1)) / shown : widths[i];
+      rects_[i] = QRect(x, 0, w, height());
+      x += w + gap;
+    }
+  }
+
+  int TabAt(QPoint point) const {
+    for (std::size_t i = 0; i < rects_.size(); ++i) {
+      if (items_[i].visible && rects_[i].contains(point)) return static_cast<int>(i);
+    }
+    return -1;
+  }
+
+  int NextVisible(int from, int step) const {
+    for (int i = from + step; i >= 0 && i < static_cast<int>(items_.size()); i += step) {
+      if (items_[static_cast<std::size_t>(i)].visible) return i;
+    }
+    return -1;
+  }
+
+  void Select(int position) {
+    if (position < 0) return;
+    if (auto* tabs = ModelAs<Tessel::MTabCtrl>()) tabs->UserSelect(position);
+  }
+
+  void DrawSegmentTrack(QPainter& painter) {
+    painter.setPen(QPen(theme::Border(), 1));
+    painter.setBrush(theme::Surface());
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
+  }
+
+  void DrawTab(QPainter& painter, int i) {
+    const QRectF r = rects_[static_cast<std::size_t>(i)];
+    const bool selected = i == current_;
+    const bool hovered = i == hovered_ && isEnabled();
+    if (IsMainLook()) {
+      if (selected || hovered) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(selected ? QColor(123, 97, 255, 46) : QColor(255, 255, 255, 14));
+        painter.drawRoundedRect(r.adjusted(0, 4, 0, -4), 10, 10);
+      }
+      if (selected)
+        DrawUnderline(painter, QRectF(r.left() + 18, r.bottom() - 3, r.width() - 36, 3));
+    } else if (underlined_) {
+      if (selected) DrawUnderline(painter, QRectF(r.left() + 6, r.bottom() - 2, r.width() - 12, 2));
+    } else if (selected) {
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(theme::Accent());
+      painter.drawRoundedRect(r.adjusted(3, 3, -3, -3), 8, 8);
+    }
+    if (focus_.ShowRing(*this) && selected) DrawFocusRing(painter, r.adjusted(0, 2, 0, -2), 10);
+    QColor color = selected ? (IsMainLook() || underlined_ ? theme::Text() : QColor(Qt::white))
+                            : (hovered ? theme::Text() : theme::TextSecondary());
+    if (!isEnabled()) color = theme::TextDisabled();
+    painter.setPen(color);
+    const QRectF textRect = r.adjusted(Padding() / 2.0, 0, -Padding() / 2.0, 0);
+    const QString text = ToQString(items_[static_cast<std::size_t>(i)].text);
+    painter.drawText(
+        textRect, Qt::AlignCenter,
+        painter.fontMetrics().elidedText(text, Qt::ElideRight, static_cast<int>(textRect.width())));
+  }
+
+  void DrawUnderline(QPainter& painter, const QRectF& bar) {
+    QLinearGradient fill(bar.topLeft(), bar.topRight());
+    fill.setColorAt(0, theme::Accent());
+    fill.setColorAt(1, theme::Focus());
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(bar, bar.height() / 2, bar.height() / 2);
+  }
+
+  bool underlined_;
+  std::vector<Tessel::ListItem> items_;
+  std::vector<QRect> rects_;
+  int current_ = -1;
+  int hovered_ = -1;
+  QFont font_;
+  FocusTracker focus_;
+};
+
+// Progress -----------------------------------------------------------------------------------
+
+class ProgressView : public View<QProgressBar> {
+ public:
+  ProgressView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+    setRange(0, 100);
+  }
+
+ protected:
+  void SyncState() override {
+    auto* progress = ModelAs<Tessel::MProgress>();
+    if (progress == nullptr) return;
+    if (progress->IsBusy()) {
+      setRange(0, 0);
+    } else {
+      setRange(0, 100);
+      setValue(progress->GetProgress());
+    }
+    const QString title = ToQString(progress->GetTitle());
+    setTextVisible(!title.isEmpty());
+    setFormat(title);
+    setFont(FontOf(*progress, QStringLiteral("hint")));
+  }
+};
+
+// Pictures -----------------------------------------------------------------------------------
+
+class PictureView : public View<QWidget> {
+ public:
+  PictureView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {}
+
+ protected:
+  void SyncState() override {
+    auto* picture = ModelAs<Tessel::MPicture>();
+    if (picture == nullptr) return;
+    fit_ = picture->GetFit();
+    const std::string name = picture->GetImage();
+    if (name != name_) {
+      name_ = name;
+      Load(PicturePath(name));
+    }
+    update();
+  }
+
+  virtual void Load(const QString& path) { still_ = path.isEmpty() ? QPixmap() : QPixmap(path); }
+  virtual QPixmap Current() const { return still_; }
+
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    DrawPicture(painter, Current(), rect(), fit_);
+  }
+
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint())) return;
+    if (auto* picture = ModelAs<Tessel::MPicture>()) picture->UserClick();
+  }
+
+ private:
+  std::string name_;
+  QPixmap still_;
+  Tessel::PictureFit fit_ = Tessel::PictureFit::Cover;
+};
+
+// An animated picture plays while it is shown and its control says so.
+class GifView : public PictureView {
+ public:
+  GifView(Tessel::MControl& control, QWidget* parent) : PictureView(control, parent) {
+    // A minimised window stays "visible" to Qt; its window's state changes tell.
+    window()->installEventFilter(this);
+  }
+
+ protected:
+  void SyncState() override {
+    PictureView::SyncState();
+    if (auto* gif = ModelAs<Tessel::CGifPicture>()) playing_ = gif->IsPlaying();
+    UpdatePlaying();
+  }
+
+  void Load(const QString& path) override {
+    movie_.reset();
+    PictureView::Load({});
+    if (path.isEmpty()) return;
+    if (!QImageReader(path).supportsAnimation()) {
+      PictureView::Load(path);
+      return;
+    }
+    // Frames are decoded as they are shown: a full-window animation kept whole would take
+    // hundreds of megabytes.
+    // A child of the view so that it can be found; the member still deletes it first.
+    movie_ = std::make_unique<QMovie>(path, QByteArray(), this);
+    movie_->setCacheMode(QMovie::CacheNone);
+    connect(movie_.get(), &QMovie::frameChanged, this, [this] { update(); });
+    movie_->jumpToFrame(0);
+  }
+
+  QPixmap Current() const override {
+    return movie_ ? movie_->currentPixmap() : PictureView::Current();
+  }
+
+  void showEvent(QShowEvent*) override { UpdatePlaying(); }
+  void hideEvent(QHideEvent*) override { UpdatePlaying(); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::WindowStateChange) UpdatePlaying();
+    return PictureView::eventFilter(watched, event);
+  }
+
+ private:
+  void UpdatePlaying() {
+    if (!movie_) return;
+    const bool play = playing_ && isVisible() && !window()->isMinimized();
+    if (play && movie_->state() == QMovie::NotRunning) movie_->start();
+    if (movie_->state() != QMovie::NotRunning) movie_->setPaused(!play);
+  }
+
+  std::unique_ptr<QMovie> movie_;
+  bool playing_ = true;
+};
+
+// Area ---------------------------------------------------------------------------------------
+
+class AreaView : public View<QWidget> {
+ public:
+  AreaView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {}
+
+ protected:
+  void SyncState() override {
+    auto* area = ModelAs<Tessel::MArea>();
+    if (area == nullptr) return;
+    hasColor_ = area->HasBackgroundColor();
+    color_ = ToQColor(area->GetBackgroundColor());
+    const std::string image = area->GetBackgroundImage();
+    if (image != imageName_) {
+      imageName_ = image;
+      image_ = image.empty() ? QPixmap() : QPixmap(PicturePath(image));
+    }
+    update();
+  }
+
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QString& style = StyleName();
+    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    if (style == QLatin1String("title-bar")) {
+      QLinearGradient fill(0, 0, 0, height());
+      fill.setColorAt(0, QColor(8, 10, 15, 235));
+      fill.setColorAt(1, QColor(8, 10, 15, 170));
+      painter.fillRect(rect(), fill);
+      painter.fillRect(QRect(0, height() - 1, width(), 1), QColor(255, 255, 255, 20));
+    } else if (style == QLatin1String("card")) {
+      painter.setPen(QPen(theme::Border(), 1));
+      painter.setBrush(QColor(28, 32, 44, 225));
+      painter.drawRoundedRect(r, 12, 12);
+    } else if (style == QLatin1String("panel")) {
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(QColor(17, 19, 26, 215));
+      painter.drawRoundedRect(r, 10, 10);
+    } else if (style == QLatin1String("overlay")) {
+      painter.fillRect(rect(), QColor(0, 0, 0, 150));
+    }
+    if (hasColor_) painter.fillRect(rect(), color_);
+    DrawPicture(painter, image_, rect(), Tessel::PictureFit::Cover);
+  }
+
+  void mousePressEvent(QMouseEvent* event) override {
+    if (IsTitleBar()) drag_.Press(*this, *event);
+  }
+  void mouseMoveEvent(QMouseEvent* event) override {
+    if (IsTitleBar()) drag_.Move(*this, *event);
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    const bool moved = drag_.Release();
+    if (moved || event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint()))
+      return;
+    if (auto* area = ModelAs<Tessel::MArea>()) area->UserClick();
+  }
+
+ private:
+  bool IsTitleBar() const { return StyleName() == QLatin1String("title-bar"); }
+
+  bool hasColor_ = false;
+  QColor color_;
+  std::string imageName_;
+  QPixmap image_;
+  WindowDrag drag_;
+};
+
+template <class V, class... Extra>
+ViewRegistry::Creator Make(Extra... extra) {
+  return [=](Tessel::MControl& control, QWidget* parent) -> ControlView* {
+    return new V(control, parent, extra...);  // owned by `parent`
+  };
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, ViewRegistry::Creator>> StandardViews() {
+  using Kind = CheckableView::Kind;
+  return {
+      {Tessel::MArea::kClassName, Make<AreaView>()},
+      {Tessel::MControlFont::kClassName, Make<LabelView>()},
+      {Tessel::MButton::kClassName, Make<ButtonView>()},
+      {Tessel::CSwitchButton::kClassName, Make<CheckableView>(Kind::Switch)},
+      {Tessel::CCheckButton::kClassName, Make<CheckableView>(Kind::Check)},
+      {Tessel::CRadioButton::kClassName, Make<CheckableView>(Kind::Radio)},
+      {Tessel::CColorButton::kClassName, Make<ColorButtonView>()},
+      {Tessel::MSlider::kClassName, Make<SliderView>()},
+      {Tessel::MEdit::kClassName, Make<EditView>()},
+      {Tessel::MComboBox::kClassName, Make<ComboView>()},
+      {Tessel::MTabCtrl::kClassName, Make<TabsView>(false)},
+      {Tessel::TabCtrlEx::kClassName, Make<TabsView>(true)},
+      {Tessel::MProgress::kClassName, Make<ProgressView>()},
+      {Tessel::MPicture::kClassName, Make<PictureView>()},
+      {Tessel::CGifPicture::kClassName, Make<GifView>()},
+  };
+}
+
+}  // namespace TesselQt

@@ -1,0 +1,45 @@
+#include "platform/CommandSocket.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "platform/SingleInstance.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+TEST(CommandSocket, AnswersEachCommandLine) {
+  TempFolder folder;
+  const auto path = folder / "control.sock";
+  auto socket = platform::CommandSocket::Listen(path, [](const std::string& command) { return "got " + command; });
+  ASSERT_NE(socket, nullptr);
+  EXPECT_EQ(platform::CommandSocket::Send(path, "unplug cable"), "got unplug cable\n");
+  EXPECT_EQ(platform::CommandSocket::Send(path, "sleep"), "got sleep\n");
+  // A command without its line end within the size limit gets no answer.
+  EXPECT_EQ(platform::CommandSocket::Send(path, std::string(5000, 'x'), 500), std::nullopt);
+  socket.reset();
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(platform::CommandSocket::Send(path, "sleep", 200), std::nullopt);
+}
+
+TEST(CommandSocket, RefusesPathsTooLongForASocket) {
+  EXPECT_EQ(platform::CommandSocket::Listen("/tmp/" + std::string(200, 'p'), {}), nullptr);
+}
+
+TEST(SingleInstance, TheSecondCopyFindsTheLockAndRaisesTheFirst) {
+  TempFolder folder;
+  std::atomic<int> raised{0};
+  auto first = platform::SingleInstance::Acquire(folder.Path(), "Tarvo", [&] { ++raised; });
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(platform::SingleInstance::Acquire(folder.Path(), "Tarvo", {}), nullptr);
+  EXPECT_TRUE(platform::SingleInstance::AskToRaise(folder.Path(), "Tarvo"));
+  EXPECT_EQ(raised.load(), 1);
+  // Another product is another lock.
+  EXPECT_NE(platform::SingleInstance::Acquire(folder.Path(), "Other / Name", {}), nullptr);
+  first.reset();
+  EXPECT_FALSE(platform::SingleInstance::AskToRaise(folder.Path(), "Tarvo"));
+  EXPECT_NE(platform::SingleInstance::Acquire(folder.Path(), "Tarvo", {}), nullptr);
+}
+
+}  // namespace

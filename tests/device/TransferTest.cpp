@@ -37,7 +37,8 @@ TEST_P(Chunking, SplitsThePayloadByTheInterfacesReportLength) {
   Bytes buffer(test.count, 0);
   ASSERT_TRUE(link.TransferBlock(protocol::command::kReadLayer0, buffer));
   EXPECT_EQ(ChunksOf(Written(), protocol::command::kReadLayer0), test.chunks);
-  const auto& layer = State(id).layers[0];
+  const auto state = State(id);
+  const auto& layer = state.layers[0];
   EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), layer.begin()));
 }
 
@@ -64,7 +65,8 @@ TEST_F(Transfers, WritesCarryTheCallersBytesAndLeaveThemOnTheKeyboard) {
   Bytes sent = colours;
   ASSERT_TRUE(link.TransferBlock(protocol::command::kWriteSlot130, sent));
   EXPECT_EQ(sent, colours);  // the keyboard answers with what it now holds
-  const auto& slot = State(id).customSlots[2];
+  const auto state = State(id);
+  const auto& slot = state.customSlots[2];
   EXPECT_TRUE(std::equal(colours.begin(), colours.end(), slot.begin()));
 }
 

@@ -315,8 +315,10 @@ void HidDeviceManager::HandleLinkNotification(DeviceRecord& record,
   record.info.online = state->online ? 1 : 0;
   std::uint16_t vendorId = state->vendorId;
   std::uint16_t productId = state->productId;
-  HidDevice* handle = record.handle.get();
+  // Only a keyboard the receiver cannot name yet is asked (its ids, then its battery); an
+  // ordinary notification sends nothing, so a running colour stream keeps its open bracket.
   if (state->online && productId == 0) {
+    HidDevice* handle = record.handle.get();
     std::uint16_t askedVendor = 0;
     std::uint16_t askedProduct = 0;
     int askedOnline = 1;
@@ -324,9 +326,8 @@ void HidDeviceManager::HandleLinkNotification(DeviceRecord& record,
       vendorId = askedVendor;
       productId = askedProduct;
     }
+    QueryBattery(handle, record.info.battery, record.info.charging);
   }
-  // The keyboard just woke: its battery is news to every view of the receiver.
-  if (state->online) QueryBattery(handle, record.info.battery, record.info.charging);
   record.info.modelId = ModelOf(vendorId, productId, std::string());
   modelId = record.info.modelId;
 }

@@ -120,15 +120,29 @@ class HidDeviceManager {
   void ClearCommandDevice();
   int PacingDelayMs() const;
 
-  // Frames and transfers on the command handle.
+  // Frames and transfers on the command handle; each is false at once, sending nothing,
+  // when there is none.
+  //
+  // SendFrame: bytes 0 to 63 hold the request (its length byte is cut to the chunk size) and
+  // then the reply, zeros when none came. False when nothing was written or no reply came;
+  // a refusal is a reply (status byte 7).
   bool SendFrame(std::array<std::uint8_t, 65>& frame);
+  // The buffer is the payload and receives the data of the replies. True only when every
+  // chunk was accepted; otherwise the buffer keeps what it held. An empty buffer sends
+  // nothing and fails.
   bool TransferBlock(std::uint8_t command, std::span<std::uint8_t> buffer);
+  // For streams: no pacing, a 36 ms reply wait, and a reply counts only when it echoes the
+  // command and the chunk's offset.
   bool TransferBlockEcho(std::uint8_t command, std::span<std::uint8_t> buffer);
+  // One frame without pacing or acknowledgement; the frame then holds what came back within
+  // 2 ms (zeros when nothing). False only when it could not be written.
   bool SendRawFrame(std::span<std::uint8_t, 64> frame);
   bool BracketOpen();
   bool BracketClose();
 
-  // The screen channel.
+  // The screen channel. A report is the report id byte and the packet; after an exchange it
+  // holds the reply's first 64 bytes. Without an open channel nothing is sent and the
+  // exchange counts as done.
   bool OpenScreenDevice();
   void CloseScreenDevice();
   bool IsScreenDeviceOpen() const;

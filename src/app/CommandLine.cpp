@@ -35,6 +35,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.virtualKeyboard = "";
     } else if (argument.starts_with("--virtual-keyboard=")) {
       line.virtualKeyboard = argument.substr(sizeof("--virtual-keyboard=") - 1);
+    } else if (argument == "--virtual-keyboard-command") {
+      line.virtualKeyboardCommand = value("--virtual-keyboard-command");
     } else if (argument == "--screenshot") {
       line.screenshot = value("--screenshot");
     } else if (argument == "--page") {
@@ -59,6 +61,9 @@ std::string UsageText() {
          "\n"
          "  --virtual-keyboard[=MODEL[,receiver]]  use the built-in virtual keyboard\n"
          "                                         (default: model 101 by cable)\n"
+         "  --virtual-keyboard-command COMMAND     plug, unplug, sleep or wake the running\n"
+         "                                         copy's virtual keyboard: list | plug cable|receiver |\n"
+         "                                         unplug cable|receiver | sleep | wake | battery LEVEL\n"
          "  --headless                             run without a window\n"
          "  --exit-after-ms N                      end cleanly after N milliseconds\n"
          "  --screenshot FILE [--page ID]          save a picture of the window and end\n"

@@ -34,20 +34,41 @@ bool IsFile(const std::string& path) {
   return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
+// Windows' device-change broadcast of a device interface: its type and path.
+struct DeviceBroadcast {
+  static constexpr int kDeviceInterface = 5;
+  int deviceType = kDeviceInterface;
+  std::string interfacePath;
+};
+
 }  // namespace
 
-KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::TextTable& texts, Options options)
+KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::TextTable& texts,
+                         device::HidApi& hid, Options options)
     : Tessel::MDialog(Tessel::Manager::GetDeviceName()),
       paths_(paths),
       settings_(settings),
       texts_(texts),
       options_(std::move(options)),
-      context_{state_, tasks_, settings_, paths_, *this, *this, texts_, catalogue_} {
+      hid_(hid),
+      link_(hid),
+      context_{state_, tasks_, settings_, paths_, *this, *this, texts_, catalogue_, *this, database_, hid_, link_},
+      session_(context_) {
   if (!options_.openUrl) options_.openUrl = platform::OpenUrl;
+  // Every pause of the link ends early when the worker is asked to stop.
+  link_.SetSleeper([this](std::chrono::milliseconds duration) { SleepFor(duration); });
+  // A receiver's notification read in the middle of an exchange comes back as a message.
+  link_.SetNotifyHandler([this](bool online) { PostMessage(UM_DEVICE_NOTIFY, 0, online ? 1 : 0); });
+  if (hid_.ReportsHotPlug()) {
+    hid_.SetHotPlugListener([this](device::HotPlugEvent event, const std::string& path) {
+      OnDeviceChange(static_cast<int>(event), path);
+    });
+  }
   BuildTaskTable();
 }
 
 KeyboardDlg::~KeyboardDlg() {
+  hid_.SetHotPlugListener({});
   // The worker calls into this object; it must have ended before the members go.
   Stop(std::chrono::milliseconds::max());
 }
@@ -60,9 +81,9 @@ void KeyboardDlg::BuildTaskTable() {
     taskTable_.Set(code, TaskSpec{name, when, waitDialog, std::move(run), {}});
   };
   set(task::kStartUp, "StartUp", W::Always, false, [this] { StartUp(); });
-  set(task::kDeviceInstall, "DeviceInstall", W::Always, false);
-  set(task::kDeviceUnInstall, "DeviceUnInstall", W::Always, false);
-  set(task::kReconnect, "Reconnect", W::Always, false);
+  set(task::kDeviceInstall, "DeviceInstall", W::Always, false, [this] { session_.DeviceInstall(); });
+  set(task::kDeviceUnInstall, "DeviceUnInstall", W::Always, false, [this] { session_.DeviceUnInstall(); });
+  set(task::kReconnect, "Reconnect", W::Always, false, [this] { Reconnect(); });
   set(task::kRefreshProfileView, "RefreshProfileView", W::Connected, false);
   set(task::kApplyProfile, "ApplyProfile", W::Connected, true);
   set(task::kLoadKeyAssignments, "LoadKeyAssignments", W::Connected, true);
@@ -130,6 +151,13 @@ void KeyboardDlg::CloseWaitDialog() {
 
 void KeyboardDlg::StartUp() {
   if (state_.started.exchange(true)) return;
+  session_.RefreshDevices();
+  session_.ApplySelectedDevice();
+}
+
+void KeyboardDlg::Reconnect() {
+  session_.RefreshDevices();
+  session_.ApplySelectedDevice();
 }
 
 // Worker cycle -------------------------------------------------------------------------------
@@ -161,16 +189,22 @@ void KeyboardDlg::WaitForUpdater() {
 }
 
 void KeyboardDlg::IdleCycle() {
-  // The live preview of the lighting page, the screen-sync and matrix streams and the receiver
-  // notifications are served here by their features, in this order.
+  // The live preview of the lighting page and the screen-sync and matrix streams come first
+  // (served by their features); the receivers' notifications are polled last.
+  session_.OnDeviceNotify();
 }
 
 // Window messages and control events ---------------------------------------------------------
 
 std::intptr_t KeyboardDlg::OnWindowMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) {
   switch (message) {
-    case Tessel::WM_DEVICECHANGE:
+    case Tessel::WM_DEVICECHANGE: {
+      const auto* broadcast = reinterpret_cast<const DeviceBroadcast*>(lParam);
+      if (broadcast != nullptr && broadcast->deviceType == DeviceBroadcast::kDeviceInterface) {
+        session_.UpdateUSBDevice(static_cast<int>(wParam), broadcast->interfacePath);
+      }
       return 0;
+    }
     case Tessel::WM_POWERBROADCAST:
       if (wParam == kPowerSuspend) state_.suspended.store(true);
       if (wParam == kPowerResumeSuspend || wParam == kPowerResumeAutomatic) state_.suspended.store(false);
@@ -202,6 +236,9 @@ void KeyboardDlg::OnControlEvent(int id, int code, std::intptr_t arg1, std::intp
   switch (id) {
     case ids::kMainTabs:
       if (code == Tessel::kEventSelChanged) OnMainPageChanged(static_cast<int>(arg1));
+      break;
+    case ids::kDeviceList:
+      if (code == Tessel::kEventClick) session_.SelectDevice();
       break;
     case ids::kBackgroundButton:
       if (code == Tessel::kEventClick) ShowBackgroundMenu();
@@ -420,8 +457,7 @@ void KeyboardDlg::OnLanguageChanged() {
 // Catalogue ----------------------------------------------------------------------------------------
 
 void KeyboardDlg::LoadDeviceCatalogue() {
-  const int stored = settings_.ReadDeviceType();
-  const int selected = stored < 100 ? 101 : stored;
+  const int selected = settings_.ReadSelectedModel();
   auto* list = GetControl<Tessel::CDeviceList>(ids::kDeviceList);
   list->ClearList();
   catalogue_ = ReadDeviceCatalogue(paths_.GetAppFolder());
@@ -435,7 +471,56 @@ void KeyboardDlg::LoadDeviceCatalogue() {
   for (int id : {ids::kStoreButton, ids::kStoreLabel}) FindControl(id)->SetVisible(!catalogue_.software.store.empty());
   for (int id : {ids::kFaqsButton, ids::kFaqsLabel}) FindControl(id)->SetVisible(!catalogue_.software.faqs.empty());
   list->SetSelectDevice(selected);
-  state_.selectedModel.store(selected);
+  session_.RegisterCatalogue();
+  LoadKeyboardModel(selected);
+}
+
+// Controller actions ------------------------------------------------------------------------------
+
+void KeyboardDlg::ShowMainTab(int tabPosition) {
+  RunOnUiThread([this, tabPosition] { OnMainPageChanged(tabPosition); });
+}
+
+void KeyboardDlg::LoadKeyboardModel(int modelId) {
+  const KeyboardModelRecord* model = catalogue_.FindModel(modelId);
+  const std::string name = model != nullptr ? model->name : std::string();
+  if (auto* title = GetControl<Tessel::MControlFont>(ids::kProductTitle)) {
+    title->SetTitle(name.empty() ? GetTitle() : name);
+  }
+  state_.selectedModel.store(modelId);
+  database_.SwitchKeyboardModel(paths_.GetDataFolder(), name, modelId);
+  // A keypad has no lighting, matrix or screen pages.
+  const bool keypad = modelId >= 150 && modelId <= 180;
+  if (auto* tabs = GetControl<Tessel::MTabCtrl>(ids::kMainTabs)) {
+    for (int position = 1; position <= 3; ++position) tabs->SetItemVisible(position, !keypad);
+  }
+}
+
+void KeyboardDlg::CloseChildWindows() {
+  RunOnUiThread([] {
+    auto post = [](const char* name, std::intptr_t wParam) {
+      if (Tessel::MWindow* window = Tessel::Manager::FindWindow(name)) window->PostMessage(Tessel::WM_CLOSE, wParam, 0);
+    };
+    for (const char* name : {"CloseWindowTipDlg", "CustomKeyDKSDlg", "CustomKeyDKSTipsDlg", "CustomKeyStrokeDlg",
+                             "StrokeCheckDlg", "StrokeTestDlg", "CustomKeyDlg"}) {
+      post(name, 0);
+    }
+    post(Tessel::CUIMessageBox::kWindowName, Tessel::kResultCancel);
+    post(kWaitDialogName, 0);
+    post(Tessel::MenuWnd::kWindowName, 0);
+    for (const char* name : {"KeyboardTip Window", "ComboWnd"}) {
+      if (Tessel::MWindow* window = Tessel::Manager::FindWindow(name)) window->ShowWindow(Tessel::kHide);
+    }
+    post("SystemSettingDlg", 0);
+    post("UpdateTipDlg", 0);
+  });
+}
+
+void KeyboardDlg::OnDeviceChange(int event, const std::string& interfacePath) {
+  RunOnUiThread([this, event, interfacePath] {
+    DeviceBroadcast broadcast{DeviceBroadcast::kDeviceInterface, interfacePath};
+    SendMessage(Tessel::WM_DEVICECHANGE, event, reinterpret_cast<std::intptr_t>(&broadcast));
+  });
 }
 
 void KeyboardDlg::OpenWebAddress(const std::string& url) {
@@ -465,6 +550,7 @@ void KeyboardDlg::OnInitDialog() {
 }
 
 void KeyboardDlg::CloseAndDestroy() {
+  hid_.SetHotPlugListener({});
   if (IsRunning()) workerEnded_.store(Stop(kWorkerStopTimeout));
   KillMTimer(kAnimationTimer);
   DestroyWindow();

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "app/DeviceSession.h"
 #include "app/TaskTable.h"
 #include "catalogue/DeviceCatalogue.h"
 #include "core/AppPaths.h"
@@ -17,9 +18,12 @@
 #include "core/DeviceTaskQueue.h"
 #include "core/SettingsStore.h"
 #include "core/TextTable.h"
+#include "device/HidApi.h"
+#include "device/HidDeviceManager.h"
+#include "storage/SettingsDatabase.h"
 #include "ui/tessel/MWindow.h"
 
-class KeyboardDlg : public Tessel::MDialog, public CThreadBasic {
+class KeyboardDlg : public Tessel::MDialog, public CThreadBasic, public ControllerActions {
  public:
   struct Options {
     bool startWorker = true;  // tests may drive RunCycle themselves
@@ -36,7 +40,8 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic {
   // The generic wait dialog's window name.
   static constexpr const char* kWaitDialogName = "WaitDlg";
 
-  KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::TextTable& texts, Options options);
+  KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::TextTable& texts, device::HidApi& hid,
+              Options options);
   ~KeyboardDlg() override;
 
   ControllerState& State() { return state_; }
@@ -48,7 +53,17 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic {
   void QueueTask(int code);
   bool QueueTaskIfEmpty(int code);
   // Empties the task queue; the tasks it held are dropped, with their UI-thread epilogues.
-  void DropQueuedTasks();
+  void DropQueuedTasks() override;
+  void ShowMainTab(int tabPosition) override;
+  void LoadKeyboardModel(int modelId) override;
+  void CloseChildWindows() override;
+
+  // An interface arrived (0x8000) or went (0x8004). Any thread: handled on the UI thread as
+  // the device-change message.
+  void OnDeviceChange(int event, const std::string& interfacePath);
+  DeviceSession& Session() { return session_; }
+  device::HidDeviceManager& Link() { return link_; }
+  storage::SettingsDatabase& Database() { return database_; }
 
   // One worker cycle; the worker thread calls it every 16 ms.
   void RunCycle() { Run(); }
@@ -102,16 +117,21 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic {
   void OpenWebAddress(const std::string& url);
   void OnBackgroundMenu(int item);
   void StartUp();
+  void Reconnect();
 
   const AppPaths& paths_;
   SettingsStore& settings_;
   core::TextTable& texts_;
   Options options_;
   DeviceCatalogue catalogue_;
+  device::HidApi& hid_;
+  storage::SettingsDatabase database_;
+  device::HidDeviceManager link_;
   ControllerState state_;
   DeviceTaskQueue tasks_;
   TaskTable taskTable_;
   ControllerContext context_;
+  DeviceSession session_;
   std::atomic<bool> workerEnded_{true};
   std::atomic<bool> taskRunning_{false};
   std::function<void()> whenSettled_;

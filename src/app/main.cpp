@@ -15,9 +15,13 @@
 #include "core/Language.h"
 #include "core/SettingsStore.h"
 #include "core/TextTable.h"
+#include "platform/CommandSocket.h"
+#include "platform/HidapiBackend.h"
 #include "platform/ScreenInfo.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
+#include "platform/UdevMonitor.h"
+#include "sim/VirtualKeyboard.h"
 #include "ui/pages/MainWindowLayout.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/tessel/HeadlessBackend.h"
@@ -63,16 +67,69 @@ void ApplyScreenScaling() {
   }
 }
 
+// Where the running copy listens for the virtual keyboard's hand controls.
+std::filesystem::path VirtualKeyboardSocket(const AppPaths& paths) {
+  return paths.GetRuntimeFolder() / (paths.GetProductName() + "-virtual-keyboard.sock");
+}
+
+int SendVirtualKeyboardCommand(const AppPaths& paths, const std::string& command) {
+  const std::optional<std::string> answer = platform::CommandSocket::Send(VirtualKeyboardSocket(paths), command);
+  if (!answer) {
+    std::cerr << "tarvo: no copy with a virtual keyboard is running\n";
+    return 1;
+  }
+  std::cout << *answer;
+  return answer->starts_with("error") ? 1 : 0;
+}
+
+// The HID stack: the machine's hidraw devices, or the built-in virtual keyboard.
+struct HidStack {
+  std::unique_ptr<device::HidApi> hid;
+  sim::VirtualHidBus* virtualBus = nullptr;
+};
+
+std::optional<HidStack> MakeHidStack(const CommandLine& line, const std::filesystem::path& appFolder) {
+  HidStack stack;
+  if (!line.virtualKeyboard) {
+    stack.hid = std::make_unique<platform::HidapiBackend>();
+    return stack;
+  }
+  std::string error;
+  std::unique_ptr<sim::VirtualHidBus> bus = sim::MakeVirtualKeyboardBus(appFolder, *line.virtualKeyboard, &error);
+  if (!bus) {
+    std::cerr << "tarvo: --virtual-keyboard: " << error << '\n';
+    return std::nullopt;
+  }
+  stack.virtualBus = bus.get();
+  stack.hid = std::move(bus);
+  return stack;
+}
+
 struct Run {
   const CommandLine& line;
   const AppPaths& paths;
   SettingsStore& settings;
   core::TextTable& texts;
+  HidStack& hid;
   TesselQt::QtBackend* qt = nullptr;  // null when headless
 };
 
 int RunMainWindow(const Run& run) {
-  KeyboardDlg dialog(run.paths, run.settings, run.texts, KeyboardDlg::Options{});
+  KeyboardDlg dialog(run.paths, run.settings, run.texts, *run.hid.hid, KeyboardDlg::Options{});
+  // Real devices come and go through udev; the virtual keyboard reports that itself. Both
+  // go before the window they report to.
+  std::unique_ptr<platform::UdevMonitor> monitor;
+  if (!run.hid.hid->ReportsHotPlug()) {
+    monitor = std::make_unique<platform::UdevMonitor>([&dialog](device::HotPlugEvent event, const std::string& path) {
+      dialog.OnDeviceChange(static_cast<int>(event), path);
+    });
+  }
+  std::unique_ptr<platform::CommandSocket> controls;
+  if (run.hid.virtualBus != nullptr) {
+    controls = platform::CommandSocket::Listen(VirtualKeyboardSocket(run.paths), [bus = run.hid.virtualBus](const std::string& command) {
+      return sim::RunControlCommand(*bus, command);
+    });
+  }
   dialog.Create(nullptr, run.paths.GetProductName(),
                 Tessel::Rect::FromSize(0, 0, kMainWindowWidth, kMainWindowHeight));
   dialog.CenterWindow();
@@ -106,6 +163,12 @@ int main(int argc, char** argv) {
     return line.errors.empty() ? 0 : 2;
   }
   if (line.printUdevRules) return PrintUdevRules(AppPaths::FindAppFolder());
+  if (line.virtualKeyboardCommand) {
+    const StartupConfig config = ReadStartupConfig(AppPaths::FindAppFolder());
+    if (config.productName) Tessel::Manager::SetDeviceName(*config.productName);
+    return SendVirtualKeyboardCommand(AppPaths::FromEnvironment(Tessel::Manager::GetDeviceName()),
+                                      *line.virtualKeyboardCommand);
+  }
   if (line.screenshot && line.headless) {
     std::cerr << "tarvo: --screenshot needs the window (leave out --headless)\n";
     return 2;
@@ -122,6 +185,8 @@ int main(int argc, char** argv) {
   const std::string product = Tessel::Manager::GetDeviceName();
   const AppPaths paths = AppPaths::FromEnvironment(product);
   Tessel::Manager::SetResourceFolder(paths.GetAppFolder());
+  std::optional<HidStack> hid = MakeHidStack(line, paths.GetAppFolder());
+  if (!hid) return 2;
 
   std::unique_ptr<Tessel::HeadlessBackend> headless;
   std::unique_ptr<TesselQt::QtBackend> qt;
@@ -158,7 +223,7 @@ int main(int argc, char** argv) {
   if (qt) qt->SetLanguage(language);
   AppPaths::CreateFolderPath(paths.GetDataFolder() / "db");
 
-  const int result = RunMainWindow({line, paths, settings, texts, qt.get()});
+  const int result = RunMainWindow({line, paths, settings, texts, *hid, qt.get()});
   instance.reset();
   return result;
 }

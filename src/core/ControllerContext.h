@@ -3,6 +3,7 @@
 // the settings, the paths, the main window and the worker. Features hold a reference to it.
 
 #include "core/AppPaths.h"
+#include "core/ControllerActions.h"
 #include "core/ControllerState.h"
 #include "core/DeviceTaskQueue.h"
 #include "core/SettingsStore.h"
@@ -12,6 +13,13 @@ class MDialog;
 }
 namespace core {
 class TextTable;
+}
+namespace device {
+class HidApi;
+class HidDeviceManager;
+}
+namespace storage {
+class SettingsDatabase;
 }
 class CThreadBasic;
 struct DeviceCatalogue;
@@ -25,4 +33,8 @@ struct ControllerContext {
   CThreadBasic& worker;     // SleepFor inside tasks ends early at shutdown
   core::TextTable& texts;
   const DeviceCatalogue& catalogue;
+  ControllerActions& actions;
+  storage::SettingsDatabase& database;
+  device::HidApi& hid;               // the HID stack: hidraw, or the virtual keyboard
+  device::HidDeviceManager& link;    // the device link; the worker's alone
 };

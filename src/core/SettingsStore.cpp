@@ -159,4 +159,9 @@ int SettingsStore::ReadDeviceType() {
   return base::ToInt(Find(values, "DeviceType").value_or(""));
 }
 
+int SettingsStore::ReadSelectedModel() {
+  const int stored = ReadDeviceType();
+  return stored < 100 ? kDefaultModel : stored;
+}
+
 bool SettingsStore::WriteDeviceType(int modelId) { return SetRegString("DeviceType", std::to_string(modelId)); }

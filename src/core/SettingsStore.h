@@ -35,6 +35,9 @@ class SettingsStore {
   bool WriteLcid(int lcid);
   // "DeviceType": the stored model id; 0 when missing (the file is not created).
   int ReadDeviceType();
+  // The model to show: the stored "DeviceType", or 101 when none below 100 is stored.
+  int ReadSelectedModel();
+  static constexpr int kDefaultModel = 101;
   bool WriteDeviceType(int modelId);
 
  private:

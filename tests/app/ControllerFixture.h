@@ -11,6 +11,7 @@
 #include "core/AppPaths.h"
 #include "core/SettingsStore.h"
 #include "core/TextTable.h"
+#include "sim/VirtualHidBus.h"
 #include "support/TempFolder.h"
 #include "ui/tessel/HeadlessBackend.h"
 #include "ui/tessel/Manager.h"
@@ -46,7 +47,7 @@ class ControllerFixture : public ::testing::Test {
       openedUrls.push_back(url);
       return true;
     };
-    dialog = std::make_unique<KeyboardDlg>(*paths, *settings, *texts, options);
+    dialog = std::make_unique<KeyboardDlg>(*paths, *settings, *texts, bus, options);
     ASSERT_TRUE(dialog->Create(nullptr, "Tarvo", Tessel::Rect::FromSize(0, 0, 1400, 788)));
   }
 
@@ -67,6 +68,8 @@ class ControllerFixture : public ::testing::Test {
   std::unique_ptr<SettingsStore> settings;
   std::unique_ptr<core::TextTable> texts;
   Tessel::HeadlessBackend backend;
+  // The HID stack: keyboards a test adds to it are plugged into this bus.
+  sim::VirtualHidBus bus;
   std::vector<std::string> openedUrls;
   std::unique_ptr<KeyboardDlg> dialog;
 

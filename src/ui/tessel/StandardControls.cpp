@@ -1,6 +1,8 @@
+#include "ui/tessel/AuroraEffect.h"
 #include "ui/tessel/ControlFactory.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/DeviceList.h"
+#include "ui/tessel/KeyboardCtrl.h"
 
 namespace Tessel {
 
@@ -23,6 +25,8 @@ std::vector<std::pair<std::string, ControlFactory::Creator>> StandardControls() 
       {MPicture::kClassName, F::CreatorOf<MPicture>()},
       {CGifPicture::kClassName, F::CreatorOf<CGifPicture>()},
       {CDeviceList::kClassName, F::CreatorOf<CDeviceList>()},
+      {KeyboardCtrl::kClassName, F::CreatorOf<KeyboardCtrl>()},
+      {AuroraEffect::kClassName, F::CreatorOf<AuroraEffect>()},
   };
 }
 

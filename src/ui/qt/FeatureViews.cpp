@@ -8,6 +8,7 @@ namespace TesselQt {
 std::vector<std::pair<std::string, ViewRegistry::Creator>> FeatureViews() {
   return {
       {"DeviceList", CreateDeviceListView},
+      {"KeyboardCtrl", CreateKeyboardView},
   };
 }
 

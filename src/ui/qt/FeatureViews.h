@@ -12,5 +12,6 @@ namespace TesselQt {
 class ControlView;
 
 ControlView* CreateDeviceListView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateKeyboardView(Tessel::MControl& control, QWidget* parent);
 
 }  // namespace TesselQt

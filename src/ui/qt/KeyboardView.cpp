@@ -16,6 +16,7 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <tuple>
 
 #include "ui/qt/ControlView.h"
 #include "ui/qt/FeatureViews.h"
@@ -157,6 +158,79 @@ FittedLabel FitLabel(const QString& text, const QSizeF& box) {
   const QFont font = LabelFont(kSmallestLabelPixels);
   return {font, {QFontMetricsF(font).elidedText(text, Qt::ElideRight, box.width())}};
 }
+
+// How far a key's light shines beyond its cap.
+constexpr qreal kHalo = 5.0;
+
+// The look of a lit cap in white: `mask` gives the light's coverage (halo and cap), tinted with
+// the key's colour when drawn; `highlight` brightens the cap's centre and rim on top of it.
+struct LightSprite {
+  QImage mask;
+  QImage highlight;
+};
+
+QImage BlankSprite(QSize pixels) {
+  QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  return image;
+}
+
+LightSprite DrawLightSprite(bool round, QSizeF cap, QSize pixels) {
+  const QRectF body(kHalo, kHalo, cap.width(), cap.height());
+  const auto shape = [round](const QRectF& rect) {
+    QPainterPath path;
+    if (round) {
+      path.addEllipse(rect);
+    } else {
+      path.addRoundedRect(rect, kCapRadius, kCapRadius);
+    }
+    return path;
+  };
+  const qreal scale = pixels.width() / (cap.width() + 2 * kHalo);
+  LightSprite sprite{BlankSprite(pixels), BlankSprite(pixels)};
+  {
+    QPainter painter(&sprite.mask);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
+    painter.setPen(Qt::NoPen);
+    for (int ring = 3; ring >= 1; --ring) {
+      const qreal grow = ring * 1.6;
+      painter.setBrush(QColor(255, 255, 255, 30));
+      painter.drawPath(shape(body.adjusted(-grow, -grow, grow, grow)));
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.setBrush(QColor(255, 255, 255, 215));
+    painter.drawPath(shape(body));
+  }
+  {
+    QPainter painter(&sprite.highlight);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
+    QRadialGradient glow(body.center(), std::max(body.width(), body.height()) * 0.7);
+    glow.setColorAt(0.0, QColor(255, 255, 255, 80));
+    glow.setColorAt(1.0, QColor(255, 255, 255, 0));
+    painter.setPen(QPen(QColor(255, 255, 255, 110), 1.0));
+    painter.setBrush(glow);
+    painter.drawPath(shape(body.adjusted(0.5, 0.5, -0.5, -0.5)));
+  }
+  return sprite;
+}
+
+// Light sprites by cap shape and size; a layout has a handful of cap sizes.
+class LightSprites {
+ public:
+  const LightSprite& For(bool round, QSizeF cap, QSize pixels) {
+    const auto key = std::make_tuple(round, qRound(cap.width() * 4), qRound(cap.height() * 4),
+                                     pixels.width(), pixels.height());
+    auto found = sprites_.find(key);
+    if (found != sprites_.end()) return found->second;
+    if (sprites_.size() >= 64) sprites_.clear();
+    return sprites_.emplace(key, DrawLightSprite(round, cap, pixels)).first->second;
+  }
+
+ private:
+  std::map<std::tuple<bool, int, int, int, int>, LightSprite> sprites_;
+};
 
 class KeyboardView : public View<QWidget> {
  public:
@@ -431,25 +505,22 @@ class KeyboardView : public View<QWidget> {
   }
 
   // The key's light: a halo around the cap and a glowing fill, brighter towards the centre.
+  // The shapes are drawn once per cap size; each frame only tints them.
   void PaintLight(QPainter& painter, const Tessel::KEY_INFO& key, const QRectF& cap) {
-    const QColor light = ToQColor(key.color);
-    painter.setBrush(Qt::NoBrush);
-    for (int ring = 3; ring >= 1; --ring) {
-      QColor halo = light;
-      halo.setAlpha(22 * (4 - ring));
-      painter.setPen(QPen(halo, 2.0));
-      painter.drawPath(ShapeAround(key, cap, ring * 1.6));
+    const QRectF area = cap.adjusted(-kHalo, -kHalo, kHalo, kHalo);
+    const qreal pixelsPerUnit = painter.worldTransform().m11() * devicePixelRatioF();
+    const QSize pixels = (area.size() * pixelsPerUnit).toSize();
+    if (pixels.isEmpty()) return;
+    const LightSprite& sprite = sprites_.For(key.encoder, cap.size(), pixels);
+    QImage tinted(pixels, QImage::Format_ARGB32_Premultiplied);
+    tinted.fill(ToQColor(key.color));
+    {
+      QPainter tint(&tinted);
+      tint.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+      tint.drawImage(0, 0, sprite.mask);
     }
-    QRadialGradient glow(cap.center(), std::max(cap.width(), cap.height()) * 0.75);
-    QColor centre = light.lighter(135);
-    centre.setAlpha(235);
-    QColor edge = light;
-    edge.setAlpha(175);
-    glow.setColorAt(0.0, centre);
-    glow.setColorAt(1.0, edge);
-    painter.setPen(QPen(light.lighter(160), 1.0));
-    painter.setBrush(glow);
-    painter.drawPath(ShapeOf(key, cap));
+    painter.drawImage(area, tinted);
+    painter.drawImage(area, sprite.highlight);
   }
 
   // In the key page's mode the selected keys are tinted, the key being assigned most; over
@@ -512,6 +583,7 @@ class KeyboardView : public View<QWidget> {
   Tessel::KeyboardSnapshot snapshot_;
   std::map<std::string, QPixmap> pictures_;
   QHash<QString, FittedLabel> labels_;
+  LightSprites sprites_;
   int hovered_ = -1;
   int focusKey_ = -1;
   bool keyboardFocus_ = false;

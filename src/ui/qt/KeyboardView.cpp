@@ -418,6 +418,7 @@ class KeyboardView : public View<QWidget> {
 
   // The nearest key in a direction: ahead of the focus key, weighing sideways distance more.
   bool MoveFocusKey(int dx, int dy) {
+    keyboardFocus_ = true;  // a click gave the focus, but now the keyboard is in use
     const Tessel::KEY_INFO* from = KeyOf(focusKey_);
     if (from == nullptr) {
       focusKey_ = snapshot_.keys.empty() ? -1 : StartKey();

@@ -9,6 +9,7 @@ std::vector<std::pair<std::string, ViewRegistry::Creator>> FeatureViews() {
   return {
       {"DeviceList", CreateDeviceListView},
       {"ProfileList", CreateProfileListView},
+      {"KeyboardCtrl", CreateKeyboardView},
   };
 }
 

@@ -13,5 +13,6 @@ class ControlView;
 
 ControlView* CreateDeviceListView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateProfileListView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateKeyboardView(Tessel::MControl& control, QWidget* parent);
 
 }  // namespace TesselQt

@@ -1,7 +1,9 @@
+#include "ui/tessel/AuroraEffect.h"
 #include "ui/tessel/ControlFactory.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/DeviceList.h"
 #include "ui/tessel/ProfileList.h"
+#include "ui/tessel/KeyboardCtrl.h"
 
 namespace Tessel {
 
@@ -25,6 +27,8 @@ std::vector<std::pair<std::string, ControlFactory::Creator>> StandardControls() 
       {CGifPicture::kClassName, F::CreatorOf<CGifPicture>()},
       {CDeviceList::kClassName, F::CreatorOf<CDeviceList>()},
       {ProfileList::kClassName, F::CreatorOf<ProfileList>()},
+      {KeyboardCtrl::kClassName, F::CreatorOf<KeyboardCtrl>()},
+      {AuroraEffect::kClassName, F::CreatorOf<AuroraEffect>()},
   };
 }
 

@@ -11,8 +11,12 @@
 #include "ui/pages/HomePage.h"
 #include "ui/pages/MainWindowLayout.h"
 #include "ui/pages/MainWindowTexts.h"
+#include "ui/pages/ProfilePanel.h"
 #include "ui/pages/SettingsPage.h"
+#include "ui/tessel/AuroraEffect.h"
 #include "ui/tessel/DeviceList.h"
+#include "ui/tessel/KeyboardCtrl.h"
+#include "ui/tessel/ProfileList.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/Dialogs.h"
 #include "ui/tessel/Manager.h"
@@ -34,6 +38,9 @@ bool IsFile(const std::string& path) {
   return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
+// The colour every key of a new layout starts with.
+constexpr Tessel::Color kDefaultKeyColor = 0x604E3A;
+
 // Windows' device-change broadcast of a device interface: its type and path.
 struct DeviceBroadcast {
   static constexpr int kDeviceInterface = 5;
@@ -53,7 +60,8 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       hid_(hid),
       link_(hid),
       context_{state_, tasks_, settings_, paths_, *this, *this, texts_, catalogue_, *this, database_, hid_, link_},
-      session_(context_) {
+      session_(context_),
+      profiles_(context_, ProfilePages::Hooks{}) {
   if (!options_.openUrl) options_.openUrl = platform::OpenUrl;
   // Every pause of the link ends early when the worker is asked to stop.
   link_.SetSleeper([this](std::chrono::milliseconds duration) { SleepFor(duration); });
@@ -84,8 +92,8 @@ void KeyboardDlg::BuildTaskTable() {
   set(task::kDeviceInstall, "DeviceInstall", W::Always, false, [this] { session_.DeviceInstall(); });
   set(task::kDeviceUnInstall, "DeviceUnInstall", W::Always, false, [this] { session_.DeviceUnInstall(); });
   set(task::kReconnect, "Reconnect", W::Always, false, [this] { Reconnect(); });
-  set(task::kRefreshProfileView, "RefreshProfileView", W::Connected, false);
-  set(task::kApplyProfile, "ApplyProfile", W::Connected, true);
+  set(task::kRefreshProfileView, "RefreshProfileView", W::Connected, false, [this] { profiles_.LoadProfileList(); });
+  set(task::kApplyProfile, "ApplyProfile", W::Connected, true, [this] { profiles_.ApplyProfile(); });
   set(task::kLoadKeyAssignments, "LoadKeyAssignments", W::Connected, true);
   set(task::kSendKnobAssignment, "SendKnobAssignment", W::Connected, true);
   set(task::kSendKeyAssignments, "SendKeyAssignments", W::Connected, true);
@@ -153,11 +161,13 @@ void KeyboardDlg::StartUp() {
   if (state_.started.exchange(true)) return;
   session_.RefreshDevices();
   session_.ApplySelectedDevice();
+  profiles_.LoadProfileList();
 }
 
 void KeyboardDlg::Reconnect() {
   session_.RefreshDevices();
   session_.ApplySelectedDevice();
+  profiles_.LoadProfileList();
 }
 
 // Worker cycle -------------------------------------------------------------------------------
@@ -214,6 +224,9 @@ std::intptr_t KeyboardDlg::OnWindowMessage(unsigned message, std::intptr_t wPara
     case UM_BACKGROUND_MENU:
       OnBackgroundMenu(static_cast<int>(lParam));
       return 1;
+    case UM_PROFILE_MENU:
+      profiles_.OnProfileMenuChosen(static_cast<int>(wParam));
+      return 1;
     case UM_DEVICE_NOTIFY:
       QueueTask(lParam == 1 ? task::kDeviceInstall : task::kDeviceUnInstall);
       return 1;
@@ -239,6 +252,20 @@ void KeyboardDlg::OnControlEvent(int id, int code, std::intptr_t arg1, std::intp
       break;
     case ids::kDeviceList:
       if (code == Tessel::kEventClick) session_.SelectDevice();
+      break;
+    case ids::kProfileAdd:
+      if (code == Tessel::kEventClick) profiles_.OnAddProfile();
+      break;
+    case ids::kProfileImport:
+      if (code == Tessel::kEventClick) profiles_.OnImportProfile();
+      break;
+    case ids::kProfileManage:
+      if (code == Tessel::kEventClick) profiles_.ShowProfileDialog();
+      break;
+    case ids::kProfileList:
+      if (code == Tessel::kEventSelChanged) profiles_.OnSelectProfile();
+      if (code == Tessel::kEventRightClick) profiles_.OnProfileMenu();
+      if (code == Tessel::kEventCommit) profiles_.OnRenameProfile(static_cast<int>(arg1));
       break;
     case ids::kBackgroundButton:
       if (code == Tessel::kEventClick) ShowBackgroundMenu();
@@ -354,6 +381,15 @@ void KeyboardDlg::OnMainPageChanged(int tabPosition) {
       break;
   }
   if (page != kPageHome) setVisible(ids::kDeviceOverview, false);
+  // The profiles stand beside every page that shows a profile's settings.
+  setVisible(ids::kProfilePanel, page != kPageHome && page != kPageSettings);
+  if (auto* view = GetControl<Tessel::KeyboardCtrl>(ids::kKeyboardView)) {
+    const int mode = page == kPageKeys                                       ? Tessel::kKeyboardModeSelect
+                     : page == kPageLighting && state_.lightMode.load() >= 128 ? Tessel::kKeyboardModeColor
+                                                                              : Tessel::kKeyboardModePlain;
+    view->SetKeyboardCtrlMode(mode);
+    if (page == kPageLighting) view->ResetAllItemCheck(0);
+  }
   state_.currentPage.store(page);
   state_.pageAfterSwitch.store(tabPosition);
   ShowBackgrounds();
@@ -411,7 +447,8 @@ void KeyboardDlg::ApplyTexts() {
   const TextLookup lookup = [this](int id, bool caption) {
     return texts_.GetText(caption ? text::kCaptionSection : text::kDialogSection, id);
   };
-  for (const auto& bindings : {MainWindowTextBindings(), HomePageTextBindings(), SettingsPageTextBindings()}) {
+  for (const auto& bindings : {MainWindowTextBindings(), HomePageTextBindings(), SettingsPageTextBindings(),
+                               ProfilePanelTextBindings()}) {
     ApplyTextBindings(*this, bindings, lookup);
   }
   const std::string version = Text(text::kSoftwareVersion) + ": " + catalogue_.software.version;
@@ -489,10 +526,37 @@ void KeyboardDlg::LoadKeyboardModel(int modelId) {
   }
   state_.selectedModel.store(modelId);
   database_.SwitchKeyboardModel(paths_.GetDataFolder(), name, modelId);
+  LoadLayout(model != nullptr ? model->layoutName : std::string());
   // A keypad has no lighting, matrix or screen pages.
   const bool keypad = modelId >= 150 && modelId <= 180;
   if (auto* tabs = GetControl<Tessel::MTabCtrl>(ids::kMainTabs)) {
     for (int position = 1; position <= 3; ++position) tabs->SetItemVisible(position, !keypad);
+  }
+}
+
+void KeyboardDlg::LoadLayout(const std::string& layoutName) {
+  const KeyboardLayout layout = ReadKeyboardLayout(paths_.GetAppFolder(), layoutName);
+  // Whatever the file gives, nothing of the previous model stays: its keys would otherwise
+  // seed the new model's database.
+  layout_.Set(layout.Usable() ? BuildLayoutTables(layout) : LayoutTables{});
+  auto* keyboard = GetControl<Tessel::KeyboardCtrl>(ids::kKeyboardView);
+  auto* effect = GetControl<Tessel::AuroraEffect>(ids::kEffectView);
+  keyboard->ClearItem();
+  effect->ClearItem();
+  if (!layout.Usable() || !layout.hasKeyboard) return;
+  const Tessel::Rect rect = Tessel::Rect::FromSize(layout.x, layout.y, layout.width, layout.height);
+  const std::string picture = "keyboard\\" + layout.image;
+  keyboard->SetRect(rect);
+  keyboard->SetKeyboardImage(picture);
+  keyboard->SetWidthAndHeight(layout.width, layout.height);
+  keyboard->SetKeyboardColor(static_cast<Tessel::Color>(layout.backgroundColor));
+  effect->SetRect(rect);
+  effect->SetKeyboardImage(picture);
+  effect->SetWidthAndHeight(layout.width, layout.height);
+  for (const LayoutKey& key : layout.keys) {
+    const Tessel::Rect keyRect = Tessel::Rect::FromSize(key.rectLeft, key.rectTop, key.rectWidth, key.rectHeight);
+    keyboard->AddKeyItem(key.name, key.desc, key.code, keyRect, "", kDefaultKeyColor);
+    effect->AddKeyItem(key.name, key.code, keyRect, key.column, key.row);
   }
 }
 
@@ -533,6 +597,8 @@ void KeyboardDlg::CreateControls() {
   CreateMainWindowControls(*this);
   CreateHomePageControls(*this);
   CreateSettingsPageControls(*this);
+  CreateKeyboardViews(*this);
+  CreateProfilePanelControls(*this);
 }
 
 void KeyboardDlg::OnInitDialog() {

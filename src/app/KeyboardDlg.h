@@ -9,8 +9,10 @@
 #include <string>
 
 #include "app/DeviceSession.h"
+#include "app/ProfilePages.h"
 #include "app/TaskTable.h"
 #include "catalogue/DeviceCatalogue.h"
+#include "catalogue/KeyboardLayout.h"
 #include "core/AppPaths.h"
 #include "core/CThreadBasic.h"
 #include "core/ControllerContext.h"
@@ -62,6 +64,9 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic, public Controll
   // the device-change message.
   void OnDeviceChange(int event, const std::string& interfacePath);
   DeviceSession& Session() { return session_; }
+  ProfilePages& Profiles() { return profiles_; }
+  // The lookup tables of the current model's layout.
+  std::shared_ptr<const LayoutTables> Layout() const { return layout_.Get(); }
   device::HidDeviceManager& Link() { return link_; }
   storage::SettingsDatabase& Database() { return database_; }
 
@@ -118,6 +123,7 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic, public Controll
   void OnBackgroundMenu(int item);
   void StartUp();
   void Reconnect();
+  void LoadLayout(const std::string& layoutName);
 
   const AppPaths& paths_;
   SettingsStore& settings_;
@@ -130,8 +136,10 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic, public Controll
   ControllerState state_;
   DeviceTaskQueue tasks_;
   TaskTable taskTable_;
+  CurrentLayout layout_;
   ControllerContext context_;
   DeviceSession session_;
+  ProfilePages profiles_;
   std::atomic<bool> workerEnded_{true};
   std::atomic<bool> taskRunning_{false};
   std::function<void()> whenSettled_;

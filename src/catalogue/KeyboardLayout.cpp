@@ -148,3 +148,14 @@ LayoutTables BuildLayoutTables(const KeyboardLayout& layout) {
   }
   return tables;
 }
+
+void CurrentLayout::Set(LayoutTables tables) {
+  auto replacement = std::make_shared<const LayoutTables>(std::move(tables));
+  std::lock_guard lock(mutex_);
+  tables_ = std::move(replacement);
+}
+
+std::shared_ptr<const LayoutTables> CurrentLayout::Get() const {
+  std::lock_guard lock(mutex_);
+  return tables_;
+}

@@ -8,6 +8,8 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -104,3 +106,15 @@ struct LayoutTables {
 // the same light index) replaces the earlier one. Codes outside 0..255 and indices outside
 // 0..127 are left out.
 LayoutTables BuildLayoutTables(const KeyboardLayout& layout);
+
+// The tables of the current model, shared by the UI thread and the worker: a model switch
+// replaces them whole, and a reader keeps the tables it took for as long as it needs them.
+class CurrentLayout {
+ public:
+  void Set(LayoutTables tables);
+  std::shared_ptr<const LayoutTables> Get() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::shared_ptr<const LayoutTables> tables_ = std::make_shared<const LayoutTables>();
+};

@@ -259,6 +259,28 @@ QImage TitleBarIcon(TitleIcon icon, int side) {
       }
       break;
     }
+    case TitleIcon::Add:
+      painter.drawLine(QPointF(s * 0.5, s * 0.25), QPointF(s * 0.5, s * 0.75));
+      painter.drawLine(QPointF(s * 0.25, s * 0.5), QPointF(s * 0.75, s * 0.5));
+      break;
+    case TitleIcon::Import: {
+      painter.drawLine(QPointF(s * 0.5, s * 0.2), QPointF(s * 0.5, s * 0.58));
+      QPolygonF head;
+      head << QPointF(s * 0.36, s * 0.45) << QPointF(s * 0.5, s * 0.59) << QPointF(s * 0.64, s * 0.45);
+      painter.drawPolyline(head);
+      QPolygonF tray;
+      tray << QPointF(s * 0.22, s * 0.62) << QPointF(s * 0.22, s * 0.78) << QPointF(s * 0.78, s * 0.78)
+           << QPointF(s * 0.78, s * 0.62);
+      painter.drawPolyline(tray);
+      break;
+    }
+    case TitleIcon::Manage:
+      for (int row = 0; row < 3; ++row) {
+        const double y = s * (0.3 + 0.2 * row);
+        painter.drawLine(QPointF(s * 0.38, y), QPointF(s * 0.78, y));
+        painter.drawPoint(QPointF(s * 0.24, y));
+      }
+      break;
     case TitleIcon::Faq: {
       painter.drawEllipse(QRectF(s * 0.2, s * 0.2, s * 0.6, s * 0.6));
       QPainterPath mark;

@@ -18,7 +18,7 @@ QImage HomeFrame(int frame, int count);
 QImage Logo(int side);
 
 // Line icons of the title bar and the home page's web links.
-enum class TitleIcon { Background, Minimize, Close, Web, Store, Feedback, Faq, Profile };
+enum class TitleIcon { Background, Minimize, Close, Web, Store, Feedback, Faq, Profile, Add, Import, Manage };
 QImage TitleBarIcon(TitleIcon icon, int side);
 
 }  // namespace skins

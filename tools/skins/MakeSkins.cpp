@@ -87,7 +87,10 @@ int main(int argc, char** argv) {
   const std::pair<TitleIcon, const char*> linkIcons[] = {{TitleIcon::Web, "icon_web.png"},
                                                           {TitleIcon::Store, "icon_store.png"},
                                                           {TitleIcon::Feedback, "icon_feedback.png"},
-                                                          {TitleIcon::Faq, "icon_faq.png"}};
+                                                          {TitleIcon::Faq, "icon_faq.png"},
+                                                          {TitleIcon::Add, "icon_add.png"},
+                                                          {TitleIcon::Import, "icon_import.png"},
+                                                          {TitleIcon::Manage, "icon_manage.png"}};
   for (const auto& [icon, name] : linkIcons) {
     ok = SavePng(skins::TitleBarIcon(icon, 40), folder.filePath(QString::fromLatin1(name))) && ok;
   }

@@ -20,6 +20,16 @@ enum MainWindow : int {
   kLogo = 1014,
 };
 
+// The profile column left of the pages' keyboard view.
+enum Profiles : int {
+  kProfilePanel = 1050,
+  kProfileTitle = 1051,
+  kProfileAdd = 1052,
+  kProfileImport = 1053,
+  kProfileManage = 1054,
+  kProfileList = 1055,
+};
+
 // The area of a main page: kPageArea + page id.
 constexpr int kPageArea = 1100;
 

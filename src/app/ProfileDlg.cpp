@@ -1,0 +1,98 @@
+#include "app/ProfileDlg.h"
+
+#include "app/ProfilePages.h"
+#include "core/TextIds.h"
+#include "core/WindowMessages.h"
+#include "storage/SettingsDatabase.h"
+#include "ui/tessel/Controls.h"
+#include "ui/tessel/Dialogs.h"
+#include "ui/tessel/ProfileList.h"
+
+using Tessel::Rect;
+
+ProfileDlg::ProfileDlg(ProfilePages& profiles) : MDialog(kWindowName), profiles_(profiles) {}
+
+void ProfileDlg::CreateControls() {
+  auto* caption = Add<Tessel::MControlFont>(kCaptionId);
+  caption->SetRect(Rect::FromSize(24, 18, 300, 28));
+  caption->SetStyle("dialog-caption");
+  caption->SetTitle(GetTitle());
+  auto* close = Add<Tessel::MButton>(kCloseId);
+  close->SetRect(Rect::FromSize(380, 14, 28, 28));
+  close->SetStyle("window-close");
+  auto* add = Add<Tessel::MButton>(kAddId);
+  add->SetRect(Rect::FromSize(340, 14, 28, 28));
+  add->SetStyle("window-button");
+  add->SetIcon("skins/theme1/icon_add.png");
+  add->SetToolTip(profiles_.Text(text::kProfileAddTip));
+  auto* list = Add<Tessel::ProfileList>(kListId);
+  list->SetRect(Rect::FromSize(16, 60, 388, 384));
+  auto* ok = Add<Tessel::MButton>(kOkId);
+  ok->SetRect(Rect::FromSize(192, 464, 100, 36));
+  ok->SetStyle("primary");
+  ok->SetTitle(profiles_.Text(text::kOk));
+  auto* cancel = Add<Tessel::MButton>(kCancelId);
+  cancel->SetRect(Rect::FromSize(304, 464, 100, 36));
+  cancel->SetTitle(profiles_.Text(text::kCancel));
+}
+
+void ProfileDlg::OnInitDialog() {
+  storage::SettingsDatabase& database = profiles_.context_.database;
+  {
+    auto lock = database.Lock();
+    std::vector<storage::ProfileRecord> existing;
+    database.ListProfiles(existing);
+    if (existing.empty() && database.IsOpen()) {
+      profiles_.CreateDefaultProfiles(profiles_.Text(text::kProfileDisplayName), true);
+    }
+  }
+  auto* list = GetControl<Tessel::ProfileList>(kListId);
+  profiles_.FillList(*list);
+  chosen_ = database.GetActiveProfile();
+  list->SetCurData(chosen_);
+}
+
+void ProfileDlg::Choose(int profile) {
+  if (profile <= 0) return;
+  chosen_ = profile;
+  profiles_.context_.database.SetActiveProfile(profile);
+}
+
+void ProfileDlg::OnControlEvent(int id, int code, std::intptr_t arg1, std::intptr_t) {
+  auto* list = GetControl<Tessel::ProfileList>(kListId);
+  switch (id) {
+    case kAddId:
+      if (code == Tessel::kEventClick) Choose(profiles_.AddTo(*list, *this));
+      break;
+    case kListId:
+      if (code == Tessel::kEventSelChanged) Choose(static_cast<int>(list->GetCurData()));
+      if (code == Tessel::kEventCommit) profiles_.RenameItem(*list, static_cast<int>(arg1));
+      if (code == Tessel::kEventRightClick) {
+        Tessel::MenuWnd menu(*this, UM_PROFILE_MENU);
+        menu.AddItem(ProfilePages::kMenuDelete, profiles_.Text(text::kProfileMenuDelete));
+        menu.AddItem(ProfilePages::kMenuRename, profiles_.Text(text::kProfileMenuRename));
+        menu.Track();
+      }
+      break;
+    case kOkId:
+      if (code == Tessel::kEventClick) {
+        chosen_ = static_cast<int>(list->GetCurData());
+        DoOK();
+      }
+      break;
+    case kCloseId:
+    case kCancelId:
+      if (code == Tessel::kEventClick) DoCancel();
+      break;
+    default:
+      break;
+  }
+}
+
+std::intptr_t ProfileDlg::OnWindowMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) {
+  if (message != UM_PROFILE_MENU) return MDialog::OnWindowMessage(message, wParam, lParam);
+  auto* list = GetControl<Tessel::ProfileList>(kListId);
+  if (wParam == ProfilePages::kMenuDelete) Choose(profiles_.DeleteSelected(*list));
+  if (wParam == ProfilePages::kMenuRename) list->ShowEdit(list->GetSelectItem());
+  return 1;
+}

@@ -193,6 +193,18 @@ struct QtBackend::Impl {
     }
   }
 
+  // Qt disables a widget's child windows with it; the dialogs a disabled window owns (the
+  // wait dialog of its long task) must stay usable, so they are enabled again.
+  static void ApplyEnabled(const Tessel::MWindow& window, WindowWidget& widget) {
+    const bool enabled = window.IsWindowEnabled();
+    if (widget.isEnabled() == enabled) return;
+    widget.setEnabled(enabled);
+    if (enabled) return;
+    for (QWidget* child : widget.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (child->isWindow()) child->setEnabled(true);
+    }
+  }
+
   // A window shown modally blocks input to the others while its run lasts.
   static void MakeModal(WindowWidget& widget) {
     if (!widget.IsDialog() || widget.windowModality() != Qt::NonModal) return;
@@ -408,6 +420,7 @@ void QtBackend::WindowCreated(Tessel::MWindow& window) {
   record.widget = new WindowWidget(window, parent);  // deleted in WindowDestroyed
   record.widget->setWindowTitle(QString::fromStdString(window.GetTitle()));
   impl_->ApplyRect(window, record);
+  Impl::ApplyEnabled(window, *record.widget);
   for (Tessel::MControl* control : window.GetControls()) impl_->CreateView(*control, record);
 }
 
@@ -430,6 +443,7 @@ void QtBackend::WindowShowStateChanged(Tessel::MWindow& window) {
   if (record == nullptr || record->widget == nullptr) return;
   record->widget->setWindowTitle(QString::fromStdString(window.GetTitle()));
   impl_->ApplyRect(window, *record);
+  Impl::ApplyEnabled(window, *record->widget);
   impl_->ApplyShowCommand(window, *record);
 }
 

@@ -68,7 +68,7 @@ class Backend {
   // Life of windows and controls (UI thread).
   virtual void WindowCreated(MWindow& window) = 0;
   virtual void WindowDestroyed(MWindow& window) = 0;
-  // Title, rectangle or show command changed.
+  // Title, rectangle, show command or enabled state changed.
   virtual void WindowShowStateChanged(MWindow& window) = 0;
   // Brings the window in front of the others and gives it the focus.
   virtual void RaiseWindow(MWindow& window) = 0;

@@ -144,6 +144,24 @@ void MWindow::BringToFront() {
   });
 }
 
+void MWindow::SetWindowEnabled(bool enabled) {
+  {
+    std::lock_guard lock(stateMutex_);
+    if (enabled_ == enabled) return;
+    enabled_ = enabled;
+  }
+  RunOnUiThread([this] {
+    if (Backend* backend = Manager::GetBackend(); backend && created_.load()) {
+      backend->WindowShowStateChanged(*this);
+    }
+  });
+}
+
+bool MWindow::IsWindowEnabled() const {
+  std::lock_guard lock(stateMutex_);
+  return enabled_;
+}
+
 int MWindow::ShowModal(int showCommand) {
   Backend* backend = Manager::GetBackend();
   if (backend == nullptr || !created_.load()) return kResultNone;

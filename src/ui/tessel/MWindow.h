@@ -53,6 +53,10 @@ class MWindow {
   bool IsMinimized() const;
   // Shows the window normally and brings it in front of the others.
   void BringToFront();
+  // A disabled window keeps showing its controls but takes no input from the user (while a
+  // long task runs); the dialogs it owns stay usable. Any thread.
+  void SetWindowEnabled(bool enabled);
+  bool IsWindowEnabled() const;
 
   // Shows the window and runs it modally; returns the result that ended the run. UI thread.
   int ShowModal(int showCommand = kShow);
@@ -116,6 +120,7 @@ class MWindow {
   Rect rect_;
   int showCommand_ = kHide;
   bool centred_ = false;
+  bool enabled_ = true;
 
   mutable std::shared_mutex controlsMutex_;
   std::vector<std::unique_ptr<MControl>> controls_;

@@ -10,6 +10,7 @@ std::vector<std::pair<std::string, ViewRegistry::Creator>> FeatureViews() {
       {"DeviceList", CreateDeviceListView},
       {"ProfileList", CreateProfileListView},
       {"KeyboardCtrl", CreateKeyboardView},
+      {"BatteryCtrl", CreateBatteryView},
   };
 }
 

@@ -14,5 +14,6 @@ class ControlView;
 ControlView* CreateDeviceListView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateProfileListView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateKeyboardView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateBatteryView(Tessel::MControl& control, QWidget* parent);
 
 }  // namespace TesselQt

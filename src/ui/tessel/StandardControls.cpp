@@ -1,4 +1,5 @@
 #include "ui/tessel/AuroraEffect.h"
+#include "ui/tessel/BatteryCtrl.h"
 #include "ui/tessel/ControlFactory.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/DeviceList.h"
@@ -29,6 +30,7 @@ std::vector<std::pair<std::string, ControlFactory::Creator>> StandardControls() 
       {ProfileList::kClassName, F::CreatorOf<ProfileList>()},
       {KeyboardCtrl::kClassName, F::CreatorOf<KeyboardCtrl>()},
       {AuroraEffect::kClassName, F::CreatorOf<AuroraEffect>()},
+      {BatteryCtrl::kClassName, F::CreatorOf<BatteryCtrl>()},
   };
 }
 

@@ -61,7 +61,15 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       link_(hid),
       context_{state_, tasks_, settings_, paths_, *this, *this, texts_, catalogue_, *this, database_, hid_, link_},
       session_(context_),
-      profiles_(context_, ProfilePages::Hooks{}) {
+      keyMaps_(context_,
+               [this](const KeyMapReader::KeyMaps& maps) { layout_.Set(WithKeyboardMaps(*layout_.Get(), maps)); }),
+      keyboardInfo_(context_, keyMaps_),
+      systemSettings_(context_, keyboardInfo_,
+                      SystemSettingsPage::Hooks{[this] { OnBackgroundMenu(kDefaultBackground); },
+                                                [this] { profiles_.LoadProfileList(); }}),
+      profiles_(context_, ProfilePages::Hooks{[this] { ReadKeyboardState(); },
+                                              [this] { systemSettings_.LoadSystemSettings(); },
+                                              [this] { systemSettings_.LoadSystemSettings(); }}) {
   if (!options_.openUrl) options_.openUrl = platform::OpenUrl;
   // Every pause of the link ends early when the worker is asked to stop.
   link_.SetSleeper([this](std::chrono::milliseconds duration) { SleepFor(duration); });
@@ -85,8 +93,9 @@ KeyboardDlg::~KeyboardDlg() {
 
 void KeyboardDlg::BuildTaskTable() {
   using W = TaskWhen;
-  auto set = [this](int code, const char* name, W when, bool waitDialog, std::function<void()> run = {}) {
-    taskTable_.Set(code, TaskSpec{name, when, waitDialog, std::move(run), {}});
+  auto set = [this](int code, const char* name, W when, bool waitDialog, std::function<void()> run = {},
+                    std::function<void()> epilogue = {}) {
+    taskTable_.Set(code, TaskSpec{name, when, waitDialog, std::move(run), std::move(epilogue)});
   };
   set(task::kStartUp, "StartUp", W::Always, false, [this] { StartUp(); });
   set(task::kDeviceInstall, "DeviceInstall", W::Always, false, [this] { session_.DeviceInstall(); });
@@ -103,12 +112,15 @@ void KeyboardDlg::BuildTaskTable() {
   set(task::kSendMatrixLightMode, "SendMatrixLightMode", W::Connected, false);
   set(task::kReadMatrixPicture, "ReadMatrixPicture", W::Connected, false);
   set(task::kSendMatrixPicture, "SendMatrixPicture", W::Connected, false);
-  set(task::kSendSystemSettings, "SendSystemSettings", W::Connected, false);
+  set(task::kSendSystemSettings, "SendSystemSettings", W::Connected, false,
+      [this] { systemSettings_.SendSystemSettings(); });
   set(task::kReadCustomSlotColors, "TaskReadCustomSlotColors", W::Connected, false);
   set(task::kWriteCustomSlotColors, "TaskWriteCustomSlotColors", W::Connected, true);
   set(task::kApplyLightModeAgain, "TaskApplyLightMode", W::Connected, false);
-  set(task::kFactoryReset, "FactoryReset", W::Connected, true);
-  set(task::kPageSwitch, "PageSwitch", W::Connected, false);
+  // The window disabled for the reset takes input again whether the reset ran or was dropped.
+  set(task::kFactoryReset, "FactoryReset", W::Connected, true, [this] { systemSettings_.FactoryReset(); },
+      [this] { systemSettings_.FinishFactoryReset(); });
+  set(task::kPageSwitch, "PageSwitch", W::Connected, false, [this] { keyboardInfo_.SendPageSwitch(); });
   set(task::kCloseWaitDialog, "CloseWaitDialog", W::Connected, false);
   set(task::kNothing, "Nothing", W::Connected, false);
   set(task::kUploadScreenMedia, "TaskUploadScreenMedia", W::Connected, false);
@@ -163,6 +175,8 @@ void KeyboardDlg::StartUp() {
   session_.ApplySelectedDevice();
   profiles_.LoadProfileList();
 }
+
+void KeyboardDlg::ReadKeyboardState() { keyboardInfo_.ReadKeyboardState(); }
 
 void KeyboardDlg::Reconnect() {
   session_.RefreshDevices();
@@ -266,6 +280,18 @@ void KeyboardDlg::OnControlEvent(int id, int code, std::intptr_t arg1, std::intp
       if (code == Tessel::kEventSelChanged) profiles_.OnSelectProfile();
       if (code == Tessel::kEventRightClick) profiles_.OnProfileMenu();
       if (code == Tessel::kEventCommit) profiles_.OnRenameProfile(static_cast<int>(arg1));
+      break;
+    case ids::kMacModeSwitch:
+    case ids::kGameModeSwitch:
+    case ids::kLockWinSwitch:
+    case ids::kWasdSwapSwitch:
+    case ids::kSleepTimeCombo:
+    case ids::kKeyResponseCombo:
+    case ids::kKnobModeSwitch:
+      systemSettings_.OnSettingChanged(id, code);
+      break;
+    case ids::kRestoreFactoryButton:
+      if (code == Tessel::kEventClick) systemSettings_.RestoreFactorySettings();
       break;
     case ids::kBackgroundButton:
       if (code == Tessel::kEventClick) ShowBackgroundMenu();
@@ -459,6 +485,7 @@ void KeyboardDlg::ApplyTexts() {
     list->SetLabels({Text(text::kDeviceConnected), Text(text::kDeviceDisconnected), Text(text::kDeviceWired),
                      Text(text::kDeviceWireless), Text(text::kDeviceCharging)});
   }
+  keyboardInfo_.ApplyTexts();
   ShowCloseToolTip();
   Tessel::CUIMessageBox::SetButtonTitles(Text(text::kOk), Text(text::kCancel));
 }

@@ -9,7 +9,10 @@
 #include <string>
 
 #include "app/DeviceSession.h"
+#include "app/KeyMapReader.h"
+#include "app/KeyboardInfo.h"
 #include "app/ProfilePages.h"
+#include "app/SystemSettingsPage.h"
 #include "app/TaskTable.h"
 #include "catalogue/DeviceCatalogue.h"
 #include "catalogue/KeyboardLayout.h"
@@ -65,6 +68,12 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic, public Controll
   void OnDeviceChange(int event, const std::string& interfacePath);
   DeviceSession& Session() { return session_; }
   ProfilePages& Profiles() { return profiles_; }
+  KeyboardInfo& Keyboard() { return keyboardInfo_; }
+  KeyMapReader& KeyMaps() { return keyMaps_; }
+  SystemSettingsPage& SystemSettings() { return systemSettings_; }
+  // Worker: reads the current keyboard's information, settings and key map into the
+  // controller and the database (part of the profile view refresh).
+  void ReadKeyboardState();
   // The lookup tables of the current model's layout.
   std::shared_ptr<const LayoutTables> Layout() const { return layout_.Get(); }
   device::HidDeviceManager& Link() { return link_; }
@@ -139,6 +148,9 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic, public Controll
   CurrentLayout layout_;
   ControllerContext context_;
   DeviceSession session_;
+  KeyMapReader keyMaps_;
+  KeyboardInfo keyboardInfo_;
+  SystemSettingsPage systemSettings_;
   ProfilePages profiles_;
   std::atomic<bool> workerEnded_{true};
   std::atomic<bool> taskRunning_{false};

@@ -63,6 +63,27 @@ enum Settings : int {
   kLanguageCard = 1907,
   kApplicationCard = 1908,
   kSettingsCaption = 1909,
+  // The keyboard's system settings.
+  kKeyboardCard = 1910,
+  kKeyboardTitle = 1911,
+  kMacModeSwitch = 1912,
+  kGameModeSwitch = 1913,
+  kLockWinSwitch = 1914,
+  kWasdSwapSwitch = 1915,
+  kSleepTimeLabel = 1916,
+  kSleepTimeCombo = 1917,  // item data: minutes
+  kKeyResponseLabel = 1918,
+  kKeyResponseCombo = 1919,  // item data: the keyboard's key response value
+  kKnobModeSwitch = 1920,
+  // The keyboard's firmware, battery and factory settings.
+  kFirmwareCard = 1921,
+  kFirmwareTitle = 1922,
+  kFirmwareVersionLabel = 1923,
+  kFirmwareLatestLabel = 1924,
+  kFirmwareUpdateLabel = 1925,
+  kBatteryLabel = 1926,
+  kBattery = 1927,
+  kRestoreFactoryButton = 1928,
 };
 
 // The radio group of the language buttons.

@@ -3,6 +3,7 @@
 #include "core/ControllerState.h"
 #include "core/TextIds.h"
 #include "ui/pages/ControlIds.h"
+#include "ui/tessel/BatteryCtrl.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/MWindow.h"
 
@@ -11,6 +12,37 @@ using Tessel::Rect;
 namespace {
 
 constexpr int kPage = ids::kPageArea + kPageSettings;
+
+// The right-hand column of cards; the keyboard card has two columns of switches and one of
+// choices.
+constexpr int kRightCardLeft = 472;
+constexpr int kRightCardWidth = 880;
+constexpr int kInnerLeft = 24;
+constexpr int kSwitchColumnWidth = 260;
+constexpr int kSecondSwitchColumn = kInnerLeft + kSwitchColumnWidth + 12;
+constexpr int kChoiceLabelLeft = kSecondSwitchColumn + kSwitchColumnWidth + 12;
+constexpr int kComboWidth = 176;
+constexpr int kComboLeft = kRightCardWidth - 24 - kComboWidth;
+constexpr int kRowHeight = 32;
+constexpr int kFirstRow = 60;
+constexpr int kRowStep = 40;
+
+struct ComboItem {
+  const char* text;
+  int value;
+};
+
+// What the keyboard stores is the value; the fourth sleep item and the third key response item
+// store another number than they show, as stored settings have always had it.
+constexpr ComboItem kSleepTimes[] = {
+    {"1 Min", 1},   {"2 Min", 2},   {"3 Min", 3},   {"4 Min", 5},   {"10 Min", 10},
+    {"15 Min", 15}, {"20 Min", 20}, {"25 Min", 25}, {"30 Min", 30}, {"60 Min", 60},
+};
+constexpr int kDefaultSleepTime = 2;
+constexpr ComboItem kKeyResponses[] = {
+    {"1", 1}, {"2", 2}, {"3", 4}, {"8", 8}, {"16", 16}, {"20", 20},
+};
+constexpr int kDefaultKeyResponse = 8;
 
 Tessel::MArea* AddCard(Tessel::MWindow& window, int id, int titleId, const Rect& rect) {
   auto* card = window.CreateArea(id, kPage);
@@ -22,16 +54,29 @@ Tessel::MArea* AddCard(Tessel::MWindow& window, int id, int titleId, const Rect&
   return card;
 }
 
-}  // namespace
+void AddSwitch(Tessel::MWindow& window, int id, int x, int row) {
+  auto* button = window.Add<Tessel::CSwitchButton>(id, ids::kKeyboardCard);
+  button->SetRect(Rect::FromSize(x, kFirstRow + row * kRowStep, kSwitchColumnWidth, kRowHeight));
+}
 
-void CreateSettingsPageControls(Tessel::MWindow& window) {
-  auto* caption = window.Add<Tessel::MControlFont>(ids::kSettingsCaption, kPage);
-  caption->SetRect(Rect::FromSize(48, 8, 600, 36));
-  caption->SetStyle("page-title");
+template <std::size_t N>
+void AddChoice(Tessel::MWindow& window, int labelId, int comboId, int row,
+               const ComboItem (&items)[N], int defaultValue) {
+  const int y = kFirstRow + row * kRowStep;
+  auto* label = window.Add<Tessel::MControlFont>(labelId, ids::kKeyboardCard);
+  label->SetRect(
+      Rect::FromSize(kChoiceLabelLeft, y, kComboLeft - kChoiceLabelLeft - 8, kRowHeight));
+  auto* combo = window.Add<Tessel::MComboBox>(comboId, ids::kKeyboardCard);
+  combo->SetRect(Rect::FromSize(kComboLeft, y, kComboWidth, kRowHeight));
+  for (const ComboItem& item : items) combo->AddItem(item.text, item.value);
+  combo->SelectData(defaultValue);
+}
 
+void CreateLanguageAndApplicationCards(Tessel::MWindow& window) {
   AddCard(window, ids::kLanguageCard, ids::kLanguageTitle, Rect::FromSize(48, 60, 400, 200));
   int y = 60;
-  for (int id : {ids::kLanguageSimplifiedChinese, ids::kLanguageEnglish, ids::kLanguageTraditionalChinese}) {
+  for (int id :
+       {ids::kLanguageSimplifiedChinese, ids::kLanguageEnglish, ids::kLanguageTraditionalChinese}) {
     auto* radio = window.Add<Tessel::CRadioButton>(id, ids::kLanguageCard);
     radio->SetRect(Rect::FromSize(24, y, 340, 32));
     radio->SetGroup(ids::kLanguageGroup);
@@ -39,8 +84,60 @@ void CreateSettingsPageControls(Tessel::MWindow& window) {
   }
 
   AddCard(window, ids::kApplicationCard, ids::kApplicationTitle, Rect::FromSize(48, 280, 400, 120));
-  auto* version = window.Add<Tessel::MControlFont>(ids::kSoftwareVersionLabel, ids::kApplicationCard);
+  auto* version =
+      window.Add<Tessel::MControlFont>(ids::kSoftwareVersionLabel, ids::kApplicationCard);
   version->SetRect(Rect::FromSize(24, 60, 340, 28));
+}
+
+void CreateKeyboardCard(Tessel::MWindow& window) {
+  AddCard(window, ids::kKeyboardCard, ids::kKeyboardTitle,
+          Rect::FromSize(kRightCardLeft, 60, kRightCardWidth, 200));
+  AddSwitch(window, ids::kMacModeSwitch, kInnerLeft, 0);
+  AddSwitch(window, ids::kGameModeSwitch, kInnerLeft, 1);
+  AddSwitch(window, ids::kLockWinSwitch, kInnerLeft, 2);
+  AddSwitch(window, ids::kWasdSwapSwitch, kSecondSwitchColumn, 0);
+  // Shown for keyboards with a knob.
+  AddSwitch(window, ids::kKnobModeSwitch, kSecondSwitchColumn, 1);
+  AddChoice(window, ids::kSleepTimeLabel, ids::kSleepTimeCombo, 0, kSleepTimes, kDefaultSleepTime);
+  AddChoice(window, ids::kKeyResponseLabel, ids::kKeyResponseCombo, 1, kKeyResponses,
+            kDefaultKeyResponse);
+  window.FindControl(ids::kKnobModeSwitch)->SetVisible(false);
+}
+
+void CreateFirmwareCard(Tessel::MWindow& window) {
+  AddCard(window, ids::kFirmwareCard, ids::kFirmwareTitle,
+          Rect::FromSize(kRightCardLeft, 280, kRightCardWidth, 120));
+  auto* version = window.Add<Tessel::MControlFont>(ids::kFirmwareVersionLabel, ids::kFirmwareCard);
+  version->SetRect(Rect::FromSize(kInnerLeft, 56, 260, 28));
+  auto* latest = window.Add<Tessel::MControlFont>(ids::kFirmwareLatestLabel, ids::kFirmwareCard);
+  latest->SetRect(Rect::FromSize(kInnerLeft, 84, 260, 24));
+  latest->SetStyle("hint");
+  auto* update = window.Add<Tessel::MControlFont>(ids::kFirmwareUpdateLabel, ids::kFirmwareCard);
+  update->SetRect(Rect::FromSize(kInnerLeft, 84, 260, 24));
+  update->SetStyle("hint");
+  update->SetVisible(false);
+
+  auto* batteryLabel = window.Add<Tessel::MControlFont>(ids::kBatteryLabel, ids::kFirmwareCard);
+  batteryLabel->SetRect(Rect::FromSize(300, 56, 120, 28));
+  batteryLabel->SetStyle("secondary");
+  batteryLabel->SetVisible(false);  // until a keyboard reports its battery
+  auto* battery = window.Add<Tessel::BatteryCtrl>(ids::kBattery, ids::kFirmwareCard);
+  battery->SetRect(Rect::FromSize(300, 82, 200, 28));
+
+  auto* restore = window.Add<Tessel::MButton>(ids::kRestoreFactoryButton, ids::kFirmwareCard);
+  restore->SetRect(Rect::FromSize(kRightCardWidth - 24 - 240, 60, 240, 40));
+  restore->SetStyle("danger");
+}
+
+}  // namespace
+
+void CreateSettingsPageControls(Tessel::MWindow& window) {
+  auto* caption = window.Add<Tessel::MControlFont>(ids::kSettingsCaption, kPage);
+  caption->SetRect(Rect::FromSize(48, 8, 600, 36));
+  caption->SetStyle("page-title");
+  CreateLanguageAndApplicationCards(window);
+  CreateKeyboardCard(window);
+  CreateFirmwareCard(window);
 }
 
 std::vector<TextBinding> SettingsPageTextBindings() {
@@ -51,5 +148,18 @@ std::vector<TextBinding> SettingsPageTextBindings() {
       {ids::kLanguageEnglish, text::kLanguageEnglish},
       {ids::kLanguageTraditionalChinese, text::kLanguageTraditionalChinese},
       {ids::kApplicationTitle, text::kSettingsApplicationTitle},
+      {ids::kKeyboardTitle, text::kSettingsKeyboardTitle},
+      {ids::kMacModeSwitch, text::kSettingsMacMode},
+      {ids::kGameModeSwitch, text::kSettingsGameMode},
+      {ids::kLockWinSwitch, text::kSettingsLockWin},
+      {ids::kWasdSwapSwitch, text::kSettingsWasdSwap},
+      {ids::kSleepTimeLabel, text::kSettingsSleepTime},
+      {ids::kKeyResponseLabel, text::kSettingsKeyResponse},
+      {ids::kKnobModeSwitch, text::kSettingsKnobMode},
+      {ids::kFirmwareTitle, text::kSettingsFirmwareTitle},
+      {ids::kFirmwareLatestLabel, text::kUpToDate},
+      {ids::kFirmwareUpdateLabel, text::kUpdateFirmware},
+      {ids::kBatteryLabel, text::kDeviceBattery},
+      {ids::kRestoreFactoryButton, text::kRestoreFactoryCaption},
   };
 }

@@ -105,6 +105,8 @@ void KeyboardInfo::ApplyDeviceInfo(const protocol::DeviceInfo& info) {
   {
     std::lock_guard lock(mutex_);
     otherKeyboard = snapshot_.modelId != model;
+    // Another keyboard's settings block is not this one's.
+    if (otherKeyboard) snapshot_.settingsRead = false;
     snapshot_.modelId = model;
     snapshot_.device = info;
     shownFirmware_ = info.firmwareVersion;

@@ -201,7 +201,11 @@ struct QtBackend::Impl {
     widget.setEnabled(enabled);
     if (enabled) return;
     for (QWidget* child : widget.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-      if (child->isWindow()) child->setEnabled(true);
+      auto* dialog = dynamic_cast<WindowWidget*>(child);
+      if (dialog == nullptr || !dialog->isWindow()) continue;
+      if (dialog->Model() == nullptr || dialog->Model()->IsWindowEnabled()) {
+        dialog->setEnabled(true);
+      }
     }
   }
 

@@ -15,8 +15,10 @@
 #include "core/Language.h"
 #include "core/SettingsStore.h"
 #include "core/TextTable.h"
+#include "core/WindowMessages.h"
 #include "platform/CommandSocket.h"
 #include "platform/HidapiBackend.h"
+#include "platform/PowerMonitor.h"
 #include "platform/ScreenInfo.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
@@ -124,6 +126,10 @@ int RunMainWindow(const Run& run) {
       dialog.OnDeviceChange(static_cast<int>(event), path);
     });
   }
+  // Sleep and wake of the machine arrive as the power broadcast: suspend 4, resume 7.
+  platform::PowerMonitor power([&dialog](bool sleeping) {
+    dialog.PostMessage(Tessel::WM_POWERBROADCAST, sleeping ? kPowerSuspend : kPowerResumeSuspend, 0);
+  });
   std::unique_ptr<platform::CommandSocket> controls;
   if (run.hid.virtualBus != nullptr) {
     controls = platform::CommandSocket::Listen(VirtualKeyboardSocket(run.paths), [bus = run.hid.virtualBus](const std::string& command) {

@@ -191,6 +191,16 @@ int main(int argc, char** argv) {
   const std::string product = Tessel::Manager::GetDeviceName();
   const AppPaths paths = AppPaths::FromEnvironment(product);
   Tessel::Manager::SetResourceFolder(paths.GetAppFolder());
+  // Before any thread starts (Qt starts some): the signals must be blocked in all of them.
+  platform::TerminationSignals signals([product](int signal) {
+    base::DebugLog("signal %d: shutting down", signal);
+    if (Tessel::Backend* backend = Tessel::Manager::GetBackend()) {
+      PostToMainWindow(*backend, product, [](Tessel::MWindow& window) {
+        if (auto* dialog = dynamic_cast<KeyboardDlg*>(&window)) dialog->CloseAndDestroy();
+      });
+    }
+  });
+
   std::optional<HidStack> hid = MakeHidStack(line, paths.GetAppFolder());
   if (!hid) return 2;
 
@@ -205,13 +215,6 @@ int main(int argc, char** argv) {
     qt->SetApplicationIcon(Tessel::Manager::ResolvePicture("skins/theme1/DeviceDriver.ico"));
   }
   Tessel::Backend& backend = *Tessel::Manager::GetBackend();
-
-  platform::TerminationSignals signals([&backend, product](int signal) {
-    base::DebugLog("signal %d: shutting down", signal);
-    PostToMainWindow(backend, product, [](Tessel::MWindow& window) {
-      if (auto* dialog = dynamic_cast<KeyboardDlg*>(&window)) dialog->CloseAndDestroy();
-    });
-  });
 
   // One copy per user: a second one raises the first and leaves.
   auto instance = platform::SingleInstance::Acquire(paths.GetRuntimeFolder(), product, [&backend, product] {

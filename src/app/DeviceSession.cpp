@@ -148,6 +148,7 @@ int DeviceSession::PageToShow(int modelId, int kind) const {
 }
 
 void DeviceSession::ShowConnectedView(int modelId, int kind) {
+  base::DebugLog("view: model %d connected (link %d)", modelId, kind);
   Tessel::MWindow& window = context_.window;
   window.RunOnUiThread([this, &window, modelId, kind] {
     window.FindControl(ids::kMainTabs)->SetVisible(true);
@@ -159,6 +160,7 @@ void DeviceSession::ShowConnectedView(int modelId, int kind) {
 }
 
 void DeviceSession::ShowDisconnectedView() {
+  base::DebugLog("view: disconnected");
   Tessel::MWindow& window = context_.window;
   const bool anyKeyboard = context_.state.devicePresent.load();
   window.RunOnUiThread([this, &window, anyKeyboard] {

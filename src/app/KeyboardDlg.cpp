@@ -375,7 +375,9 @@ void KeyboardDlg::OnMainPageChanged(int tabPosition) {
 
   switch (page) {
     case kPageHome:
+      // The overview replaces everything that belongs to the model's pages.
       setVisible(ids::kMainContent, false);
+      setVisible(ids::kKeyboardView, false);
       setVisible(ids::kDeviceOverview, true);
       break;
     case kPageLighting:

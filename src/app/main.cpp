@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <mutex>
 
 #include "app/CommandLine.h"
 #include "app/KeyboardDlg.h"
@@ -15,8 +16,10 @@
 #include "core/Language.h"
 #include "core/SettingsStore.h"
 #include "core/TextTable.h"
+#include "core/WindowMessages.h"
 #include "platform/CommandSocket.h"
 #include "platform/HidapiBackend.h"
+#include "platform/PowerMonitor.h"
 #include "platform/ScreenInfo.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
@@ -29,12 +32,29 @@
 
 namespace {
 
-// Posts `work` for a window of this process, found by name on the UI thread.
-void PostToMainWindow(Tessel::Backend& backend, const std::string& name, void (*work)(Tessel::MWindow&)) {
-  backend.Post([name, work] {
-    if (Tessel::MWindow* window = Tessel::Manager::FindWindow(name)) work(*window);
-  });
-}
+// Hands work from the signal and socket threads to the UI thread, for exactly as long as the
+// backend lives: the main thread detaches it before the backend goes.
+class MainWindowPoster {
+ public:
+  explicit MainWindowPoster(std::string windowName) : windowName_(std::move(windowName)) {}
+  void Attach(Tessel::Backend* backend) {
+    std::lock_guard lock(mutex_);
+    backend_ = backend;
+  }
+  // Runs `work` on the UI thread for the main window, found by name when the work runs.
+  void Post(void (*work)(Tessel::MWindow&)) {
+    std::lock_guard lock(mutex_);
+    if (backend_ == nullptr) return;
+    backend_->Post([name = windowName_, work] {
+      if (Tessel::MWindow* window = Tessel::Manager::FindWindow(name)) work(*window);
+    });
+  }
+
+ private:
+  const std::string windowName_;
+  std::mutex mutex_;
+  Tessel::Backend* backend_ = nullptr;
+};
 
 int PrintUdevRules(const std::filesystem::path& appFolder) {
   std::ifstream rules(appFolder / "udev" / "70-tarvo.rules");
@@ -124,6 +144,10 @@ int RunMainWindow(const Run& run) {
       dialog.OnDeviceChange(static_cast<int>(event), path);
     });
   }
+  // Sleep and wake of the machine arrive as the power broadcast: suspend 4, resume 7.
+  platform::PowerMonitor power([&dialog](bool sleeping) {
+    dialog.PostMessage(Tessel::WM_POWERBROADCAST, sleeping ? kPowerSuspend : kPowerResumeSuspend, 0);
+  });
   std::unique_ptr<platform::CommandSocket> controls;
   if (run.hid.virtualBus != nullptr) {
     controls = platform::CommandSocket::Listen(VirtualKeyboardSocket(run.paths), [bus = run.hid.virtualBus](const std::string& command) {
@@ -185,6 +209,15 @@ int main(int argc, char** argv) {
   const std::string product = Tessel::Manager::GetDeviceName();
   const AppPaths paths = AppPaths::FromEnvironment(product);
   Tessel::Manager::SetResourceFolder(paths.GetAppFolder());
+  // Before any thread starts (Qt starts some): the signals must be blocked in all of them.
+  MainWindowPoster poster(product);
+  platform::TerminationSignals signals([&poster](int signal) {
+    base::DebugLog("signal %d: shutting down", signal);
+    poster.Post([](Tessel::MWindow& window) {
+      if (auto* dialog = dynamic_cast<KeyboardDlg*>(&window)) dialog->CloseAndDestroy();
+    });
+  });
+
   std::optional<HidStack> hid = MakeHidStack(line, paths.GetAppFolder());
   if (!hid) return 2;
 
@@ -198,21 +231,15 @@ int main(int argc, char** argv) {
     qt = std::make_unique<TesselQt::QtBackend>(argc, argv);
     qt->SetApplicationIcon(Tessel::Manager::ResolvePicture("skins/theme1/DeviceDriver.ico"));
   }
-  Tessel::Backend& backend = *Tessel::Manager::GetBackend();
-
-  platform::TerminationSignals signals([&backend, product](int signal) {
-    base::DebugLog("signal %d: shutting down", signal);
-    PostToMainWindow(backend, product, [](Tessel::MWindow& window) {
-      if (auto* dialog = dynamic_cast<KeyboardDlg*>(&window)) dialog->CloseAndDestroy();
-    });
-  });
+  poster.Attach(Tessel::Manager::GetBackend());
 
   // One copy per user: a second one raises the first and leaves.
-  auto instance = platform::SingleInstance::Acquire(paths.GetRuntimeFolder(), product, [&backend, product] {
+  auto instance = platform::SingleInstance::Acquire(paths.GetRuntimeFolder(), product, [&poster] {
     base::DebugLog("raise request from a second copy");
-    PostToMainWindow(backend, product, [](Tessel::MWindow& window) { window.BringToFront(); });
+    poster.Post([](Tessel::MWindow& window) { window.BringToFront(); });
   });
   if (instance == nullptr) {
+    poster.Attach(nullptr);
     platform::SingleInstance::AskToRaise(paths.GetRuntimeFolder(), product);
     return 0;
   }
@@ -225,5 +252,6 @@ int main(int argc, char** argv) {
 
   const int result = RunMainWindow({line, paths, settings, texts, *hid, qt.get()});
   instance.reset();
+  poster.Attach(nullptr);
   return result;
 }

@@ -29,8 +29,20 @@ TEST_F(PageTest, TabsMapToPagesAndShowTheirArea) {
       EXPECT_EQ(Shown(ids::kPageArea + other), other == page) << position << " " << other;
     }
     EXPECT_EQ(Shown(ids::kHomeBackground), page == kPageHome);
+    const bool keyboardShown = page == kPageLighting || page == kPageKeys;
+    EXPECT_EQ(Shown(ids::kKeyboardView), keyboardShown) << position;
+    EXPECT_EQ(Shown(ids::kProfilePanel), page != kPageHome && page != kPageSettings) << position;
     EXPECT_EQ(Shown(ids::kBackground), page != kPageHome);
   }
+}
+
+TEST_F(PageTest, GoingHomeHidesTheKeyboardView) {
+  ClickTab(4);
+  ASSERT_TRUE(Shown(ids::kKeyboardView));
+  ClickTab(0);
+  EXPECT_FALSE(Shown(ids::kKeyboardView));
+  EXPECT_FALSE(Shown(ids::kProfilePanel));
+  EXPECT_TRUE(Shown(ids::kDeviceOverview));
 }
 
 TEST_F(PageTest, ScreenSyncPageStartsItsStreamAndQueuesThePageSwitch) {

@@ -2,6 +2,7 @@
 // Runs the tarvo executable as a child process with its own environment and collects its
 // exit status and output.
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -198,17 +198,44 @@ class ButtonView : public View<QPushButton> {
   QString textColor_;
 };
 
+// A button drawn by hand: taken by Tab, pressed with Enter or Space, and showing the focus
+// ring only when the keyboard gave it the focus.
+class DrawnButtonView : public View<QAbstractButton> {
+ public:
+  DrawnButtonView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+    setFocusPolicy(Qt::TabFocus);
+    setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_Hover);
+  }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (ActivatesButton(*event)) {
+      click();
+      return;
+    }
+    QAbstractButton::keyPressEvent(event);
+  }
+  void focusInEvent(QFocusEvent* event) override {
+    focus_.In(*event);
+    QAbstractButton::focusInEvent(event);
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    focus_.Out();
+    QAbstractButton::focusOutEvent(event);
+  }
+
+  FocusTracker focus_;
+};
+
 // Switch, check box, radio button ------------------------------------------------------------
 
-class CheckableView : public View<QAbstractButton> {
+class CheckableView : public DrawnButtonView {
  public:
   enum class Kind { Switch, Check, Radio };
 
   CheckableView(Tessel::MControl& control, QWidget* parent, Kind kind)
-      : View(control, parent), kind_(kind) {
-    setFocusPolicy(Qt::TabFocus);
-    setCursor(Qt::PointingHandCursor);
-    setAttribute(Qt::WA_Hover);
+      : DrawnButtonView(control, parent), kind_(kind) {
     // The model toggles; the widget only shows the model's state.
     connect(this, &QAbstractButton::clicked, this, [this] {
       if (auto* checkable = ModelAs<Tessel::MCheckable>()) checkable->UserClick();
@@ -224,23 +251,6 @@ class CheckableView : public View<QAbstractButton> {
     font_ = FontOf(*checkable, StyleName());
     color_ = TextColorOf(*checkable, StyleName());
     update();
-  }
-
-  void keyPressEvent(QKeyEvent* event) override {
-    if (ActivatesButton(*event)) {
-      click();
-      return;
-    }
-    QAbstractButton::keyPressEvent(event);
-  }
-
-  void focusInEvent(QFocusEvent* event) override {
-    focus_.In(*event);
-    QAbstractButton::focusInEvent(event);
-  }
-  void focusOutEvent(QFocusEvent* event) override {
-    focus_.Out();
-    QAbstractButton::focusOutEvent(event);
   }
 
   void paintEvent(QPaintEvent*) override {
@@ -331,17 +341,13 @@ class CheckableView : public View<QAbstractButton> {
   QString title_;
   QFont font_;
   QColor color_;
-  FocusTracker focus_;
 };
 
 // Colour swatch ------------------------------------------------------------------------------
 
-class ColorButtonView : public View<QAbstractButton> {
+class ColorButtonView : public DrawnButtonView {
  public:
-  ColorButtonView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
-    setFocusPolicy(Qt::TabFocus);
-    setCursor(Qt::PointingHandCursor);
-    setAttribute(Qt::WA_Hover);
+  ColorButtonView(Tessel::MControl& control, QWidget* parent) : DrawnButtonView(control, parent) {
     connect(this, &QAbstractButton::clicked, this, [this] {
       if (auto* button = ModelAs<Tessel::CColorButton>()) button->UserClick();
     });
@@ -356,23 +362,6 @@ class ColorButtonView : public View<QAbstractButton> {
     title_ = ToQString(button->GetTitle());
     font_ = FontOf(*button, StyleName());
     update();
-  }
-
-  void keyPressEvent(QKeyEvent* event) override {
-    if (ActivatesButton(*event)) {
-      click();
-      return;
-    }
-    QAbstractButton::keyPressEvent(event);
-  }
-
-  void focusInEvent(QFocusEvent* event) override {
-    focus_.In(*event);
-    QAbstractButton::focusInEvent(event);
-  }
-  void focusOutEvent(QFocusEvent* event) override {
-    focus_.Out();
-    QAbstractButton::focusOutEvent(event);
   }
 
   void paintEvent(QPaintEvent*) override {
@@ -404,7 +393,6 @@ class ColorButtonView : public View<QAbstractButton> {
   bool selected_ = false;
   QString title_;
   QFont font_;
-  FocusTracker focus_;
 };
 
 // Slider -------------------------------------------------------------------------------------

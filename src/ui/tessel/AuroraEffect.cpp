@@ -29,29 +29,4 @@ int AuroraEffect::GetKeyCount() const {
   return static_cast<int>(items_.size());
 }
 
-void AuroraEffect::SetKeyboardImage(std::string picture) {
-  Assign(picture_, std::move(picture));
-}
-std::string AuroraEffect::GetKeyboardImage() const {
-  return Read(picture_);
-}
-
-void AuroraEffect::SetWidthAndHeight(int width, int height) {
-  {
-    std::lock_guard lock(mutex_);
-    if (layoutWidth_ == width && layoutHeight_ == height) return;
-    layoutWidth_ = width;
-    layoutHeight_ = height;
-    BumpVersionLocked();
-  }
-  NotifyChanged();
-}
-
-int AuroraEffect::GetLayoutWidth() const {
-  return Read(layoutWidth_);
-}
-int AuroraEffect::GetLayoutHeight() const {
-  return Read(layoutHeight_);
-}
-
 }  // namespace Tessel

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/tessel/MControl.h"
+#include "ui/tessel/KeyboardPicture.h"
 
 namespace Tessel {
 
@@ -21,9 +21,9 @@ struct KEYITEM_INFO {
   friend bool operator==(const KEYITEM_INFO&, const KEYITEM_INFO&) = default;
 };
 
-class AuroraEffect : public MControl {
+class AuroraEffect : public KeyboardPictureControl {
  public:
-  AuroraEffect(MWindow& owner, int id) : MControl(owner, id, kClassName) {}
+  AuroraEffect(MWindow& owner, int id) : KeyboardPictureControl(owner, id, kClassName) {}
   static constexpr const char* kClassName = "AuroraEffect";
 
   // Keys, in the order they were added.
@@ -33,17 +33,9 @@ class AuroraEffect : public MControl {
   int GetKeyCount() const;
 
   // The keyboard picture (relative to the application folder) and the layout's size.
-  void SetKeyboardImage(std::string picture);
-  std::string GetKeyboardImage() const;
-  void SetWidthAndHeight(int width, int height);
-  int GetLayoutWidth() const;
-  int GetLayoutHeight() const;
 
  private:
   std::vector<KEYITEM_INFO> items_;
-  std::string picture_;
-  int layoutWidth_ = 0;
-  int layoutHeight_ = 0;
 };
 
 }  // namespace Tessel

@@ -70,31 +70,6 @@ KeyboardSnapshot KeyboardCtrl::GetSnapshot() const {
   return {items_, picture_, layoutWidth_, layoutHeight_, background_, mode_, current_};
 }
 
-void KeyboardCtrl::SetKeyboardImage(std::string picture) {
-  Assign(picture_, std::move(picture));
-}
-std::string KeyboardCtrl::GetKeyboardImage() const {
-  return Read(picture_);
-}
-
-void KeyboardCtrl::SetWidthAndHeight(int width, int height) {
-  {
-    std::lock_guard lock(mutex_);
-    if (layoutWidth_ == width && layoutHeight_ == height) return;
-    layoutWidth_ = width;
-    layoutHeight_ = height;
-    BumpVersionLocked();
-  }
-  NotifyChanged();
-}
-
-int KeyboardCtrl::GetLayoutWidth() const {
-  return Read(layoutWidth_);
-}
-int KeyboardCtrl::GetLayoutHeight() const {
-  return Read(layoutHeight_);
-}
-
 void KeyboardCtrl::SetKeyboardColor(Color color) {
   Assign(background_, color);
 }

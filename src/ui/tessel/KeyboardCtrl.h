@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/tessel/MControl.h"
+#include "ui/tessel/KeyboardPicture.h"
 
 namespace Tessel {
 
@@ -83,9 +83,9 @@ struct KeyboardSnapshot {
   int current = -1;  // list position of the key selected last; -1 when none
 };
 
-class KeyboardCtrl : public MControl {
+class KeyboardCtrl : public KeyboardPictureControl {
  public:
-  KeyboardCtrl(MWindow& owner, int id) : MControl(owner, id, kClassName) {}
+  KeyboardCtrl(MWindow& owner, int id) : KeyboardPictureControl(owner, id, kClassName) {}
   static constexpr const char* kClassName = "KeyboardCtrl";
   static constexpr int kLightModeColorCount = 16;
 
@@ -98,11 +98,6 @@ class KeyboardCtrl : public MControl {
   KeyboardSnapshot GetSnapshot() const;
 
   // The keyboard picture (relative to the application folder) and the layout's size.
-  void SetKeyboardImage(std::string picture);
-  std::string GetKeyboardImage() const;
-  void SetWidthAndHeight(int width, int height);
-  int GetLayoutWidth() const;
-  int GetLayoutHeight() const;
   // The colour behind the picture.
   void SetKeyboardColor(Color color);
   Color GetKeyboardColor() const;
@@ -180,9 +175,6 @@ class KeyboardCtrl : public MControl {
   int ChangeKeys(Change change);
 
   std::vector<KEY_INFO> items_;
-  std::string picture_;
-  int layoutWidth_ = 0;
-  int layoutHeight_ = 0;
   Color background_ = 0;
   std::array<Color, kLightModeColorCount> lightModeColors_{};
   int mode_ = kKeyboardModePlain;

@@ -74,13 +74,19 @@ bool KeyboardInfo::ReadKeyboardState() {
   // only hold the worker up for the time-outs of every step.
   if (!context_.state.devicePresent.load() || !context_.state.online.load()) return false;
   context_.link.BracketOpen();
-  if (!ReadDeviceInfo()) return false;
+  if (!ReadDeviceInfo()) {
+    base::DebugLog("keyboard read: no information or settings");
+    return false;
+  }
   const protocol::DeviceInfo info = Get().device;
   if (!keyMaps_.ReadFactoryKeyCodes() || !keyMaps_.ReadLightIndexTable(info) ||
       !keyMaps_.ReadKeyAssignments(info)) {
+    base::DebugLog("keyboard read: the key map stopped answering");
     return false;
   }
   context_.link.BracketClose();
+  base::DebugLog("keyboard read: model %d firmware %x revision %d", Get().modelId,
+                 info.firmwareVersion, info.protocolRevision);
   return true;
 }
 

@@ -60,6 +60,8 @@ TEST_F(VirtualKeyboardTest, PullingAndPluggingTheCableIsFollowedWithinASecond) {
 TEST_F(VirtualKeyboardTest, TheWirelessKeyboardSleepingAndWakingIsFollowedThroughTheReceiversNotifications) {
   TarvoProcess tarvo({"--headless", "--virtual-keyboard=101,receiver"}, Environment(), folder / "tarvo.txt");
   ASSERT_TRUE(WaitFor(tarvo, "view: model 101 connected (link 1)", 1, std::chrono::seconds(10))) << tarvo.Output();
+  // Start-up goes on to read the whole keyboard; the keyboard falls asleep after that.
+  ASSERT_TRUE(WaitFor(tarvo, "keyboard read:", 1, std::chrono::seconds(10))) << tarvo.Output();
   EXPECT_EQ(Control("sleep"), "ok\n");
   EXPECT_TRUE(WaitFor(tarvo, "view: disconnected", 1, std::chrono::seconds(1))) << tarvo.Output();
   EXPECT_EQ(Control("wake"), "ok\n");

@@ -81,7 +81,8 @@ void DeviceSession::RefreshDevices() {
   list.SetAllDeviceState(0);
   for (const device::DeviceRecordInfo& record : records) {
     list.SetDeviceState(record.modelId, record.mode, record.online);
-    list.SetDeviceBattery(record.modelId, record.mode, record.battery, record.charging);
+    // A keyboard that has not reported its battery (asleep behind its receiver) shows none.
+    if (record.batteryReported) list.SetDeviceBattery(record.modelId, record.mode, record.battery, record.charging);
   }
   list.SetSelectDevice(storedModel);
 
@@ -268,6 +269,8 @@ void DeviceSession::OnDeviceNotify() {
       window.FindControl(ids::kNoKeyboardText)->SetVisible(false);
       window.FindControl(ids::kNoKeyboardHint)->SetVisible(false);
       window.FindControl(ids::kDeviceList)->SetVisible(true);
+      // The disconnected view hid the pages' tabs; the keyboard is back, so are they.
+      window.FindControl(ids::kMainTabs)->SetVisible(true);
       // The cable record knows the battery when the cable is in; otherwise the receiver does.
       int level = 0;
       int charging = 0;

@@ -133,7 +133,9 @@ std::unique_ptr<DeviceRecord> HidDeviceManager::OpenRecord(const HidDeviceInfo& 
   fields.mode = ModeOf(info.vendorId, info.productId, info.productString);
   record->handle = std::move(handle);
   if (fields.mode != kModeCable) ReadLinkState(*record);
-  if (fields.online != 0) QueryBattery(record->handle.get(), fields.battery, fields.charging);
+  if (fields.online != 0) {
+    fields.batteryReported = QueryBattery(record->handle.get(), fields.battery, fields.charging);
+  }
   return record;
 }
 
@@ -208,7 +210,7 @@ bool HidDeviceManager::DirectBattery(int modelId, int& battery, int& charging) c
 
 bool HidDeviceManager::ModeBattery(int modelId, int mode, int& battery, int& charging) const {
   const DeviceRecord* record = FindRecord(modelId, mode);
-  if (record == nullptr) return false;
+  if (record == nullptr || !record->info.batteryReported) return false;
   battery = record->info.battery;
   charging = record->info.charging;
   return true;
@@ -326,7 +328,7 @@ void HidDeviceManager::HandleLinkNotification(DeviceRecord& record,
       vendorId = askedVendor;
       productId = askedProduct;
     }
-    QueryBattery(handle, record.info.battery, record.info.charging);
+    if (QueryBattery(handle, record.info.battery, record.info.charging)) record.info.batteryReported = true;
   }
   record.info.modelId = ModelOf(vendorId, productId, std::string());
   modelId = record.info.modelId;

@@ -61,6 +61,7 @@ struct DeviceRecordInfo {
   int online = 1;
   int battery = 100;  // 100 until the keyboard reports
   int charging = 0;
+  bool batteryReported = false;  // the keyboard answered a battery request since enumeration
 };
 
 // One opened command interface.

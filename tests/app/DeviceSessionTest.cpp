@@ -197,7 +197,10 @@ TEST_F(DeviceSessionTest, TheWirelessKeyboardFallingAsleepAndWakingIsFollowed) {
   EXPECT_TRUE(dialog->State().online.load());
   EXPECT_EQ(Item(101).modeStates.at(1), 1);
   EXPECT_FALSE(Shown(ids::kNoKeyboardText));
+  EXPECT_TRUE(Shown(ids::kMainTabs));
   EXPECT_FALSE(TabShown(kScreenTab));
+  // Asleep during the last search, the keyboard never reported a battery: none is shown.
+  EXPECT_TRUE(Item(101).batteries.empty());
   std::vector<device::DeviceRecordInfo> after;
   dialog->Link().GetDevices(after);
   ASSERT_EQ(after.size(), before.size());

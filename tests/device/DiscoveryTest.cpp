@@ -243,6 +243,21 @@ TEST_F(Discovery, ReceiverRecordsAskTheLinkStateAfterThePause) {
   EXPECT_FALSE(link.DirectBattery(101, battery, charging));  // no cable record
 }
 
+TEST_F(Discovery, AKeyboardAsleepAtTheSearchHasNoBatteryToShow) {
+  const auto id = AddKeyboard(101);
+  bus.PlugReceiver(id);
+  bus.SetAsleep(id, true);
+  link.EnumerateDevice();
+  std::vector<DeviceRecordInfo> records;
+  ASSERT_TRUE(link.GetDevices(records));
+  EXPECT_EQ(records[0].online, 0);
+  EXPECT_FALSE(records[0].batteryReported);
+  int battery = -1;
+  int charging = -1;
+  EXPECT_FALSE(link.ModeBattery(101, kModeReceiver, battery, charging));
+  EXPECT_EQ(battery, -1);  // the default 100 is not passed off as a report
+}
+
 // Entries named by their product string are served like the others.
 TEST_F(Discovery, NamedReceiversAreFoundByTheirProductString) {
   Connect(102, false, true);

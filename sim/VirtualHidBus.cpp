@@ -173,9 +173,9 @@ class VirtualDevice final : public device::HidDevice {
     const auto ready = [this] { return cancelled_ || !queue_.Empty() || !interface_->attached; };
     if (timeoutMs < 0) {
       arrived_.wait(lock, ready);
-    } else {
+    } else if (timeoutMs > 0) {
       arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
-    }
+    }  // a poll (0 ms) looks at the queue without waiting
     if (cancelled_) return -1;
     if (queue_.Empty()) return interface_->attached ? 0 : -1;
     const Report report = queue_.Pop();

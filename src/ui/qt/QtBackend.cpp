@@ -57,27 +57,50 @@ struct ModalFrame {
   int result = Tessel::kResultNone;
 };
 
-QEvent::Type PostedWorkEvent() {
-  static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-  return type;
-}
-
-// Receives the posted-work events; every other event goes to QObject as usual.
+// Runs work posted from any thread on the UI thread, in the order it was posted. The work is
+// handed over under a standard mutex, and the Qt event that announces it is posted and first
+// read under that mutex too: Qt's own queue synchronises through futexes the thread sanitizer
+// cannot see. Each event runs exactly one item, so work that opens a modal loop lets the items
+// after it run inside that loop.
 class Dispatcher : public QObject {
  public:
-  // `isPostedWork` tells a posted-work event apart; `runOne` runs the oldest posted item.
-  Dispatcher(std::function<bool(const QEvent&)> isPostedWork, std::function<void()> runOne)
-      : isPostedWork_(std::move(isPostedWork)), runOne_(std::move(runOne)) {}
+  void Post(std::function<void()> work) {
+    std::lock_guard lock(mutex_);
+    queue_.push_back(std::move(work));
+    QCoreApplication::postEvent(this, new QEvent(WorkEvent()));
+  }
 
   bool event(QEvent* event) override {
-    if (!isPostedWork_(*event)) return QObject::event(event);
-    runOne_();
+    if (!IsWork(*event)) return QObject::event(event);
+    RunOne();
     return true;
   }
 
  private:
-  std::function<bool(const QEvent&)> isPostedWork_;
-  std::function<void()> runOne_;
+  bool IsWork(const QEvent& event) {
+    std::lock_guard lock(mutex_);
+    return event.type() == WorkEvent();
+  }
+
+  void RunOne() {
+    std::function<void()> work;
+    {
+      std::lock_guard lock(mutex_);
+      if (queue_.empty()) return;
+      work = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    work();
+  }
+
+  // Qt has a limited number of event types to give out: one for every dispatcher of the process.
+  static QEvent::Type WorkEvent() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+  }
+
+  std::mutex mutex_;
+  std::deque<std::function<void()>> queue_;
 };
 
 }  // namespace
@@ -87,34 +110,6 @@ struct QtBackend::Impl {
   std::thread::id uiThread = std::this_thread::get_id();
   // Receives the work posted to the UI thread.
   std::unique_ptr<Dispatcher> dispatcher;
-  // Work posted from any thread. It is handed over under a standard mutex, and the Qt event
-  // that announces it is posted and first read under that mutex too: Qt's own queue
-  // synchronises through futexes the thread sanitizer cannot see. Each posted event runs exactly
-  // one item, so work that opens a modal loop lets the items after it run inside that loop.
-  std::mutex postedMutex;
-  std::deque<std::function<void()>> posted;
-
-  void PostWork(std::function<void()> work) {
-    std::lock_guard lock(postedMutex);
-    posted.push_back(std::move(work));
-    QCoreApplication::postEvent(dispatcher.get(), new QEvent(PostedWorkEvent()));
-  }
-
-  bool IsPostedWork(const QEvent& event) {
-    std::lock_guard lock(postedMutex);
-    return event.type() == PostedWorkEvent();
-  }
-
-  void RunOnePosted() {
-    std::function<void()> work;
-    {
-      std::lock_guard lock(postedMutex);
-      if (posted.empty()) return;
-      work = std::move(posted.front());
-      posted.pop_front();
-    }
-    work();
-  }
 
   mutable std::mutex entriesMutex;
   std::unordered_map<const Tessel::MControl*, std::shared_ptr<Entry>> entries;
@@ -317,10 +312,7 @@ QtBackend::QtBackend(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
   impl_->application = std::make_unique<QApplication>(argc, argv);
   // Windows live and die with the model, not with the last visible window.
   impl_->application->setQuitOnLastWindowClosed(false);
-  impl_->dispatcher = std::make_unique<Dispatcher>(
-      [impl = impl_.get()](const QEvent& event) { return impl->IsPostedWork(event); },
-      [impl = impl_.get()] { impl->RunOnePosted(); });
-  PostedWorkEvent();  // registered once, on the UI thread
+  impl_->dispatcher = std::make_unique<Dispatcher>();
   theme::Apply(*impl_->application);
   Tessel::Manager::SetBackend(this);
 }
@@ -393,7 +385,7 @@ bool QtBackend::SaveScreenshot(Tessel::MWindow& window, const std::filesystem::p
 }
 
 void QtBackend::Post(std::function<void()> work) {
-  impl_->PostWork(std::move(work));
+  impl_->dispatcher->Post(std::move(work));
 }
 
 bool QtBackend::IsUiThread() const {

@@ -45,18 +45,24 @@ void BM_WorkerCyclePeriod(benchmark::State& state) {
     thread.Stop(std::chrono::seconds(1));
     const auto stamps = thread.Stamps();
     for (std::size_t i = 1; i < stamps.size(); ++i) {
-      gapsMs.push_back(std::chrono::duration<double, std::milli>(stamps[i] - stamps[i - 1]).count());
+      gapsMs.push_back(
+          std::chrono::duration<double, std::milli>(stamps[i] - stamps[i - 1]).count());
     }
   }
   if (gapsMs.empty()) return;
   std::sort(gapsMs.begin(), gapsMs.end());
-  const double mean = std::accumulate(gapsMs.begin(), gapsMs.end(), 0.0) / static_cast<double>(gapsMs.size());
+  const double mean =
+      std::accumulate(gapsMs.begin(), gapsMs.end(), 0.0) / static_cast<double>(gapsMs.size());
   const double p99 = gapsMs[std::min(gapsMs.size() - 1, gapsMs.size() * 99 / 100)];
   state.counters["mean_ms"] = mean;
   state.counters["p99_ms"] = p99;
   state.counters["max_ms"] = gapsMs.back();
   state.counters["cycles"] = static_cast<double>(gapsMs.size());
 }
-BENCHMARK(BM_WorkerCyclePeriod)->Arg(5000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WorkerCyclePeriod)
+    ->Arg(5000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

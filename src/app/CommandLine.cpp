@@ -28,8 +28,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.headless = true;
     } else if (argument == "--exit-after-ms") {
       if (auto text = value("--exit-after-ms")) {
-        if (auto ms = ParseNumber(*text)) line.exitAfterMs = *ms;
-        else line.errors.push_back("--exit-after-ms: not a number: " + *text);
+        if (auto ms = ParseNumber(*text))
+          line.exitAfterMs = *ms;
+        else
+          line.errors.push_back("--exit-after-ms: not a number: " + *text);
       }
     } else if (argument == "--virtual-keyboard") {
       line.virtualKeyboard = "";
@@ -41,8 +43,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.screenshot = value("--screenshot");
     } else if (argument == "--page") {
       if (auto text = value("--page")) {
-        if (auto page = ParseNumber(*text)) line.page = *page;
-        else line.errors.push_back("--page: not a page id: " + *text);
+        if (auto page = ParseNumber(*text))
+          line.page = *page;
+        else
+          line.errors.push_back("--page: not a page id: " + *text);
       }
     } else if (argument == "--print-udev-rules") {
       line.printUdevRules = true;
@@ -62,8 +66,10 @@ std::string UsageText() {
          "  --virtual-keyboard[=MODEL[,receiver]]  use the built-in virtual keyboard\n"
          "                                         (default: model 101 by cable)\n"
          "  --virtual-keyboard-command COMMAND     plug, unplug, sleep or wake the running\n"
-         "                                         copy's virtual keyboard: list | plug cable|receiver |\n"
-         "                                         unplug cable|receiver | sleep | wake | battery LEVEL\n"
+         "                                         copy's virtual keyboard: list | plug "
+         "cable|receiver |\n"
+         "                                         unplug cable|receiver | sleep | wake | battery "
+         "LEVEL\n"
          "  --headless                             run without a window\n"
          "  --exit-after-ms N                      end cleanly after N milliseconds\n"
          "  --screenshot FILE [--page ID]          save a picture of the window and end\n"

@@ -23,7 +23,9 @@ constexpr int kLightingTab = 1;
 constexpr int kScreenTab = 3;
 constexpr int kKeysTab = 4;
 
-bool IsKeypadModel(int modelId) { return modelId >= 150 && modelId <= 180; }
+bool IsKeypadModel(int modelId) {
+  return modelId >= 150 && modelId <= 180;
+}
 
 void PlaceNoKeyboardMessage(Tessel::MWindow& window, bool belowCards) {
   const int top = belowCards ? 430 : 250;
@@ -32,7 +34,8 @@ void PlaceNoKeyboardMessage(Tessel::MWindow& window, bool belowCards) {
   const Tessel::Rect textRect = text->GetRect();
   const Tessel::Rect hintRect = hint->GetRect();
   text->SetRect(Tessel::Rect::FromSize(textRect.left, top, textRect.Width(), textRect.Height()));
-  hint->SetRect(Tessel::Rect::FromSize(hintRect.left, top + 50, hintRect.Width(), hintRect.Height()));
+  hint->SetRect(
+      Tessel::Rect::FromSize(hintRect.left, top + 50, hintRect.Width(), hintRect.Height()));
   text->SetVisible(true);
   hint->SetVisible(true);
 }
@@ -51,7 +54,8 @@ Tessel::CDeviceList& DeviceSession::DeviceList() const {
 void DeviceSession::RegisterCatalogue() {
   context_.link.ClearCatalogue();
   for (const ConnectionModeRecord& mode : context_.catalogue.modes) {
-    context_.link.AddCatalogueEntry({mode.vendorId, mode.productId, mode.productName, mode.modelId, mode.mode});
+    context_.link.AddCatalogueEntry(
+        {mode.vendorId, mode.productId, mode.productName, mode.modelId, mode.mode});
   }
   presentCount_ = context_.catalogue.modes.size();
   present_ = std::make_unique<std::atomic<int>[]>(presentCount_);
@@ -82,13 +86,15 @@ void DeviceSession::RefreshDevices() {
   for (const device::DeviceRecordInfo& record : records) {
     list.SetDeviceState(record.modelId, record.mode, record.online);
     // A keyboard that has not reported its battery (asleep behind its receiver) shows none.
-    if (record.batteryReported) list.SetDeviceBattery(record.modelId, record.mode, record.battery, record.charging);
+    if (record.batteryReported)
+      list.SetDeviceBattery(record.modelId, record.mode, record.battery, record.charging);
   }
   list.SetSelectDevice(storedModel);
 
   const auto& modes = context_.catalogue.modes;
   for (std::size_t i = 0; i < modes.size() && i < presentCount_; ++i) {
-    const int found = link.FindPresence(modes[i].vendorId, modes[i].productId, modes[i].productName, modes[i].mode);
+    const int found = link.FindPresence(modes[i].vendorId, modes[i].productId, modes[i].productName,
+                                        modes[i].mode);
     present_[i].store(found >= 0 ? 1 : 0);
     if (found > 0) state.online.store(true);
   }
@@ -202,7 +208,8 @@ void DeviceSession::SelectDevice() {
 
 void DeviceSession::UpdateUSBDevice(int event, const std::string& interfacePath) {
   if (event != 0x8000 && event != 0x8004) return;
-  base::DebugLog("UpdateUSBDevice %s %s", event == 0x8000 ? "arrival" : "removal", interfacePath.c_str());
+  base::DebugLog("UpdateUSBDevice %s %s", event == 0x8000 ? "arrival" : "removal",
+                 interfacePath.c_str());
   const std::string path = base::ToUpperAscii(interfacePath);
   const auto& modes = context_.catalogue.modes;
   ControllerState& state = context_.state;
@@ -239,9 +246,13 @@ void DeviceSession::Hotplug(const char* what) {
   ApplySelectedDevice();
 }
 
-void DeviceSession::DeviceInstall() { Hotplug("Trd_DeviceInstall"); }
+void DeviceSession::DeviceInstall() {
+  Hotplug("Trd_DeviceInstall");
+}
 
-void DeviceSession::DeviceUnInstall() { Hotplug("Trd_DeviceUnInstall"); }
+void DeviceSession::DeviceUnInstall() {
+  Hotplug("Trd_DeviceUnInstall");
+}
 
 // Receiver notifications ----------------------------------------------------------------------
 
@@ -250,15 +261,17 @@ void DeviceSession::OnDeviceNotify() {
   int model = 0;
   context_.link.GetDeviceNotify(frame, model);
   if (frame[0] != 0) {
-    base::DebugLog("device notify data: %02X %02X %02X %02X %02X %02X model %d", frame[0], frame[1], frame[8],
-                   frame[9], frame[10], frame[13], model);
+    base::DebugLog("device notify data: %02X %02X %02X %02X %02X %02X model %d", frame[0], frame[1],
+                   frame[8], frame[9], frame[10], frame[13], model);
   }
   const std::optional<protocol::LinkState> link = protocol::ParseLinkNotification(frame);
   if (!link) return;
 
   Tessel::CDeviceList& list = DeviceList();
   list.SetDeviceState(model, kModeReceiver, link->online ? 1 : 0);
-  if (!link->online) list.SetDeviceState(model, kModeCable, context_.link.OnlineState(model, kModeCable) == 1 ? 1 : 0);
+  if (!link->online)
+    list.SetDeviceState(model, kModeCable,
+                        context_.link.OnlineState(model, kModeCable) == 1 ? 1 : 0);
 
   ControllerState& state = context_.state;
   Tessel::MWindow& window = context_.window;
@@ -280,7 +293,8 @@ void DeviceSession::OnDeviceNotify() {
         list.SetDeviceBattery(model, kModeReceiver, level, charging);
       }
       if (model == kScreenByCableModel) {
-        context_.window.GetControl<Tessel::MTabCtrl>(ids::kMainTabs)->SetItemVisible(kScreenTab, false);
+        context_.window.GetControl<Tessel::MTabCtrl>(ids::kMainTabs)
+            ->SetItemVisible(kScreenTab, false);
       }
       return;
     }

@@ -14,12 +14,12 @@
 #include "ui/pages/ProfilePanel.h"
 #include "ui/pages/SettingsPage.h"
 #include "ui/tessel/AuroraEffect.h"
-#include "ui/tessel/DeviceList.h"
-#include "ui/tessel/KeyboardCtrl.h"
-#include "ui/tessel/ProfileList.h"
 #include "ui/tessel/Controls.h"
+#include "ui/tessel/DeviceList.h"
 #include "ui/tessel/Dialogs.h"
+#include "ui/tessel/KeyboardCtrl.h"
 #include "ui/tessel/Manager.h"
+#include "ui/tessel/ProfileList.h"
 
 namespace {
 
@@ -59,10 +59,13 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       options_(std::move(options)),
       hid_(hid),
       link_(hid),
-      context_{state_, tasks_, settings_, paths_, *this, *this, texts_, catalogue_, *this, database_, hid_, link_},
+      context_{state_, tasks_,     settings_, paths_,    *this, *this,
+               texts_, catalogue_, *this,     database_, hid_,  link_},
       session_(context_),
       keyMaps_(context_,
-               [this](const KeyMapReader::KeyMaps& maps) { layout_.Set(WithKeyboardMaps(*layout_.Get(), maps)); }),
+               [this](const KeyMapReader::KeyMaps& maps) {
+                 layout_.Set(WithKeyboardMaps(*layout_.Get(), maps));
+               }),
       keyboardInfo_(context_, keyMaps_),
       systemSettings_(context_, keyboardInfo_,
                       SystemSettingsPage::Hooks{[this] { OnBackgroundMenu(kDefaultBackground); },
@@ -93,16 +96,20 @@ KeyboardDlg::~KeyboardDlg() {
 
 void KeyboardDlg::BuildTaskTable() {
   using W = TaskWhen;
-  auto set = [this](int code, const char* name, W when, bool waitDialog, std::function<void()> run = {},
-                    std::function<void()> epilogue = {}) {
+  auto set = [this](int code, const char* name, W when, bool waitDialog,
+                    std::function<void()> run = {}, std::function<void()> epilogue = {}) {
     taskTable_.Set(code, TaskSpec{name, when, waitDialog, std::move(run), std::move(epilogue)});
   };
   set(task::kStartUp, "StartUp", W::Always, false, [this] { StartUp(); });
-  set(task::kDeviceInstall, "DeviceInstall", W::Always, false, [this] { session_.DeviceInstall(); });
-  set(task::kDeviceUnInstall, "DeviceUnInstall", W::Always, false, [this] { session_.DeviceUnInstall(); });
+  set(task::kDeviceInstall, "DeviceInstall", W::Always, false,
+      [this] { session_.DeviceInstall(); });
+  set(task::kDeviceUnInstall, "DeviceUnInstall", W::Always, false,
+      [this] { session_.DeviceUnInstall(); });
   set(task::kReconnect, "Reconnect", W::Always, false, [this] { Reconnect(); });
-  set(task::kRefreshProfileView, "RefreshProfileView", W::Connected, false, [this] { profiles_.LoadProfileList(); });
-  set(task::kApplyProfile, "ApplyProfile", W::Connected, true, [this] { profiles_.ApplyProfile(); });
+  set(task::kRefreshProfileView, "RefreshProfileView", W::Connected, false,
+      [this] { profiles_.LoadProfileList(); });
+  set(task::kApplyProfile, "ApplyProfile", W::Connected, true,
+      [this] { profiles_.ApplyProfile(); });
   set(task::kLoadKeyAssignments, "LoadKeyAssignments", W::Connected, true);
   set(task::kSendKnobAssignment, "SendKnobAssignment", W::Connected, true);
   set(task::kSendKeyAssignments, "SendKeyAssignments", W::Connected, true);
@@ -118,9 +125,11 @@ void KeyboardDlg::BuildTaskTable() {
   set(task::kWriteCustomSlotColors, "TaskWriteCustomSlotColors", W::Connected, true);
   set(task::kApplyLightModeAgain, "TaskApplyLightMode", W::Connected, false);
   // The window disabled for the reset takes input again whether the reset ran or was dropped.
-  set(task::kFactoryReset, "FactoryReset", W::Connected, true, [this] { systemSettings_.FactoryReset(); },
-      [this] { systemSettings_.FinishFactoryReset(); });
-  set(task::kPageSwitch, "PageSwitch", W::Connected, false, [this] { keyboardInfo_.SendPageSwitch(); });
+  set(
+      task::kFactoryReset, "FactoryReset", W::Connected, true,
+      [this] { systemSettings_.FactoryReset(); }, [this] { systemSettings_.FinishFactoryReset(); });
+  set(task::kPageSwitch, "PageSwitch", W::Connected, false,
+      [this] { keyboardInfo_.SendPageSwitch(); });
   set(task::kCloseWaitDialog, "CloseWaitDialog", W::Connected, false);
   set(task::kNothing, "Nothing", W::Connected, false);
   set(task::kUploadScreenMedia, "TaskUploadScreenMedia", W::Connected, false);
@@ -130,9 +139,13 @@ void KeyboardDlg::BuildTaskTable() {
   set(task::kDownloadSoftwareUpdate, "DownloadSoftwareUpdate", W::Always, false);
 }
 
-void KeyboardDlg::QueueTask(int code) { tasks_.Append(code); }
+void KeyboardDlg::QueueTask(int code) {
+  tasks_.Append(code);
+}
 
-bool KeyboardDlg::QueueTaskIfEmpty(int code) { return tasks_.AppendIfEmpty(code); }
+bool KeyboardDlg::QueueTaskIfEmpty(int code) {
+  return tasks_.AppendIfEmpty(code);
+}
 
 void KeyboardDlg::DropQueuedTasks() {
   for (int code : tasks_.Clear()) FinishTask(taskTable_.Find(code), false);
@@ -163,7 +176,8 @@ void KeyboardDlg::FinishTask(const TaskSpec* spec, bool ran) {
 
 void KeyboardDlg::CloseWaitDialog() {
   RunOnUiThread([] {
-    if (auto* dialog = dynamic_cast<Tessel::MDialog*>(Tessel::Manager::FindWindow(kWaitDialogName))) {
+    if (auto* dialog =
+            dynamic_cast<Tessel::MDialog*>(Tessel::Manager::FindWindow(kWaitDialogName))) {
       dialog->DoOK();
     }
   });
@@ -176,7 +190,9 @@ void KeyboardDlg::StartUp() {
   profiles_.LoadProfileList();
 }
 
-void KeyboardDlg::ReadKeyboardState() { keyboardInfo_.ReadKeyboardState(); }
+void KeyboardDlg::ReadKeyboardState() {
+  keyboardInfo_.ReadKeyboardState();
+}
 
 void KeyboardDlg::Reconnect() {
   session_.RefreshDevices();
@@ -220,7 +236,8 @@ void KeyboardDlg::IdleCycle() {
 
 // Window messages and control events ---------------------------------------------------------
 
-std::intptr_t KeyboardDlg::OnWindowMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) {
+std::intptr_t KeyboardDlg::OnWindowMessage(unsigned message, std::intptr_t wParam,
+                                           std::intptr_t lParam) {
   switch (message) {
     case Tessel::WM_DEVICECHANGE: {
       const auto* broadcast = reinterpret_cast<const DeviceBroadcast*>(lParam);
@@ -231,7 +248,8 @@ std::intptr_t KeyboardDlg::OnWindowMessage(unsigned message, std::intptr_t wPara
     }
     case Tessel::WM_POWERBROADCAST:
       if (wParam == kPowerSuspend) state_.suspended.store(true);
-      if (wParam == kPowerResumeSuspend || wParam == kPowerResumeAutomatic) state_.suspended.store(false);
+      if (wParam == kPowerResumeSuspend || wParam == kPowerResumeAutomatic)
+        state_.suspended.store(false);
       return 1;
     case UM_DOWNLOAD_PROGRESS:
       return 1;
@@ -347,7 +365,9 @@ void KeyboardDlg::OnTimer(int timerId) {
   Tessel::MDialog::OnTimer(timerId);
 }
 
-void KeyboardDlg::ScheduleExit(int milliseconds) { SetMTimer(kExitTimer, milliseconds); }
+void KeyboardDlg::ScheduleExit(int milliseconds) {
+  SetMTimer(kExitTimer, milliseconds);
+}
 
 void KeyboardDlg::WhenSettled(std::function<void()> action) {
   whenSettled_ = std::move(action);
@@ -412,9 +432,10 @@ void KeyboardDlg::OnMainPageChanged(int tabPosition) {
   // The profiles stand beside every page that shows a profile's settings.
   setVisible(ids::kProfilePanel, page != kPageHome && page != kPageSettings);
   if (auto* view = GetControl<Tessel::KeyboardCtrl>(ids::kKeyboardView)) {
-    const int mode = page == kPageKeys                                       ? Tessel::kKeyboardModeSelect
-                     : page == kPageLighting && state_.lightMode.load() >= 128 ? Tessel::kKeyboardModeColor
-                                                                              : Tessel::kKeyboardModePlain;
+    const int mode = page == kPageKeys ? Tessel::kKeyboardModeSelect
+                     : page == kPageLighting && state_.lightMode.load() >= 128
+                         ? Tessel::kKeyboardModeColor
+                         : Tessel::kKeyboardModePlain;
     view->SetKeyboardCtrlMode(mode);
     if (page == kPageLighting) view->ResetAllItemCheck(0);
   }
@@ -455,7 +476,8 @@ void KeyboardDlg::ShowBackgroundMenu() {
 void KeyboardDlg::OnBackgroundMenu(int item) {
   if (item == kChooseBackground) {
     const bool home = state_.currentPage.load() == kPageHome;
-    const char* filter = home ? "Image Files (*.jpg;*.jpeg;*.png;*.gif)" : "Image Files (*.jpg;*.jpeg;*.png)";
+    const char* filter =
+        home ? "Image Files (*.jpg;*.jpeg;*.png;*.gif)" : "Image Files (*.jpg;*.jpeg;*.png)";
     std::optional<std::string> chosen = Tessel::AskOpenFile(this, "", filter);
     if (!chosen || !IsFile(*chosen)) return;
     settings_.SetRegString(home ? kAnimatedBackgroundValue : kStillBackgroundValue, *chosen);
@@ -469,23 +491,27 @@ void KeyboardDlg::OnBackgroundMenu(int item) {
 
 // Languages --------------------------------------------------------------------------------------
 
-std::string KeyboardDlg::Text(int id) const { return texts_.GetText(text::kDialogSection, id); }
+std::string KeyboardDlg::Text(int id) const {
+  return texts_.GetText(text::kDialogSection, id);
+}
 
 void KeyboardDlg::ApplyTexts() {
   const TextLookup lookup = [this](int id, bool caption) {
     return texts_.GetText(caption ? text::kCaptionSection : text::kDialogSection, id);
   };
-  for (const auto& bindings : {MainWindowTextBindings(), HomePageTextBindings(), SettingsPageTextBindings(),
-                               ProfilePanelTextBindings()}) {
+  for (const auto& bindings : {MainWindowTextBindings(), HomePageTextBindings(),
+                               SettingsPageTextBindings(), ProfilePanelTextBindings()}) {
     ApplyTextBindings(*this, bindings, lookup);
   }
   const std::string version = Text(text::kSoftwareVersion) + ": " + catalogue_.software.version;
   for (int id : {int{ids::kVersionLabel}, int{ids::kSoftwareVersionLabel}}) {
-    if (auto* label = GetControl<Tessel::MControlFont>(id)) label->SetTitle(catalogue_.hasSoftware ? version : "");
+    if (auto* label = GetControl<Tessel::MControlFont>(id))
+      label->SetTitle(catalogue_.hasSoftware ? version : "");
   }
   if (auto* list = GetControl<Tessel::CDeviceList>(ids::kDeviceList)) {
-    list->SetLabels({Text(text::kDeviceConnected), Text(text::kDeviceDisconnected), Text(text::kDeviceWired),
-                     Text(text::kDeviceWireless), Text(text::kDeviceCharging)});
+    list->SetLabels({Text(text::kDeviceConnected), Text(text::kDeviceDisconnected),
+                     Text(text::kDeviceWired), Text(text::kDeviceWireless),
+                     Text(text::kDeviceCharging)});
   }
   keyboardInfo_.ApplyTexts();
   ShowCloseToolTip();
@@ -495,7 +521,8 @@ void KeyboardDlg::ApplyTexts() {
 void KeyboardDlg::ShowCloseToolTip() {
   // The close button says what it does: hide to the tray or end the application.
   if (Tessel::MControl* close = FindControl(ids::kCloseButton)) {
-    close->SetToolTip(Text(settings_.GetRegInt("exit_mode") == 1 ? text::kCloseTipHideToTray : text::kCloseTipExit));
+    close->SetToolTip(Text(settings_.GetRegInt("exit_mode") == 1 ? text::kCloseTipHideToTray
+                                                                 : text::kCloseTipExit));
   }
 }
 
@@ -520,7 +547,8 @@ void KeyboardDlg::OnLanguageChanged() {
   ApplyTexts();
 }
 
-// Catalogue ----------------------------------------------------------------------------------------
+// Catalogue
+// ----------------------------------------------------------------------------------------
 
 void KeyboardDlg::LoadDeviceCatalogue() {
   const int selected = settings_.ReadSelectedModel();
@@ -534,8 +562,10 @@ void KeyboardDlg::LoadDeviceCatalogue() {
   const bool feedback = !catalogue_.software.feedback.empty();
   for (int id : {ids::kWebsiteButton, ids::kWebsiteLabel}) FindControl(id)->SetVisible(website);
   for (int id : {ids::kFeedbackButton, ids::kFeedbackLabel}) FindControl(id)->SetVisible(feedback);
-  for (int id : {ids::kStoreButton, ids::kStoreLabel}) FindControl(id)->SetVisible(!catalogue_.software.store.empty());
-  for (int id : {ids::kFaqsButton, ids::kFaqsLabel}) FindControl(id)->SetVisible(!catalogue_.software.faqs.empty());
+  for (int id : {ids::kStoreButton, ids::kStoreLabel})
+    FindControl(id)->SetVisible(!catalogue_.software.store.empty());
+  for (int id : {ids::kFaqsButton, ids::kFaqsLabel})
+    FindControl(id)->SetVisible(!catalogue_.software.faqs.empty());
   list->SetSelectDevice(selected);
   session_.RegisterCatalogue();
   LoadKeyboardModel(selected);
@@ -583,7 +613,8 @@ void KeyboardDlg::LoadLayout(const std::string& layoutName) {
   effect->SetKeyboardImage(picture);
   effect->SetWidthAndHeight(layout.width, layout.height);
   for (const LayoutKey& key : layout.keys) {
-    const Tessel::Rect keyRect = Tessel::Rect::FromSize(key.rectLeft, key.rectTop, key.rectWidth, key.rectHeight);
+    const Tessel::Rect keyRect =
+        Tessel::Rect::FromSize(key.rectLeft, key.rectTop, key.rectWidth, key.rectHeight);
     keyboard->AddKeyItem(key.name, key.desc, key.code, keyRect, "", kDefaultKeyColor);
     effect->AddKeyItem(key.name, key.code, keyRect, key.column, key.row);
   }
@@ -592,17 +623,20 @@ void KeyboardDlg::LoadLayout(const std::string& layoutName) {
 void KeyboardDlg::CloseChildWindows() {
   RunOnUiThread([] {
     auto post = [](const char* name, std::intptr_t wParam) {
-      if (Tessel::MWindow* window = Tessel::Manager::FindWindow(name)) window->PostMessage(Tessel::WM_CLOSE, wParam, 0);
+      if (Tessel::MWindow* window = Tessel::Manager::FindWindow(name))
+        window->PostMessage(Tessel::WM_CLOSE, wParam, 0);
     };
-    for (const char* name : {"CloseWindowTipDlg", "CustomKeyDKSDlg", "CustomKeyDKSTipsDlg", "CustomKeyStrokeDlg",
-                             "StrokeCheckDlg", "StrokeTestDlg", "CustomKeyDlg"}) {
+    for (const char* name :
+         {"CloseWindowTipDlg", "CustomKeyDKSDlg", "CustomKeyDKSTipsDlg", "CustomKeyStrokeDlg",
+          "StrokeCheckDlg", "StrokeTestDlg", "CustomKeyDlg"}) {
       post(name, 0);
     }
     post(Tessel::CUIMessageBox::kWindowName, Tessel::kResultCancel);
     post(kWaitDialogName, 0);
     post(Tessel::MenuWnd::kWindowName, 0);
     for (const char* name : {"KeyboardTip Window", "ComboWnd"}) {
-      if (Tessel::MWindow* window = Tessel::Manager::FindWindow(name)) window->ShowWindow(Tessel::kHide);
+      if (Tessel::MWindow* window = Tessel::Manager::FindWindow(name))
+        window->ShowWindow(Tessel::kHide);
     }
     post("SystemSettingDlg", 0);
     post("UpdateTipDlg", 0);
@@ -631,7 +665,8 @@ void KeyboardDlg::CreateControls() {
 }
 
 void KeyboardDlg::OnInitDialog() {
-  if (auto* title = GetControl<Tessel::MControlFont>(ids::kProductTitle)) title->SetTitle(GetTitle());
+  if (auto* title = GetControl<Tessel::MControlFont>(ids::kProductTitle))
+    title->SetTitle(GetTitle());
   LoadDeviceCatalogue();
   ShowLanguageButtons();
   ApplyTexts();

@@ -45,8 +45,8 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic, public Controll
   // The generic wait dialog's window name.
   static constexpr const char* kWaitDialogName = "WaitDlg";
 
-  KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::TextTable& texts, device::HidApi& hid,
-              Options options);
+  KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::TextTable& texts,
+              device::HidApi& hid, Options options);
   ~KeyboardDlg() override;
 
   ControllerState& State() { return state_; }
@@ -82,7 +82,8 @@ class KeyboardDlg : public Tessel::MDialog, public CThreadBasic, public Controll
   // One worker cycle; the worker thread calls it every 16 ms.
   void RunCycle() { Run(); }
 
-  std::intptr_t OnWindowMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) override;
+  std::intptr_t OnWindowMessage(unsigned message, std::intptr_t wParam,
+                                std::intptr_t lParam) override;
   void OnControlEvent(int id, int code, std::intptr_t arg1, std::intptr_t arg2) override;
   void OnTimer(int timerId) override;
   void CloseAndDestroy() override;

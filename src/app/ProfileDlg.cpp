@@ -89,7 +89,8 @@ void ProfileDlg::OnControlEvent(int id, int code, std::intptr_t arg1, std::intpt
   }
 }
 
-std::intptr_t ProfileDlg::OnWindowMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) {
+std::intptr_t ProfileDlg::OnWindowMessage(unsigned message, std::intptr_t wParam,
+                                          std::intptr_t lParam) {
   if (message != UM_PROFILE_MENU) return MDialog::OnWindowMessage(message, wParam, lParam);
   auto* list = GetControl<Tessel::ProfileList>(kListId);
   if (wParam == ProfilePages::kMenuDelete) Choose(profiles_.DeleteSelected(*list));

@@ -9,7 +9,14 @@ class ProfilePages;
 class ProfileDlg : public Tessel::MDialog {
  public:
   static constexpr const char* kWindowName = "UpdateTipDlg";
-  enum ControlId { kCaptionId = 1, kCloseId = 2, kAddId = 3, kListId = 4, kOkId = 5, kCancelId = 6 };
+  enum ControlId {
+    kCaptionId = 1,
+    kCloseId = 2,
+    kAddId = 3,
+    kListId = 4,
+    kOkId = 5,
+    kCancelId = 6
+  };
 
   explicit ProfileDlg(ProfilePages& profiles);
 
@@ -17,7 +24,8 @@ class ProfileDlg : public Tessel::MDialog {
   int ChosenProfile() const { return chosen_; }
 
   void OnControlEvent(int id, int code, std::intptr_t arg1, std::intptr_t arg2) override;
-  std::intptr_t OnWindowMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) override;
+  std::intptr_t OnWindowMessage(unsigned message, std::intptr_t wParam,
+                                std::intptr_t lParam) override;
 
  protected:
   void CreateControls() override;

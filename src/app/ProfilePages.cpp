@@ -20,8 +20,9 @@
 namespace {
 
 // The attributes of an exported key row, in the order they are written.
-constexpr const char* kItemAttributes[] = {"fn_layer",   "key_code",     "layout_value", "layout_desc", "macro_type",
-                                           "macro_value", "macro_value2", "macro_value3", "macro_desc"};
+constexpr const char* kItemAttributes[] = {"fn_layer",     "key_code",     "layout_value",
+                                           "layout_desc",  "macro_type",   "macro_value",
+                                           "macro_value2", "macro_value3", "macro_desc"};
 
 storage::ProfileRecord NewProfileRecord(std::string name) {
   storage::ProfileRecord record;
@@ -32,13 +33,16 @@ storage::ProfileRecord NewProfileRecord(std::string name) {
 
 }  // namespace
 
-ProfilePages::ProfilePages(ControllerContext& context, Hooks hooks) : context_(context), hooks_(std::move(hooks)) {}
+ProfilePages::ProfilePages(ControllerContext& context, Hooks hooks)
+    : context_(context), hooks_(std::move(hooks)) {}
 
 Tessel::ProfileList& ProfilePages::List() const {
   return *context_.window.GetControl<Tessel::ProfileList>(ids::kProfileList);
 }
 
-std::string ProfilePages::Text(int id) const { return context_.texts.GetText(text::kDialogSection, id); }
+std::string ProfilePages::Text(int id) const {
+  return context_.texts.GetText(text::kDialogSection, id);
+}
 
 // The list -----------------------------------------------------------------------------------
 
@@ -50,11 +54,14 @@ std::string ProfilePages::DisplayName(const std::string& stored) const {
   };
   static constexpr Prefix kPrefixes[] = {
       {"Profile", 7, text::kProfileDisplayName},
-      {"\xE9\x85\x8D\xE7\xBD\xAE\xE6\x96\x87\xE4\xBB\xB6", 4, text::kProfileDisplayName},  // 配置文件
-      {"\xE6\x88\x91\xE7\x9A\x84\xE5\xB0\x88\xE5\xB1\xAC\xE9\x85\x8D\xE5\xAF\x98", 6, text::kProfileBaseName},  // 我的專屬配寘
+      {"\xE9\x85\x8D\xE7\xBD\xAE\xE6\x96\x87\xE4\xBB\xB6", 4,
+       text::kProfileDisplayName},  // 配置文件
+      {"\xE6\x88\x91\xE7\x9A\x84\xE5\xB0\x88\xE5\xB1\xAC\xE9\x85\x8D\xE5\xAF\x98", 6,
+       text::kProfileBaseName},  // 我的專屬配寘
   };
   for (const Prefix& prefix : kPrefixes) {
-    if (stored.starts_with(prefix.stored)) return Text(prefix.text) + base::DropCodePoints(stored, prefix.characters);
+    if (stored.starts_with(prefix.stored))
+      return Text(prefix.text) + base::DropCodePoints(stored, prefix.characters);
   }
   return stored;
 }
@@ -77,7 +84,8 @@ void ProfilePages::FillList(Tessel::ProfileList& list) {
   std::vector<storage::ProfileRecord> profiles;
   context_.database.ListProfiles(profiles);
   list.ClearList();
-  for (const storage::ProfileRecord& profile : profiles) list.AddItem(DisplayName(profile.name), profile.profile, kProfileIcon);
+  for (const storage::ProfileRecord& profile : profiles)
+    list.AddItem(DisplayName(profile.name), profile.profile, kProfileIcon);
 }
 
 void ProfilePages::LoadProfileList() {
@@ -87,7 +95,8 @@ void ProfilePages::LoadProfileList() {
     auto lock = database.Lock();
     std::vector<storage::ProfileRecord> profiles;
     database.ListProfiles(profiles);
-    if (profiles.empty() && database.IsOpen()) CreateDefaultProfiles(Text(text::kProfileBaseName), false);
+    if (profiles.empty() && database.IsOpen())
+      CreateDefaultProfiles(Text(text::kProfileBaseName), false);
   }
   Tessel::ProfileList& list = List();
   FillList(list);
@@ -131,7 +140,8 @@ void ProfilePages::SeedKeyAssignments(int profile) {
   if (!rows.empty()) database.InsertKeyAssignments(rows);
 }
 
-std::string ProfilePages::MakeUniqueProfileName(const Tessel::ProfileList& list, const std::string& base) {
+std::string ProfilePages::MakeUniqueProfileName(const Tessel::ProfileList& list,
+                                                const std::string& base) {
   const std::vector<Tessel::ProfileList::Item> items = list.GetItems();
   for (int n = 1; n < 1000; ++n) {
     const std::string candidate = base + " " + std::to_string(n);
@@ -145,7 +155,8 @@ std::string ProfilePages::MakeUniqueProfileName(const Tessel::ProfileList& list,
 // The user's actions ------------------------------------------------------------------------
 
 void ProfilePages::ShowLimitMessage(Tessel::MWindow* parent) {
-  Tessel::CUIMessageBox::Show(parent, Text(text::kProfileLimitCaption), Text(text::kProfileLimitMessage), false);
+  Tessel::CUIMessageBox::Show(parent, Text(text::kProfileLimitCaption),
+                              Text(text::kProfileLimitMessage), false);
 }
 
 int ProfilePages::AddTo(Tessel::ProfileList& list, Tessel::MWindow& parent) {
@@ -199,7 +210,9 @@ void ProfilePages::OnSelectProfile() {
 }
 
 void ProfilePages::ShowWaitDialog() {
-  if (auto* open = dynamic_cast<Tessel::MDialog*>(Tessel::Manager::FindWindow(WaitDlg::kWindowName))) open->DoOK();
+  if (auto* open =
+          dynamic_cast<Tessel::MDialog*>(Tessel::Manager::FindWindow(WaitDlg::kWindowName)))
+    open->DoOK();
   WaitDlg wait(Text(text::kPleaseWait));
   wait.Create(&context_.window, Text(text::kPleaseWait), Tessel::Rect::FromSize(0, 0, 360, 120));
   wait.CenterWindow();
@@ -211,7 +224,9 @@ void ProfilePages::OnDeleteProfile() {
   if (const int selected = DeleteSelected(List()); selected > 0) SwitchTo(selected);
 }
 
-void ProfilePages::OnRenameProfile(int position) { RenameItem(List(), position); }
+void ProfilePages::OnRenameProfile(int position) {
+  RenameItem(List(), position);
+}
 
 void ProfilePages::OnProfileMenu() {
   Tessel::MenuWnd menu(context_.window, UM_PROFILE_MENU);
@@ -252,12 +267,17 @@ bool ProfilePages::ExportProfile(int profile, const std::string& name, const std
   document.EnterElement();
   for (const storage::KeyAssignmentRecord& row : rows) {
     document.AddElement("item");
-    const std::string values[] = {std::to_string(row.fn_layer),     std::to_string(row.key_code),
-                                  std::to_string(row.layout_value), row.layout_desc,
-                                  std::to_string(row.macro_type),   std::to_string(row.macro_value),
-                                  std::to_string(row.macro_value2), std::to_string(row.macro_value3),
+    const std::string values[] = {std::to_string(row.fn_layer),
+                                  std::to_string(row.key_code),
+                                  std::to_string(row.layout_value),
+                                  row.layout_desc,
+                                  std::to_string(row.macro_type),
+                                  std::to_string(row.macro_value),
+                                  std::to_string(row.macro_value2),
+                                  std::to_string(row.macro_value3),
                                   row.macro_desc};
-    for (std::size_t i = 0; i < std::size(kItemAttributes); ++i) document.SetAttribute(kItemAttributes[i], values[i]);
+    for (std::size_t i = 0; i < std::size(kItemAttributes); ++i)
+      document.SetAttribute(kItemAttributes[i], values[i]);
   }
   return document.SaveFile(path);
 }
@@ -267,14 +287,16 @@ void ProfilePages::OnExportProfile() {
   const int position = list.GetSelectItem();
   if (position < 0) return;
   const std::string name = list.GetItemText(position);
-  const std::optional<std::string> path = Tessel::AskSaveFile(&context_.window, "", "Macro (*.xml)", name + ".xml");
+  const std::optional<std::string> path =
+      Tessel::AskSaveFile(&context_.window, "", "Macro (*.xml)", name + ".xml");
   if (!path) return;
   ExportProfile(static_cast<int>(list.GetCurData()), name, *path);
 }
 
 int ProfilePages::ImportProfile(const std::string& path, std::string& name) {
   XmlDocument document;
-  if (!document.LoadFile(path) || !document.FindElement("profile") || !document.EnterElement()) return 0;
+  if (!document.LoadFile(path) || !document.FindElement("profile") || !document.EnterElement())
+    return 0;
   name = document.FindElement("profileinfo") ? document.GetAttribute("name") : std::string();
   storage::SettingsDatabase& database = context_.database;
   const int id = database.AddProfile(NewProfileRecord(name));
@@ -305,7 +327,8 @@ void ProfilePages::OnImportProfile() {
     ShowLimitMessage(&context_.window);
     return;
   }
-  const std::optional<std::string> path = Tessel::AskOpenFile(&context_.window, "", "Custom Key (*.xml)");
+  const std::optional<std::string> path =
+      Tessel::AskOpenFile(&context_.window, "", "Custom Key (*.xml)");
   std::error_code error;
   if (!path || !std::filesystem::is_regular_file(*path, error)) return;
   std::string name;
@@ -319,7 +342,8 @@ void ProfilePages::OnImportProfile() {
 
 void ProfilePages::ShowProfileDialog() {
   ProfileDlg dialog(*this);
-  dialog.Create(&context_.window, Text(text::kProfileDialogTitle), Tessel::Rect::FromSize(0, 0, 420, 520));
+  dialog.Create(&context_.window, Text(text::kProfileDialogTitle),
+                Tessel::Rect::FromSize(0, 0, 420, 520));
   dialog.CenterWindow();
   const int result = dialog.ShowModal();
   const int chosen = dialog.ChosenProfile();

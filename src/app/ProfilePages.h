@@ -40,7 +40,8 @@ class ProfilePages {
   // Gives a new profile its initial key rows from the keyboard view's keys.
   void SeedKeyAssignments(int profile);
   // "<base> 1", "<base> 2", ...: the first name no item of `list` carries.
-  static std::string MakeUniqueProfileName(const Tessel::ProfileList& list, const std::string& base);
+  static std::string MakeUniqueProfileName(const Tessel::ProfileList& list,
+                                           const std::string& base);
   // The name a stored profile name shows: the stored prefixes of the default names are
   // replaced by the current language's.
   std::string DisplayName(const std::string& stored) const;

@@ -7,7 +7,8 @@ namespace {
 
 void ReadLanguages(XmlDocument& document, StartupConfig& config) {
   if (!document.EnterElement()) return;
-  while (document.FindElement("lan")) config.languages.insert(base::ToInt(document.GetAttribute("value")));
+  while (document.FindElement("lan"))
+    config.languages.insert(base::ToInt(document.GetAttribute("value")));
   document.LeaveElement();
 }
 
@@ -16,7 +17,8 @@ void ReadLanguages(XmlDocument& document, StartupConfig& config) {
 StartupConfig ReadStartupConfig(const std::filesystem::path& appFolder) {
   StartupConfig config;
   XmlDocument document;
-  if (!document.LoadFile(appFolder / "config.xml") || !document.FindElement("config") || !document.EnterElement()) {
+  if (!document.LoadFile(appFolder / "config.xml") || !document.FindElement("config") ||
+      !document.EnterElement()) {
     return config;
   }
   // The two elements may stand in any order among the others.

@@ -16,9 +16,9 @@ enum class TaskWhen {
 struct TaskSpec {
   const char* name = nullptr;  // null: no task has this code
   TaskWhen when = TaskWhen::Connected;
-  bool waitDialog = false;          // close the generic wait dialog after it
-  std::function<void()> run;        // worker thread
-  std::function<void()> epilogue;   // UI thread, after the task ran or was dropped
+  bool waitDialog = false;         // close the generic wait dialog after it
+  std::function<void()> run;       // worker thread
+  std::function<void()> epilogue;  // UI thread, after the task ran or was dropped
 };
 
 class TaskTable {

@@ -93,7 +93,8 @@ std::filesystem::path VirtualKeyboardSocket(const AppPaths& paths) {
 }
 
 int SendVirtualKeyboardCommand(const AppPaths& paths, const std::string& command) {
-  const std::optional<std::string> answer = platform::CommandSocket::Send(VirtualKeyboardSocket(paths), command);
+  const std::optional<std::string> answer =
+      platform::CommandSocket::Send(VirtualKeyboardSocket(paths), command);
   if (!answer) {
     std::cerr << "tarvo: no copy with a virtual keyboard is running\n";
     return 1;
@@ -108,14 +109,16 @@ struct HidStack {
   sim::VirtualHidBus* virtualBus = nullptr;
 };
 
-std::optional<HidStack> MakeHidStack(const CommandLine& line, const std::filesystem::path& appFolder) {
+std::optional<HidStack> MakeHidStack(const CommandLine& line,
+                                     const std::filesystem::path& appFolder) {
   HidStack stack;
   if (!line.virtualKeyboard) {
     stack.hid = std::make_unique<platform::HidapiBackend>();
     return stack;
   }
   std::string error;
-  std::unique_ptr<sim::VirtualHidBus> bus = sim::MakeVirtualKeyboardBus(appFolder, *line.virtualKeyboard, &error);
+  std::unique_ptr<sim::VirtualHidBus> bus =
+      sim::MakeVirtualKeyboardBus(appFolder, *line.virtualKeyboard, &error);
   if (!bus) {
     std::cerr << "tarvo: --virtual-keyboard: " << error << '\n';
     return std::nullopt;
@@ -140,19 +143,22 @@ int RunMainWindow(const Run& run) {
   // go before the window they report to.
   std::unique_ptr<platform::UdevMonitor> monitor;
   if (!run.hid.hid->ReportsHotPlug()) {
-    monitor = std::make_unique<platform::UdevMonitor>([&dialog](device::HotPlugEvent event, const std::string& path) {
-      dialog.OnDeviceChange(static_cast<int>(event), path);
-    });
+    monitor = std::make_unique<platform::UdevMonitor>(
+        [&dialog](device::HotPlugEvent event, const std::string& path) {
+          dialog.OnDeviceChange(static_cast<int>(event), path);
+        });
   }
   // Sleep and wake of the machine arrive as the power broadcast: suspend 4, resume 7.
   platform::PowerMonitor power([&dialog](bool sleeping) {
-    dialog.PostMessage(Tessel::WM_POWERBROADCAST, sleeping ? kPowerSuspend : kPowerResumeSuspend, 0);
+    dialog.PostMessage(Tessel::WM_POWERBROADCAST, sleeping ? kPowerSuspend : kPowerResumeSuspend,
+                       0);
   });
   std::unique_ptr<platform::CommandSocket> controls;
   if (run.hid.virtualBus != nullptr) {
-    controls = platform::CommandSocket::Listen(VirtualKeyboardSocket(run.paths), [bus = run.hid.virtualBus](const std::string& command) {
-      return sim::RunControlCommand(*bus, command);
-    });
+    controls = platform::CommandSocket::Listen(
+        VirtualKeyboardSocket(run.paths), [bus = run.hid.virtualBus](const std::string& command) {
+          return sim::RunControlCommand(*bus, command);
+        });
   }
   dialog.Create(nullptr, run.paths.GetProductName(),
                 Tessel::Rect::FromSize(0, 0, kMainWindowWidth, kMainWindowHeight));

@@ -5,7 +5,9 @@
 namespace base {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';

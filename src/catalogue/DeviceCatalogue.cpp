@@ -22,7 +22,8 @@ int ReadHexDigits(const std::string& text) {
   return static_cast<int>(value);
 }
 
-void ReadModes(XmlDocument& document, const KeyboardModelRecord& model, DeviceCatalogue& catalogue) {
+void ReadModes(XmlDocument& document, const KeyboardModelRecord& model,
+               DeviceCatalogue& catalogue) {
   if (!document.EnterElement()) return;
   while (document.FindElement("mode")) {
     ConnectionModeRecord mode;
@@ -41,7 +42,8 @@ void ReadModes(XmlDocument& document, const KeyboardModelRecord& model, DeviceCa
   document.LeaveElement();
 }
 
-void ReadModels(XmlDocument& document, const std::filesystem::path& appFolder, DeviceCatalogue& catalogue) {
+void ReadModels(XmlDocument& document, const std::filesystem::path& appFolder,
+                DeviceCatalogue& catalogue) {
   if (!document.EnterElement()) return;
   while (document.FindElement("keyboard")) {
     KeyboardModelRecord model;
@@ -49,7 +51,8 @@ void ReadModels(XmlDocument& document, const std::filesystem::path& appFolder, D
     model.modelId = base::ToInt(document.GetAttribute("device_type"));
     model.layoutName = document.GetAttribute("device_info");
     model.connectedPicture = DevicePicturePath(appFolder, document.GetAttribute("img_connected"));
-    model.disconnectedPicture = DevicePicturePath(appFolder, document.GetAttribute("img_disconnected"));
+    model.disconnectedPicture =
+        DevicePicturePath(appFolder, document.GetAttribute("img_disconnected"));
     catalogue.models.push_back(model);
     ReadModes(document, model, catalogue);
   }
@@ -74,7 +77,8 @@ void ReadSoftware(XmlDocument& document, DeviceCatalogue& catalogue) {
 }  // namespace
 
 const KeyboardModelRecord* DeviceCatalogue::FindModel(int modelId) const {
-  auto found = std::find_if(models.begin(), models.end(), [&](const auto& model) { return model.modelId == modelId; });
+  auto found = std::find_if(models.begin(), models.end(),
+                            [&](const auto& model) { return model.modelId == modelId; });
   return found == models.end() ? nullptr : &*found;
 }
 
@@ -87,13 +91,15 @@ std::string DevicePicturePath(const std::filesystem::path& appFolder, const std:
 DeviceCatalogue ReadDeviceCatalogue(const std::filesystem::path& appFolder) {
   DeviceCatalogue catalogue;
   XmlDocument document;
-  if (!document.LoadFile(appFolder / "config.xml") || !document.FindElement("config") || !document.EnterElement()) {
+  if (!document.LoadFile(appFolder / "config.xml") || !document.FindElement("config") ||
+      !document.EnterElement()) {
     return catalogue;
   }
   catalogue.loaded = true;
   // The file keeps its sections in this order; each is looked for after the one before.
   if (document.FindElement("device.info")) ReadModels(document, appFolder, catalogue);
-  if (document.FindElement("language.info")) catalogue.defaultLanguage = document.GetAttribute("default_lan");
+  if (document.FindElement("language.info"))
+    catalogue.defaultLanguage = document.GetAttribute("default_lan");
   if (document.FindElement("software")) ReadSoftware(document, catalogue);
   return catalogue;
 }

@@ -12,7 +12,7 @@ struct KeyboardModelRecord {
   std::string name;
   int modelId = 0;
   std::string layoutName;
-  std::string connectedPicture;     // absolute path under the application folder's "device"
+  std::string connectedPicture;  // absolute path under the application folder's "device"
   std::string disconnectedPicture;
 };
 

@@ -27,8 +27,8 @@ fs::path ExecutableFolder() {
 
 }  // namespace
 
-AppPaths::AppPaths(fs::path appFolder, fs::path dataHome, fs::path configHome, fs::path runtimeFolder,
-                   std::string productName)
+AppPaths::AppPaths(fs::path appFolder, fs::path dataHome, fs::path configHome,
+                   fs::path runtimeFolder, std::string productName)
     : appFolder_(std::move(appFolder)),
       dataHome_(std::move(dataHome)),
       configHome_(std::move(configHome)),
@@ -36,7 +36,8 @@ AppPaths::AppPaths(fs::path appFolder, fs::path dataHome, fs::path configHome, f
       productName_(std::move(productName)) {}
 
 fs::path AppPaths::FindAppFolder() {
-  if (fs::path overridden = EnvironmentPath("TARVO_APP_DIR"); !overridden.empty()) return overridden;
+  if (fs::path overridden = EnvironmentPath("TARVO_APP_DIR"); !overridden.empty())
+    return overridden;
   const fs::path beside = ExecutableFolder();
   std::error_code error;
   if (fs::exists(beside / "config.xml", error)) return beside;
@@ -55,11 +56,17 @@ AppPaths AppPaths::FromEnvironment(const std::string& productName) {
   return AppPaths(FindAppFolder(), dataHome, configHome, runtime, productName);
 }
 
-fs::path AppPaths::GetDataFolder() const { return dataHome_ / (productName_ + " Files"); }
+fs::path AppPaths::GetDataFolder() const {
+  return dataHome_ / (productName_ + " Files");
+}
 
-fs::path AppPaths::GetConfigFolder() const { return configHome_ / productName_; }
+fs::path AppPaths::GetConfigFolder() const {
+  return configHome_ / productName_;
+}
 
-fs::path AppPaths::GetAutostartFolder() const { return configHome_ / "autostart"; }
+fs::path AppPaths::GetAutostartFolder() const {
+  return configHome_ / "autostart";
+}
 
 bool AppPaths::CreateFolderPath(const fs::path& folder) {
   if (folder.empty()) return false;

@@ -8,8 +8,9 @@
 
 class AppPaths {
  public:
-  AppPaths(std::filesystem::path appFolder, std::filesystem::path dataHome, std::filesystem::path configHome,
-           std::filesystem::path runtimeFolder, std::string productName);
+  AppPaths(std::filesystem::path appFolder, std::filesystem::path dataHome,
+           std::filesystem::path configHome, std::filesystem::path runtimeFolder,
+           std::string productName);
 
   // The folders the environment names: TARVO_APP_DIR (else the executable's folder when it
   // holds config.xml, else <prefix>/share/tarvo), XDG_DATA_HOME (else ~/.local/share),

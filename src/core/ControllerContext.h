@@ -17,7 +17,7 @@ class TextTable;
 namespace device {
 class HidApi;
 class HidDeviceManager;
-}
+}  // namespace device
 namespace storage {
 class SettingsDatabase;
 }
@@ -35,6 +35,6 @@ struct ControllerContext {
   const DeviceCatalogue& catalogue;
   ControllerActions& actions;
   storage::SettingsDatabase& database;
-  device::HidApi& hid;               // the HID stack: hidraw, or the virtual keyboard
-  device::HidDeviceManager& link;    // the device link; the worker's alone
+  device::HidApi& hid;             // the HID stack: hidraw, or the virtual keyboard
+  device::HidDeviceManager& link;  // the device link; the worker's alone
 };

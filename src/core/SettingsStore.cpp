@@ -103,7 +103,9 @@ std::optional<std::string> SettingsStore::Find(const Values& values, const std::
   return std::nullopt;
 }
 
-int SettingsStore::GetRegInt(const std::string& name) { return base::ToInt(GetRegString(name)); }
+int SettingsStore::GetRegInt(const std::string& name) {
+  return base::ToInt(GetRegString(name));
+}
 
 std::string SettingsStore::GetRegString(const std::string& name) {
   std::lock_guard lock(mutex_);
@@ -132,7 +134,8 @@ bool SettingsStore::DeleteValue(const std::string& name) {
   std::lock_guard lock(mutex_);
   Values values;
   if (Load(values) != Access::Ok) return false;
-  const auto removed = std::erase_if(values, [&](const auto& entry) { return base::EqualsIgnoreCaseAscii(entry.first, name); });
+  const auto removed = std::erase_if(
+      values, [&](const auto& entry) { return base::EqualsIgnoreCaseAscii(entry.first, name); });
   return removed > 0 && Save(values);
 }
 
@@ -150,7 +153,9 @@ int SettingsStore::ReadLcid() {
   return kFallbackLcid;
 }
 
-bool SettingsStore::WriteLcid(int lcid) { return SetRegString("LCID", std::to_string(lcid)); }
+bool SettingsStore::WriteLcid(int lcid) {
+  return SetRegString("LCID", std::to_string(lcid));
+}
 
 int SettingsStore::ReadDeviceType() {
   std::lock_guard lock(mutex_);
@@ -164,4 +169,6 @@ int SettingsStore::ReadSelectedModel() {
   return stored < 100 ? kDefaultModel : stored;
 }
 
-bool SettingsStore::WriteDeviceType(int modelId) { return SetRegString("DeviceType", std::to_string(modelId)); }
+bool SettingsStore::WriteDeviceType(int modelId) {
+  return SetRegString("DeviceType", std::to_string(modelId));
+}

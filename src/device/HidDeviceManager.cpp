@@ -328,7 +328,8 @@ void HidDeviceManager::HandleLinkNotification(DeviceRecord& record,
       vendorId = askedVendor;
       productId = askedProduct;
     }
-    if (QueryBattery(handle, record.info.battery, record.info.charging)) record.info.batteryReported = true;
+    if (QueryBattery(handle, record.info.battery, record.info.charging))
+      record.info.batteryReported = true;
   }
   record.info.modelId = ModelOf(vendorId, productId, std::string());
   modelId = record.info.modelId;

@@ -51,7 +51,8 @@ bool WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
-std::unique_ptr<CommandSocket> CommandSocket::Listen(const std::filesystem::path& path, Handler handler) {
+std::unique_ptr<CommandSocket> CommandSocket::Listen(const std::filesystem::path& path,
+                                                     Handler handler) {
   const std::optional<sockaddr_un> address = SocketAddress(path);
   if (!address) return nullptr;
   auto socket = std::make_unique<CommandSocket>(Private{});
@@ -59,7 +60,8 @@ std::unique_ptr<CommandSocket> CommandSocket::Listen(const std::filesystem::path
   socket->stop_.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   if (!socket->listener_.IsValid() || !socket->stop_.IsValid()) return nullptr;
   ::unlink(path.c_str());
-  if (::bind(socket->listener_.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 ||
+  if (::bind(socket->listener_.Get(), reinterpret_cast<const sockaddr*>(&*address),
+             sizeof *address) != 0 ||
       ::listen(socket->listener_.Get(), 4) != 0) {
     return nullptr;
   }
@@ -101,12 +103,13 @@ void CommandSocket::Answer(int client) {
   WriteAll(client, answer.substr(0, kMaxAnswer));
 }
 
-std::optional<std::string> CommandSocket::Send(const std::filesystem::path& path, const std::string& command,
-                                               int timeoutMs) {
+std::optional<std::string> CommandSocket::Send(const std::filesystem::path& path,
+                                               const std::string& command, int timeoutMs) {
   const std::optional<sockaddr_un> address = SocketAddress(path);
   UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (!address || !socket.IsValid()) return std::nullopt;
-  if (::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0) return std::nullopt;
+  if (::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0)
+    return std::nullopt;
   if (!WriteAll(socket.Get(), command + "\n")) return std::nullopt;
   ::shutdown(socket.Get(), SHUT_WR);
   std::string answer = ReadText(socket.Get(), kMaxAnswer, timeoutMs, false);

@@ -29,8 +29,8 @@ class CommandSocket {
   static std::unique_ptr<CommandSocket> Listen(const std::filesystem::path& path, Handler handler);
   // Sends a command to the socket at `path` and returns the answer; empty when nobody
   // answered within the time.
-  static std::optional<std::string> Send(const std::filesystem::path& path, const std::string& command,
-                                         int timeoutMs = 2000);
+  static std::optional<std::string> Send(const std::filesystem::path& path,
+                                         const std::string& command, int timeoutMs = 2000);
 
  private:
   void Serve();

@@ -13,7 +13,8 @@ namespace platform {
 
 bool OpenUrl(const std::string& url) {
   const std::string lower = base::ToLowerAscii(url);
-  const bool allowed = lower.starts_with("https://") || lower.starts_with("http://") || lower.starts_with("mailto:");
+  const bool allowed =
+      lower.starts_with("https://") || lower.starts_with("http://") || lower.starts_with("mailto:");
   if (!allowed || url.find('\n') != std::string::npos) return false;
   std::string program = "xdg-open";
   std::string argument = url;

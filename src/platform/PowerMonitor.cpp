@@ -30,11 +30,13 @@ int OnPrepareForSleep(sd_bus_message* message, void* userdata, sd_bus_error*) {
 
 }  // namespace
 
-PowerMonitor::PowerMonitor(Listener listener) : listener_(std::move(listener)), bus_(std::make_unique<Bus>()) {
+PowerMonitor::PowerMonitor(Listener listener)
+    : listener_(std::move(listener)), bus_(std::make_unique<Bus>()) {
   stop_.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   if (!stop_.IsValid() || sd_bus_open_system(&bus_->bus) < 0) return;
-  if (sd_bus_match_signal(bus_->bus, &bus_->match, "org.freedesktop.login1", "/org/freedesktop/login1",
-                          "org.freedesktop.login1.Manager", "PrepareForSleep", OnPrepareForSleep, &listener_) < 0) {
+  if (sd_bus_match_signal(bus_->bus, &bus_->match, "org.freedesktop.login1",
+                          "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
+                          "PrepareForSleep", OnPrepareForSleep, &listener_) < 0) {
     return;
   }
   running_ = true;
@@ -56,8 +58,9 @@ void PowerMonitor::Run() {
     while ((processed = sd_bus_process(bus_->bus, nullptr)) > 0) {
     }
     if (processed < 0) return;
-    pollfd fds[2] = {{sd_bus_get_fd(bus_->bus), static_cast<short>(sd_bus_get_events(bus_->bus)), 0},
-                     {stop_.Get(), POLLIN, 0}};
+    pollfd fds[2] = {
+        {sd_bus_get_fd(bus_->bus), static_cast<short>(sd_bus_get_events(bus_->bus)), 0},
+        {stop_.Get(), POLLIN, 0}};
     if (::poll(fds, 2, -1) < 0 && errno != EINTR) return;
     if (fds[1].revents != 0) return;
   }

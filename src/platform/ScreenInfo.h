@@ -6,9 +6,9 @@
 namespace platform {
 
 struct ScreenInfo {
-  int width = 0;   // pixels
+  int width = 0;  // pixels
   int height = 0;
-  int dpi = 96;    // the desktop's font DPI (Xft.dpi), else computed from the screen's size in mm
+  int dpi = 96;  // the desktop's font DPI (Xft.dpi), else computed from the screen's size in mm
 };
 
 // The primary X11 screen; empty without an X display (Wayland-only sessions, offscreen runs).

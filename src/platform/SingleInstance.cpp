@@ -13,7 +13,8 @@ constexpr char kRaiseAnswer[] = "ok\n";
 std::string SafeName(const std::string& name) {
   std::string safe;
   for (char c : name) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_';
     safe += plain ? c : '_';
   }
   return safe.empty() ? "app" : safe;
@@ -21,15 +22,18 @@ std::string SafeName(const std::string& name) {
 
 }  // namespace
 
-std::filesystem::path SingleInstance::LockPath(const std::filesystem::path& folder, const std::string& name) {
+std::filesystem::path SingleInstance::LockPath(const std::filesystem::path& folder,
+                                               const std::string& name) {
   return folder / (SafeName(name) + ".lock");
 }
 
-std::filesystem::path SingleInstance::SocketPath(const std::filesystem::path& folder, const std::string& name) {
+std::filesystem::path SingleInstance::SocketPath(const std::filesystem::path& folder,
+                                                 const std::string& name) {
   return folder / (SafeName(name) + ".sock");
 }
 
-std::unique_ptr<SingleInstance> SingleInstance::Acquire(const std::filesystem::path& folder, const std::string& name,
+std::unique_ptr<SingleInstance> SingleInstance::Acquire(const std::filesystem::path& folder,
+                                                        const std::string& name,
                                                         std::function<void()> onRaise) {
   UniqueFd lock(::open(LockPath(folder, name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
   auto instance = std::make_unique<SingleInstance>(Private{});
@@ -37,16 +41,18 @@ std::unique_ptr<SingleInstance> SingleInstance::Acquire(const std::filesystem::p
   if (::flock(lock.Get(), LOCK_EX | LOCK_NB) != 0) return nullptr;
   instance->lock_ = std::move(lock);
   // We hold the lock, so a socket file left behind is stale and may be replaced.
-  instance->socket_ = CommandSocket::Listen(SocketPath(folder, name), [raise = std::move(onRaise)](const std::string& command) {
-    if (command != kRaiseRequest) return std::string("unknown request");
-    if (raise) raise();
-    return std::string(kRaiseAnswer);
-  });
+  instance->socket_ = CommandSocket::Listen(
+      SocketPath(folder, name), [raise = std::move(onRaise)](const std::string& command) {
+        if (command != kRaiseRequest) return std::string("unknown request");
+        if (raise) raise();
+        return std::string(kRaiseAnswer);
+      });
   return instance;
 }
 
 bool SingleInstance::AskToRaise(const std::filesystem::path& folder, const std::string& name) {
-  const std::optional<std::string> answer = CommandSocket::Send(SocketPath(folder, name), kRaiseRequest);
+  const std::optional<std::string> answer =
+      CommandSocket::Send(SocketPath(folder, name), kRaiseRequest);
   return answer == std::string(kRaiseAnswer);
 }
 

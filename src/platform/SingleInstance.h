@@ -21,13 +21,16 @@ class SingleInstance {
   // Takes the lock for `name` in `folder`. Null only when another process holds it. When the
   // lock file cannot be made at all, the copy runs unguarded rather than not at all.
   // `onRaise` runs on the socket's thread whenever a later copy asks.
-  static std::unique_ptr<SingleInstance> Acquire(const std::filesystem::path& folder, const std::string& name,
+  static std::unique_ptr<SingleInstance> Acquire(const std::filesystem::path& folder,
+                                                 const std::string& name,
                                                  std::function<void()> onRaise);
   // Asks the running copy to raise its window; true when it answered.
   static bool AskToRaise(const std::filesystem::path& folder, const std::string& name);
 
-  static std::filesystem::path LockPath(const std::filesystem::path& folder, const std::string& name);
-  static std::filesystem::path SocketPath(const std::filesystem::path& folder, const std::string& name);
+  static std::filesystem::path LockPath(const std::filesystem::path& folder,
+                                        const std::string& name);
+  static std::filesystem::path SocketPath(const std::filesystem::path& folder,
+                                          const std::string& name);
 
  private:
   UniqueFd lock_;

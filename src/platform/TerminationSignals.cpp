@@ -22,7 +22,8 @@ sigset_t TerminationSet() {
 
 }  // namespace
 
-TerminationSignals::TerminationSignals(std::function<void(int)> onSignal) : onSignal_(std::move(onSignal)) {
+TerminationSignals::TerminationSignals(std::function<void(int)> onSignal)
+    : onSignal_(std::move(onSignal)) {
   const sigset_t set = TerminationSet();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
   signals_.Reset(::signalfd(-1, &set, SFD_CLOEXEC));

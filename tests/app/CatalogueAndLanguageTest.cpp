@@ -38,7 +38,8 @@ TEST_F(CatalogueTest, ListsTheModelsAndShowsTheVersionAndTheWebButtonsThatHaveAd
   EXPECT_EQ(items[1].name, "Keypad");
   EXPECT_EQ(items[1].connectedPicture, (AppFolder() / "device/p1.png").string());
   EXPECT_EQ(List().GetSelectDevice(), 101);  // nothing stored
-  EXPECT_EQ(dialog->GetControl<Tessel::MControlFont>(ids::kVersionLabel)->GetTitle(), "Version: 2.3.4.5");
+  EXPECT_EQ(dialog->GetControl<Tessel::MControlFont>(ids::kVersionLabel)->GetTitle(),
+            "Version: 2.3.4.5");
   EXPECT_TRUE(dialog->FindControl(ids::kWebsiteButton)->IsVisible());
   EXPECT_TRUE(dialog->FindControl(ids::kWebsiteLabel)->IsVisible());
   EXPECT_FALSE(dialog->FindControl(ids::kFeedbackButton)->IsVisible());
@@ -46,7 +47,8 @@ TEST_F(CatalogueTest, ListsTheModelsAndShowsTheVersionAndTheWebButtonsThatHaveAd
 
   dialog->GetControl<Tessel::MButton>(ids::kWebsiteLabel)->UserClick();
   dialog->GetControl<Tessel::MButton>(ids::kStoreButton)->UserClick();
-  EXPECT_EQ(openedUrls, (std::vector<std::string>{"https://tarvo.example/", "https://tarvo.example/store"}));
+  EXPECT_EQ(openedUrls,
+            (std::vector<std::string>{"https://tarvo.example/", "https://tarvo.example/store"}));
 }
 
 struct StoredSelection {
@@ -54,7 +56,8 @@ struct StoredSelection {
   int selected;
 };
 
-class CatalogueSelectionTest : public CatalogueTest, public ::testing::WithParamInterface<StoredSelection> {
+class CatalogueSelectionTest : public CatalogueTest,
+                               public ::testing::WithParamInterface<StoredSelection> {
  protected:
   void Prepare() override {
     storedDeviceType = GetParam().stored;
@@ -93,7 +96,8 @@ TEST_F(LanguageTest, SwitchingLanguageRetitlesTheWindowAndIsStored) {
   const std::string traditionalTab = TabTitle(1);
   EXPECT_NE(traditionalTab, englishTab);
   EXPECT_EQ(traditionalTab, texts->GetText(text::kDialogSection, text::kTabLighting));
-  EXPECT_EQ(Title(ids::kSettingsCaption), texts->GetText(text::kCaptionSection, text::kCaptionSettings));
+  EXPECT_EQ(Title(ids::kSettingsCaption),
+            texts->GetText(text::kCaptionSection, text::kCaptionSettings));
 
   dialog->GetControl<Tessel::CRadioButton>(ids::kLanguageSimplifiedChinese)->UserClick();
   EXPECT_EQ(settings->GetRegString("LCID"), "2052");
@@ -121,7 +125,8 @@ class UnlistedLanguageTest : public LanguageTest {
 
 TEST_F(UnlistedLanguageTest, ALanguageWithoutButtonSelectsEnglishAndShowsEmptyTexts) {
   EXPECT_TRUE(dialog->GetControl<Tessel::CRadioButton>(ids::kLanguageEnglish)->GetCheck());
-  EXPECT_FALSE(dialog->GetControl<Tessel::CRadioButton>(ids::kLanguageSimplifiedChinese)->GetCheck());
+  EXPECT_FALSE(
+      dialog->GetControl<Tessel::CRadioButton>(ids::kLanguageSimplifiedChinese)->GetCheck());
   EXPECT_EQ(TabTitle(1), "");
 }
 

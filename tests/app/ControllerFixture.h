@@ -36,7 +36,8 @@ class ControllerFixture : public ::testing::Test {
   virtual void Prepare() {}
 
   void SetUp() override {
-    paths = std::make_unique<AppPaths>(AppFolder(), folder / "data", folder / "config", folder / "run", "Tarvo");
+    paths = std::make_unique<AppPaths>(AppFolder(), folder / "data", folder / "config",
+                                       folder / "run", "Tarvo");
     settings = std::make_unique<SettingsStore>(paths->GetConfigFolder() / "settings.ini");
     settings->GetRegString("create");
     texts = std::make_unique<core::TextTable>(paths->GetAppFolder(), 1033);
@@ -61,7 +62,9 @@ class ControllerFixture : public ::testing::Test {
     dialog->State().online.store(connected);
   }
 
-  static std::filesystem::path ShippedData() { return std::filesystem::path(TARVO_SOURCE_DIR) / "data"; }
+  static std::filesystem::path ShippedData() {
+    return std::filesystem::path(TARVO_SOURCE_DIR) / "data";
+  }
 
   TempFolder folder;
   std::unique_ptr<AppPaths> paths;

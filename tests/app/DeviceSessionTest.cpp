@@ -62,7 +62,9 @@ class DeviceSessionTest : public ControllerFixture {
   }
 
   bool Shown(int id) { return dialog->FindControl(id)->IsVisible(); }
-  bool TabShown(int position) { return dialog->GetControl<Tessel::MTabCtrl>(ids::kMainTabs)->IsItemVisible(position); }
+  bool TabShown(int position) {
+    return dialog->GetControl<Tessel::MTabCtrl>(ids::kMainTabs)->IsItemVisible(position);
+  }
 };
 
 TEST_F(DeviceSessionTest, StartUpFindsTheCableKeyboardAndShowsItConnected) {
@@ -235,7 +237,8 @@ TEST_F(KeypadTest, AKeypadHasNoLightingMatrixOrScreenPages) {
   for (int position : {1, 2, 3}) EXPECT_FALSE(TabShown(position)) << position;
   dialog->GetControl<Tessel::CDeviceList>(ids::kDeviceList)->UserSelectDevice(160);
   backend.PumpUntilIdle();
-  EXPECT_EQ(dialog->State().currentPage.load(), kPageKeys);  // the lighting page becomes the key page
+  EXPECT_EQ(dialog->State().currentPage.load(),
+            kPageKeys);  // the lighting page becomes the key page
 }
 
 TEST_F(DeviceSessionTest, ANotificationReadDuringATransferQueuesInstallOrUninstall) {

@@ -31,8 +31,12 @@ class KeyboardModelTest : public ControllerFixture {
       <keyboard name="../escape" device_type="130" device_info="pad"/>
     </device.info></config>)";
   }
-  Tessel::KeyboardCtrl& View() { return *dialog->GetControl<Tessel::KeyboardCtrl>(ids::kKeyboardView); }
-  Tessel::AuroraEffect& Effect() { return *dialog->GetControl<Tessel::AuroraEffect>(ids::kEffectView); }
+  Tessel::KeyboardCtrl& View() {
+    return *dialog->GetControl<Tessel::KeyboardCtrl>(ids::kKeyboardView);
+  }
+  Tessel::AuroraEffect& Effect() {
+    return *dialog->GetControl<Tessel::AuroraEffect>(ids::kEffectView);
+  }
 };
 
 TEST_F(KeyboardModelTest, TheModelsLayoutFillsBothViewsAndTheTables) {
@@ -73,9 +77,11 @@ TEST_F(KeyboardModelTest, ALayoutThatFailsToLoadLeavesNoKeysOfThePreviousModel) 
 
 TEST_F(KeyboardModelTest, KeypadModelsHideTheLightingMatrixAndScreenTabs) {
   auto* tabs = dialog->GetControl<Tessel::MTabCtrl>(ids::kMainTabs);
-  for (const auto& [model, hidden] : {std::pair{149, false}, {150, true}, {180, true}, {181, false}}) {
+  for (const auto& [model, hidden] :
+       {std::pair{149, false}, {150, true}, {180, true}, {181, false}}) {
     dialog->LoadKeyboardModel(model);
-    for (int position = 1; position <= 3; ++position) EXPECT_EQ(tabs->IsItemVisible(position), !hidden) << model;
+    for (int position = 1; position <= 3; ++position)
+      EXPECT_EQ(tabs->IsItemVisible(position), !hidden) << model;
   }
 }
 

@@ -13,7 +13,9 @@ namespace {
 class PageTest : public ControllerFixture {
  protected:
   bool Shown(int id) { return dialog->FindControl(id)->IsShown(); }
-  void ClickTab(int position) { dialog->GetControl<Tessel::MTabCtrl>(ids::kMainTabs)->UserSelect(position); }
+  void ClickTab(int position) {
+    dialog->GetControl<Tessel::MTabCtrl>(ids::kMainTabs)->UserSelect(position);
+  }
 };
 
 TEST_F(PageTest, TabsMapToPagesAndShowTheirArea) {
@@ -62,21 +64,24 @@ TEST_F(PageTest, BackgroundMenuStoresTheChosenPictureForTheKindOfPage) {
   const auto picture = folder / "mine.png";
   std::ofstream(picture) << "png";
   std::string filterAsked;
-  backend.SetResponder([&](const Tessel::DialogRequest& request) -> std::optional<Tessel::DialogAnswer> {
-    if (request.kind == Tessel::DialogRequest::Kind::Menu) return Tessel::DialogAnswer::Result(100);
-    if (request.kind == Tessel::DialogRequest::Kind::OpenFile) {
-      filterAsked = request.filter;
-      Tessel::DialogAnswer answer;
-      answer.path = picture.string();
-      return answer;
-    }
-    return std::nullopt;
-  });
+  backend.SetResponder(
+      [&](const Tessel::DialogRequest& request) -> std::optional<Tessel::DialogAnswer> {
+        if (request.kind == Tessel::DialogRequest::Kind::Menu)
+          return Tessel::DialogAnswer::Result(100);
+        if (request.kind == Tessel::DialogRequest::Kind::OpenFile) {
+          filterAsked = request.filter;
+          Tessel::DialogAnswer answer;
+          answer.path = picture.string();
+          return answer;
+        }
+        return std::nullopt;
+      });
   dialog->GetControl<Tessel::MButton>(ids::kBackgroundButton)->UserClick();
   backend.PumpUntilIdle();
   EXPECT_EQ(filterAsked, "Image Files (*.jpg;*.jpeg;*.png;*.gif)");  // home page: animated
   EXPECT_EQ(settings->GetRegString("theme_bkg_gif"), picture.string());
-  EXPECT_EQ(dialog->GetControl<Tessel::CGifPicture>(ids::kHomeBackground)->GetImage(), picture.string());
+  EXPECT_EQ(dialog->GetControl<Tessel::CGifPicture>(ids::kHomeBackground)->GetImage(),
+            picture.string());
 
   ClickTab(1);
   dialog->GetControl<Tessel::MButton>(ids::kBackgroundButton)->UserClick();
@@ -90,8 +95,10 @@ TEST_F(PageTest, BackgroundMenuStoresTheChosenPictureForTheKindOfPage) {
   backend.PumpUntilIdle();
   EXPECT_EQ(settings->GetRegString("theme_bkg"), "");
   EXPECT_EQ(settings->GetRegString("theme_bkg_gif"), "");
-  EXPECT_EQ(dialog->GetControl<Tessel::MPicture>(ids::kBackground)->GetImage(), "skins/theme1/main_bkg.png");
-  EXPECT_EQ(dialog->GetControl<Tessel::CGifPicture>(ids::kHomeBackground)->GetImage(), "skins/theme1/home_bg.gif");
+  EXPECT_EQ(dialog->GetControl<Tessel::MPicture>(ids::kBackground)->GetImage(),
+            "skins/theme1/main_bkg.png");
+  EXPECT_EQ(dialog->GetControl<Tessel::CGifPicture>(ids::kHomeBackground)->GetImage(),
+            "skins/theme1/home_bg.gif");
 }
 
 TEST_F(PageTest, ChoosingNothingOrAMissingFileChangesNothing) {

@@ -32,9 +32,13 @@ class ProfilePagesTest : public ControllerFixture {
   }
 
   storage::SettingsDatabase& Database() { return dialog->Database(); }
-  Tessel::ProfileList& List() { return *dialog->GetControl<Tessel::ProfileList>(ids::kProfileList); }
+  Tessel::ProfileList& List() {
+    return *dialog->GetControl<Tessel::ProfileList>(ids::kProfileList);
+  }
   std::string Text(int id) { return texts->GetText(text::kDialogSection, id); }
-  int KeyCount() { return dialog->GetControl<Tessel::KeyboardCtrl>(ids::kKeyboardView)->GetKeyCount(); }
+  int KeyCount() {
+    return dialog->GetControl<Tessel::KeyboardCtrl>(ids::kKeyboardView)->GetKeyCount();
+  }
 
   std::vector<std::string> Names() {
     std::vector<std::string> names;
@@ -50,18 +54,20 @@ class ProfilePagesTest : public ControllerFixture {
 
   // Answers message boxes with OK and records their texts.
   void RecordMessageBoxes() {
-    backend.SetResponder([this](const Tessel::DialogRequest& request) -> std::optional<Tessel::DialogAnswer> {
-      if (auto* box = dynamic_cast<Tessel::CUIMessageBox*>(request.window)) {
-        boxes.push_back(box->GetCaption() + "|" + box->GetText());
-        return Tessel::DialogAnswer::Result(Tessel::kResultOK);
-      }
-      if (request.kind == Tessel::DialogRequest::Kind::SaveFile || request.kind == Tessel::DialogRequest::Kind::OpenFile) {
-        Tessel::DialogAnswer answer;
-        answer.path = chosenFile;
-        return answer;
-      }
-      return std::nullopt;
-    });
+    backend.SetResponder(
+        [this](const Tessel::DialogRequest& request) -> std::optional<Tessel::DialogAnswer> {
+          if (auto* box = dynamic_cast<Tessel::CUIMessageBox*>(request.window)) {
+            boxes.push_back(box->GetCaption() + "|" + box->GetText());
+            return Tessel::DialogAnswer::Result(Tessel::kResultOK);
+          }
+          if (request.kind == Tessel::DialogRequest::Kind::SaveFile ||
+              request.kind == Tessel::DialogRequest::Kind::OpenFile) {
+            Tessel::DialogAnswer answer;
+            answer.path = chosenFile;
+            return answer;
+          }
+          return std::nullopt;
+        });
   }
 
   std::vector<std::string> boxes;
@@ -78,10 +84,12 @@ TEST_F(ProfilePagesTest, TheFirstStartCreatesThreeProfilesAndActivatesTheFirst) 
   EXPECT_EQ(List().GetSelectItem(), 0);
   ASSERT_GT(KeyCount(), 100);
   EXPECT_EQ(Rows(first).size(), static_cast<std::size_t>(4 * KeyCount()));
-  for (int position = 1; position < 3; ++position) EXPECT_TRUE(Rows(static_cast<int>(List().GetItemData(position))).empty());
+  for (int position = 1; position < 3; ++position)
+    EXPECT_TRUE(Rows(static_cast<int>(List().GetItemData(position))).empty());
   for (int position = 0; position < 3; ++position) {
     std::string value;
-    EXPECT_TRUE(Database().GetConfigValue(static_cast<int>(List().GetItemData(position)), "game_mode", value));
+    EXPECT_TRUE(Database().GetConfigValue(static_cast<int>(List().GetItemData(position)),
+                                          "game_mode", value));
   }
   // A later refresh creates nothing more.
   dialog->Profiles().LoadProfileList();
@@ -132,7 +140,8 @@ TEST_F(ProfilePagesTest, TenProfilesAreTheLimitForAddingAndImporting) {
   std::vector<storage::ProfileRecord> stored;
   Database().ListProfiles(stored);
   EXPECT_EQ(stored.size(), 10u);
-  const std::string limit = Text(text::kProfileLimitCaption) + "|" + Text(text::kProfileLimitMessage);
+  const std::string limit =
+      Text(text::kProfileLimitCaption) + "|" + Text(text::kProfileLimitMessage);
   EXPECT_EQ(boxes, (std::vector<std::string>{limit, limit}));
 }
 
@@ -173,13 +182,16 @@ TEST_F(ProfilePagesTest, StoredDefaultPrefixesShowInTheCurrentLanguage) {
     std::string shown;
   } cases[] = {
       {"Profile 4", Text(text::kProfileDisplayName) + " 4"},
-      {"\xE9\x85\x8D\xE7\xBD\xAE\xE6\x96\x87\xE4\xBB\xB6 2", Text(text::kProfileDisplayName) + " 2"},
-      {"\xE6\x88\x91\xE7\x9A\x84\xE5\xB0\x88\xE5\xB1\xAC\xE9\x85\x8D\xE5\xAF\x98 9", Text(text::kProfileBaseName) + " 9"},
+      {"\xE9\x85\x8D\xE7\xBD\xAE\xE6\x96\x87\xE4\xBB\xB6 2",
+       Text(text::kProfileDisplayName) + " 2"},
+      {"\xE6\x88\x91\xE7\x9A\x84\xE5\xB0\x88\xE5\xB1\xAC\xE9\x85\x8D\xE5\xAF\x98 9",
+       Text(text::kProfileBaseName) + " 9"},
       {"Profiles", Text(text::kProfileDisplayName) + "s"},
       {"My Profile 1", "My Profile 1"},
       {"profile 1", "profile 1"},
   };
-  for (const auto& c : cases) EXPECT_EQ(dialog->Profiles().DisplayName(c.stored), c.shown) << c.stored;
+  for (const auto& c : cases)
+    EXPECT_EQ(dialog->Profiles().DisplayName(c.stored), c.shown) << c.stored;
 }
 
 TEST_F(ProfilePagesTest, AnExportedProfileReadsBackWithTheSameRows) {
@@ -204,7 +216,8 @@ TEST_F(ProfilePagesTest, AnExportedProfileReadsBackWithTheSameRows) {
 
   std::ifstream in(chosenFile, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-  EXPECT_TRUE(bytes.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<profile>\r\n<profileinfo name=\""));
+  EXPECT_TRUE(bytes.starts_with(
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<profile>\r\n<profileinfo name=\""));
   EXPECT_EQ(bytes.find("\n\n"), std::string::npos);
   for (std::size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 1)) {
     ASSERT_GT(at, 0u);
@@ -218,8 +231,8 @@ TEST_F(ProfilePagesTest, AnExportedProfileReadsBackWithTheSameRows) {
   const int imported = static_cast<int>(List().GetCurData());
   EXPECT_EQ(List().GetItemText(3), List().GetItemText(0));
   auto key = [](const storage::KeyAssignmentRecord& r) {
-    return std::make_tuple(r.fn_layer, r.key_code, r.layout_value, r.layout_desc, r.macro_type, r.macro_value,
-                           r.macro_value2, r.macro_value3, r.macro_desc);
+    return std::make_tuple(r.fn_layer, r.key_code, r.layout_value, r.layout_desc, r.macro_type,
+                           r.macro_value, r.macro_value2, r.macro_value3, r.macro_desc);
   };
   std::vector<decltype(key(odd))> expected, actual;
   for (const auto& row : Rows(profile)) {
@@ -250,7 +263,8 @@ TEST_F(ProfilePagesTest, AnIndependentParserReadsTheExportFile) {
   ASSERT_TRUE(read);
   const auto keys = dialog->GetControl<Tessel::KeyboardCtrl>(ids::kKeyboardView)->GetKeyItems();
   std::ostringstream expected;
-  expected << "profile Mine & \"yours\" " << Rows(profile).size() << " " << keys.front().name << "\n";
+  expected << "profile Mine & \"yours\" " << Rows(profile).size() << " " << keys.front().name
+           << "\n";
   EXPECT_EQ(std::string(line), expected.str());
 }
 
@@ -261,9 +275,10 @@ TEST_F(ProfilePagesTest, AProfileWithoutKeyRowsExportsAnEmptyKeyMacroElement) {
   ASSERT_TRUE(dialog->Profiles().ExportProfile(profile, "Empty", path));
   std::ifstream in(path, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-  EXPECT_EQ(bytes,
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<profile>\r\n<profileinfo name=\"Empty\"/>\r\n"
-            "<key_macro/>\r\n</profile>\r\n");
+  EXPECT_EQ(
+      bytes,
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<profile>\r\n<profileinfo name=\"Empty\"/>\r\n"
+      "<key_macro/>\r\n</profile>\r\n");
   // Imported, it is a profile with the default configuration and no rows.
   std::string name;
   const int imported = dialog->Profiles().ImportProfile(path, name);
@@ -289,13 +304,15 @@ TEST_F(ProfilePagesTest, FilesThatAreNotExportsImportNothing) {
 TEST_F(ProfilePagesTest, ChoosingInTheProfileDialogSwitchesTheMainWindowOnOk) {
   const int third = static_cast<int>(List().GetItemData(2));
   for (const bool ok : {false, true}) {
-    backend.SetResponder([ok](const Tessel::DialogRequest& request) -> std::optional<Tessel::DialogAnswer> {
-      auto* profiles = dynamic_cast<ProfileDlg*>(request.window);
-      if (profiles == nullptr) return std::nullopt;
-      profiles->GetControl<Tessel::ProfileList>(ProfileDlg::kListId)->UserSelect(2);
-      profiles->GetControl<Tessel::MButton>(ok ? ProfileDlg::kOkId : ProfileDlg::kCancelId)->UserClick();
-      return Tessel::DialogAnswer::Result(Tessel::HeadlessBackend::kLeaveOpen);
-    });
+    backend.SetResponder(
+        [ok](const Tessel::DialogRequest& request) -> std::optional<Tessel::DialogAnswer> {
+          auto* profiles = dynamic_cast<ProfileDlg*>(request.window);
+          if (profiles == nullptr) return std::nullopt;
+          profiles->GetControl<Tessel::ProfileList>(ProfileDlg::kListId)->UserSelect(2);
+          profiles->GetControl<Tessel::MButton>(ok ? ProfileDlg::kOkId : ProfileDlg::kCancelId)
+              ->UserClick();
+          return Tessel::DialogAnswer::Result(Tessel::HeadlessBackend::kLeaveOpen);
+        });
     dialog->Tasks().Clear();
     dialog->GetControl<Tessel::MButton>(ids::kProfileManage)->UserClick();
     // The choice is stored at once; the main window follows only on OK.
@@ -314,10 +331,12 @@ TEST_F(ProfilePagesTest, SwitchingProfilesWaitsForTheKeyboardAndNeverHangsOfflin
     applied = 0;
     // The worker takes the switch while the wait dialog is shown, and closes it.
     std::atomic<bool> waitShown{false};
-    backend.SetResponder([&](const Tessel::DialogRequest& request) -> std::optional<Tessel::DialogAnswer> {
-      if (request.window != nullptr && request.window->GetName() == "WaitDlg") waitShown.store(true);
-      return std::nullopt;
-    });
+    backend.SetResponder(
+        [&](const Tessel::DialogRequest& request) -> std::optional<Tessel::DialogAnswer> {
+          if (request.window != nullptr && request.window->GetName() == "WaitDlg")
+            waitShown.store(true);
+          return std::nullopt;
+        });
     std::thread worker([&] {
       while (!waitShown.load()) std::this_thread::yield();
       RunQueuedTasks();
@@ -339,11 +358,12 @@ TEST_F(FirstStartWithFailingInsertTest, TheFirstProfileActuallyCreatedBecomesAct
   const std::filesystem::path file = dialog->Database().Path();
   sqlite3* raw = nullptr;
   ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(raw,
-                         "CREATE TRIGGER refuse BEFORE INSERT ON t_profile_data WHEN NEW.name LIKE '% 2' "
-                         "BEGIN SELECT RAISE(ABORT, 'refused'); END;",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  ASSERT_EQ(
+      sqlite3_exec(raw,
+                   "CREATE TRIGGER refuse BEFORE INSERT ON t_profile_data WHEN NEW.name LIKE '% 2' "
+                   "BEGIN SELECT RAISE(ABORT, 'refused'); END;",
+                   nullptr, nullptr, nullptr),
+      SQLITE_OK);
   sqlite3_close(raw);
   dialog->Profiles().LoadProfileList();
   auto& list = *dialog->GetControl<Tessel::ProfileList>(ids::kProfileList);

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -13,7 +12,8 @@
 namespace {
 
 constexpr int kAlwaysTasks[] = {1, 2, 3, 4, 30, 31};
-constexpr int kConnectedTasks[] = {5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 22, 23, 24, 25, 26, 27, 29};
+constexpr int kConnectedTasks[] = {5,  6,  7,  8,  9,  11, 12, 13, 14, 15, 16,
+                                   17, 18, 19, 20, 22, 23, 24, 25, 26, 27, 29};
 constexpr int kWaitDialogTasks[] = {6, 7, 8, 9, 11, 19, 22};
 
 class TaskDispatchTest : public ControllerFixture {
@@ -146,7 +146,8 @@ TEST_F(TaskDispatchTest, DeviceNotifyMessageQueuesInstallOrUninstall) {
   EXPECT_EQ(dialog->SendMessage(UM_DEVICE_NOTIFY, 0, 1), 1);
   EXPECT_EQ(dialog->SendMessage(UM_DEVICE_NOTIFY, 0, 0), 1);
   EXPECT_EQ(dialog->SendMessage(UM_DEVICE_NOTIFY, 0, 7), 1);
-  EXPECT_EQ(dialog->Tasks().Clear(), (std::vector<int>{task::kDeviceInstall, task::kDeviceUnInstall, task::kDeviceUnInstall}));
+  EXPECT_EQ(dialog->Tasks().Clear(), (std::vector<int>{task::kDeviceInstall, task::kDeviceUnInstall,
+                                                       task::kDeviceUnInstall}));
   EXPECT_EQ(dialog->SendMessage(UM_SWALLOW, 0, 0), 1);
 }
 
@@ -190,7 +191,8 @@ TEST_F(RunningWorkerTest, ShutdownDuringALongTaskEndsWithinASecond) {
 TEST_F(RunningWorkerTest, ShutdownGivesUpOnAWorkerThatDoesNotEnd) {
   dialog->GetTaskTable().FindMutable(task::kCheckUpdates)->run = [&] {
     started.store(true);
-    while (!release.load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));  // not interruptible
+    while (!release.load())
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));  // not interruptible
   };
   dialog->QueueTask(task::kCheckUpdates);
   while (!started.load()) std::this_thread::yield();

@@ -11,9 +11,18 @@ TEST(TextToInt, FollowsTheLeadingDigitsRule) {
     const char* text;
     int value;
   } cases[] = {
-      {"", 0},        {"abc", 0},         {"42", 42},           {"  17x", 17},
-      {"-5", -5},     {"+8", 8},          {"3.9", 3},           {"0012", 12},
-      {"- 4", 0},     {"99999999999", INT_MAX}, {"-99999999999", INT_MIN}, {"\t\n7", 7},
+      {"", 0},
+      {"abc", 0},
+      {"42", 42},
+      {"  17x", 17},
+      {"-5", -5},
+      {"+8", 8},
+      {"3.9", 3},
+      {"0012", 12},
+      {"- 4", 0},
+      {"99999999999", INT_MAX},
+      {"-99999999999", INT_MIN},
+      {"\t\n7", 7},
   };
   for (const auto& c : cases) EXPECT_EQ(base::ToInt(c.text), c.value) << '"' << c.text << '"';
 }
@@ -49,7 +58,8 @@ TEST(TextUtf8, ValidatesAndEncodes) {
   EXPECT_FALSE(base::IsValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
   EXPECT_FALSE(base::IsValidUtf8("\xE4\xB8"));          // cut short
   std::string out;
-  for (char32_t cp : {U'A', U'\u00E9', U'\u4E2D', U'\U0001F600', char32_t{0xD800}}) base::AppendUtf8(out, cp);
+  for (char32_t cp : {U'A', U'\u00E9', U'\u4E2D', U'\U0001F600', char32_t{0xD800}})
+    base::AppendUtf8(out, cp);
   EXPECT_EQ(out, "A\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\xEF\xBF\xBD");
 }
 

@@ -1,9 +1,8 @@
-#include "catalogue/DeviceCatalogue.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "catalogue/DeviceCatalogue.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -35,7 +34,7 @@ TEST_F(DeviceCatalogueTest, ReadsModelsModesAndSoftware) {
   EXPECT_EQ(catalogue.models[0].name, "K");
   EXPECT_EQ(catalogue.models[0].connectedPicture, (folder / "device/sub/k_on.png").string());
   EXPECT_EQ(catalogue.models[1].modelId, 0);  // non-numeric id
-  ASSERT_EQ(catalogue.modes.size(), 3u);       // a model without modes adds none
+  ASSERT_EQ(catalogue.modes.size(), 3u);      // a model without modes adds none
   const struct {
     int mode, vendor, product;
     const char* pattern;
@@ -72,12 +71,18 @@ TEST_F(DeviceCatalogueTest, MissingBrokenOrRootlessFilesGiveAnEmptyCatalogue) {
 }
 
 TEST(ShippedCatalogue, ListsTheFourModelsWithTheirModes) {
-  const DeviceCatalogue catalogue = ReadDeviceCatalogue(std::filesystem::path(TARVO_SOURCE_DIR) / "data");
+  const DeviceCatalogue catalogue =
+      ReadDeviceCatalogue(std::filesystem::path(TARVO_SOURCE_DIR) / "data");
   ASSERT_EQ(catalogue.models.size(), 4u);
   std::vector<std::tuple<int, int, int>> modes;
-  for (const auto& mode : catalogue.modes) modes.emplace_back(mode.modelId, mode.mode, mode.productId);
-  EXPECT_EQ(modes, (std::vector<std::tuple<int, int, int>>{
-                       {101, 0, 0x3001}, {101, 1, 0x3011}, {102, 0, 0x3002}, {102, 1, 0x3012}, {103, 0, 0x3003}, {160, 0, 0x3060}}));
+  for (const auto& mode : catalogue.modes)
+    modes.emplace_back(mode.modelId, mode.mode, mode.productId);
+  EXPECT_EQ(modes, (std::vector<std::tuple<int, int, int>>{{101, 0, 0x3001},
+                                                           {101, 1, 0x3011},
+                                                           {102, 0, 0x3002},
+                                                           {102, 1, 0x3012},
+                                                           {103, 0, 0x3003},
+                                                           {160, 0, 0x3060}}));
   EXPECT_EQ(catalogue.software.version, "1.0.2.0");
 }
 

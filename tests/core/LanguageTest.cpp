@@ -1,9 +1,8 @@
-#include "core/Language.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "core/Language.h"
 #include "core/SettingsStore.h"
 #include "support/TempFolder.h"
 
@@ -57,7 +56,8 @@ TEST(ChooseUiLanguage, FirstRunAndLaterRuns) {
     if (c.storedLcid != nullptr) {
       std::ofstream(folder / "settings.ini") << "[settings]\nLCID=" << c.storedLcid << "\n";
     }
-    EXPECT_EQ(ChooseUiLanguage(store, c.supported, c.system), c.used) << (c.storedLcid ? c.storedLcid : "none");
+    EXPECT_EQ(ChooseUiLanguage(store, c.supported, c.system), c.used)
+        << (c.storedLcid ? c.storedLcid : "none");
     EXPECT_EQ(store.GetRegString("LCID"), c.storedAfter);
   }
 }
@@ -67,9 +67,10 @@ TEST(DpiRule, SmallScreensAndScaledFullHdDrawThemselves) {
     int width, height, dpi;
     bool aware;
   } cases[] = {
-      {1920, 1080, 144, true},  {1920, 1080, 120, false}, {1920, 1080, 96, false}, {1366, 768, 96, true},
-      {1366, 768, 144, true},   {1399, 900, 96, true},    {1400, 788, 96, false},  {2560, 1440, 192, false},
-      {1920, 1080, 100, false}, {1920, 1080, 192, true},
+      {1920, 1080, 144, true}, {1920, 1080, 120, false}, {1920, 1080, 96, false},
+      {1366, 768, 96, true},   {1366, 768, 144, true},   {1399, 900, 96, true},
+      {1400, 788, 96, false},  {2560, 1440, 192, false}, {1920, 1080, 100, false},
+      {1920, 1080, 192, true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(NeedsDpiAwareness(c.width, c.height, ScalePercentFromDpi(c.dpi)), c.aware)

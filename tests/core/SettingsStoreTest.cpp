@@ -1,10 +1,9 @@
-#include "core/SettingsStore.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <fstream>
 
+#include "core/SettingsStore.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -24,7 +23,7 @@ class SettingsStoreTest : public ::testing::Test {
 TEST_F(SettingsStoreTest, ReadingCreatesTheFileButWritingNeedsIt) {
   EXPECT_FALSE(store.SetRegString("exit_mode", "1"));  // no file yet: lost
   EXPECT_FALSE(store.Exists());
-  EXPECT_EQ(store.GetRegInt("exit_mode"), 0);          // creates the file
+  EXPECT_EQ(store.GetRegInt("exit_mode"), 0);  // creates the file
   EXPECT_TRUE(store.Exists());
   EXPECT_TRUE(store.SetRegString("exit_mode", "1"));
   EXPECT_EQ(store.GetRegInt("exit_mode"), 1);
@@ -55,7 +54,8 @@ TEST_F(SettingsStoreTest, LcidIsZeroAfterCreatingAndFallsBackWhenTheFileCannotBe
 
 TEST_F(SettingsStoreTest, LongAndAwkwardValuesComeBackWhole) {
   store.GetRegString("create");
-  const std::string longPath = "/home/user/" + std::string(300, 'p') + "/Bilder/\xE8\x83\x8C\xE6\x99\xAF.png";
+  const std::string longPath =
+      "/home/user/" + std::string(300, 'p') + "/Bilder/\xE8\x83\x8C\xE6\x99\xAF.png";
   const std::string awkward = "a=b\\c\nsecond line\r[section]; # not a comment";
   ASSERT_TRUE(store.SetRegString("theme_bkg", longPath));
   ASSERT_TRUE(store.SetRegString("odd", awkward));

@@ -55,7 +55,8 @@ class CountingThread : public CThreadBasic {
  protected:
   void Run() override {
     cycles.fetch_add(1);
-    if (const int ms = sleepMs.load()) lastSleepCompleted.store(SleepFor(std::chrono::milliseconds(ms)));
+    if (const int ms = sleepMs.load())
+      lastSleepCompleted.store(SleepFor(std::chrono::milliseconds(ms)));
   }
 };
 

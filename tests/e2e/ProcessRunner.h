@@ -21,7 +21,8 @@ extern char** environ;
 
 class TarvoProcess {
  public:
-  TarvoProcess(const std::vector<std::string>& arguments, const std::map<std::string, std::string>& environment,
+  TarvoProcess(const std::vector<std::string>& arguments,
+               const std::map<std::string, std::string>& environment,
                const std::filesystem::path& outputFile)
       : output_(outputFile) {
     std::vector<std::string> envText;
@@ -42,7 +43,8 @@ class TarvoProcess {
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 1, output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     started_ = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), env.data()) == 0;
     posix_spawn_file_actions_destroy(&actions);

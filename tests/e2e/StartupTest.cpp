@@ -21,7 +21,8 @@ class StartupTest : public ::testing::Test {
             {"QT_QPA_PLATFORM", "offscreen"}};
   }
   void SetUp() override {
-    for (const char* name : {"run", "config", "data"}) std::filesystem::create_directories(folder / name);
+    for (const char* name : {"run", "config", "data"})
+      std::filesystem::create_directories(folder / name);
   }
   TempFolder folder;
 };
@@ -33,7 +34,8 @@ TEST_F(StartupTest, HeadlessRunEndsCleanlyAfterTheGivenTime) {
 }
 
 TEST_F(StartupTest, ASecondCopyRaisesTheFirstAndLeaves) {
-  TarvoProcess first({"--headless", "--exit-after-ms", "8000"}, Environment(), folder / "first.txt");
+  TarvoProcess first({"--headless", "--exit-after-ms", "8000"}, Environment(),
+                     folder / "first.txt");
   // Wait until the first copy listens for raise requests.
   for (int i = 0; i < 500 && first.Output().find("main window running") == std::string::npos; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

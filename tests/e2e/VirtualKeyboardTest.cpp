@@ -19,21 +19,26 @@ class VirtualKeyboardTest : public ::testing::Test {
             {"TARVO_DEBUG", "1"}};
   }
   void SetUp() override {
-    for (const char* name : {"run", "config", "data"}) std::filesystem::create_directories(folder / name);
+    for (const char* name : {"run", "config", "data"})
+      std::filesystem::create_directories(folder / name);
   }
   // Runs a hand control against the running copy and returns its answer.
   std::string Control(const std::string& command) {
-    TarvoProcess control({"--virtual-keyboard-command", command}, Environment(), folder / "control.txt");
+    TarvoProcess control({"--virtual-keyboard-command", command}, Environment(),
+                         folder / "control.txt");
     control.Wait(std::chrono::seconds(10));
     return control.Output();
   }
   // Waits until the running copy's log holds `text` `count` times.
-  bool WaitFor(TarvoProcess& tarvo, const std::string& text, int count, std::chrono::milliseconds timeout) {
+  bool WaitFor(TarvoProcess& tarvo, const std::string& text, int count,
+               std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {
       const std::string output = tarvo.Output();
       int seen = 0;
-      for (std::size_t at = output.find(text); at != std::string::npos; at = output.find(text, at + 1)) ++seen;
+      for (std::size_t at = output.find(text); at != std::string::npos;
+           at = output.find(text, at + 1))
+        ++seen;
       if (seen >= count) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -47,25 +52,31 @@ TEST_F(VirtualKeyboardTest, PullingAndPluggingTheCableIsFollowedWithinASecond) {
   ASSERT_TRUE(WaitFor(tarvo, "task 1 StartUp", 1, std::chrono::seconds(10))) << tarvo.Output();
   EXPECT_NE(Control("list").find("kb1"), std::string::npos);
 
-  ASSERT_TRUE(WaitFor(tarvo, "view: model 101 connected", 1, std::chrono::seconds(5))) << tarvo.Output();
+  ASSERT_TRUE(WaitFor(tarvo, "view: model 101 connected", 1, std::chrono::seconds(5)))
+      << tarvo.Output();
   EXPECT_EQ(Control("unplug cable"), "ok\n");
   EXPECT_TRUE(WaitFor(tarvo, "view: disconnected", 1, std::chrono::seconds(1))) << tarvo.Output();
   EXPECT_EQ(Control("plug cable"), "ok\n");
-  EXPECT_TRUE(WaitFor(tarvo, "view: model 101 connected", 2, std::chrono::seconds(1))) << tarvo.Output();
+  EXPECT_TRUE(WaitFor(tarvo, "view: model 101 connected", 2, std::chrono::seconds(1)))
+      << tarvo.Output();
 
   tarvo.Signal(SIGTERM);
   EXPECT_EQ(tarvo.Wait(std::chrono::seconds(10)), 0) << tarvo.Output();
 }
 
-TEST_F(VirtualKeyboardTest, TheWirelessKeyboardSleepingAndWakingIsFollowedThroughTheReceiversNotifications) {
-  TarvoProcess tarvo({"--headless", "--virtual-keyboard=101,receiver"}, Environment(), folder / "tarvo.txt");
-  ASSERT_TRUE(WaitFor(tarvo, "view: model 101 connected (link 1)", 1, std::chrono::seconds(10))) << tarvo.Output();
+TEST_F(VirtualKeyboardTest,
+       TheWirelessKeyboardSleepingAndWakingIsFollowedThroughTheReceiversNotifications) {
+  TarvoProcess tarvo({"--headless", "--virtual-keyboard=101,receiver"}, Environment(),
+                     folder / "tarvo.txt");
+  ASSERT_TRUE(WaitFor(tarvo, "view: model 101 connected (link 1)", 1, std::chrono::seconds(10)))
+      << tarvo.Output();
   // Start-up goes on to read the whole keyboard; the keyboard falls asleep after that.
   ASSERT_TRUE(WaitFor(tarvo, "keyboard read:", 1, std::chrono::seconds(10))) << tarvo.Output();
   EXPECT_EQ(Control("sleep"), "ok\n");
   EXPECT_TRUE(WaitFor(tarvo, "view: disconnected", 1, std::chrono::seconds(1))) << tarvo.Output();
   EXPECT_EQ(Control("wake"), "ok\n");
-  EXPECT_TRUE(WaitFor(tarvo, "device notify data: AA D0", 2, std::chrono::seconds(1))) << tarvo.Output();
+  EXPECT_TRUE(WaitFor(tarvo, "device notify data: AA D0", 2, std::chrono::seconds(1)))
+      << tarvo.Output();
   tarvo.Signal(SIGTERM);
   EXPECT_EQ(tarvo.Wait(std::chrono::seconds(10)), 0);
   // Both came as the receiver's notifications, not as devices arriving or leaving.
@@ -73,7 +84,8 @@ TEST_F(VirtualKeyboardTest, TheWirelessKeyboardSleepingAndWakingIsFollowedThroug
 }
 
 TEST_F(VirtualKeyboardTest, HandControlsWithoutARunningCopyFail) {
-  TarvoProcess control({"--virtual-keyboard-command", "sleep"}, Environment(), folder / "control.txt");
+  TarvoProcess control({"--virtual-keyboard-command", "sleep"}, Environment(),
+                       folder / "control.txt");
   EXPECT_EQ(control.Wait(std::chrono::seconds(10)), 1);
   EXPECT_NE(control.Output().find("no copy with a virtual keyboard"), std::string::npos);
 }

@@ -1,9 +1,8 @@
-#include "platform/CommandSocket.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 
+#include "platform/CommandSocket.h"
 #include "platform/SingleInstance.h"
 #include "support/TempFolder.h"
 
@@ -12,7 +11,8 @@ namespace {
 TEST(CommandSocket, AnswersEachCommandLine) {
   TempFolder folder;
   const auto path = folder / "control.sock";
-  auto socket = platform::CommandSocket::Listen(path, [](const std::string& command) { return "got " + command; });
+  auto socket = platform::CommandSocket::Listen(
+      path, [](const std::string& command) { return "got " + command; });
   ASSERT_NE(socket, nullptr);
   EXPECT_EQ(platform::CommandSocket::Send(path, "unplug cable"), "got unplug cable\n");
   EXPECT_EQ(platform::CommandSocket::Send(path, "sleep"), "got sleep\n");

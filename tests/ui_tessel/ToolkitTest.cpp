@@ -62,7 +62,9 @@ class ToolkitTest : public ::testing::Test {
 
   HeadlessBackend backend;
   RecordingDialog dialog;
-  void SetUp() override { ASSERT_TRUE(dialog.Create(nullptr, "Test", Tessel::Rect::FromSize(0, 0, 400, 300))); }
+  void SetUp() override {
+    ASSERT_TRUE(dialog.Create(nullptr, "Test", Tessel::Rect::FromSize(0, 0, 400, 300)));
+  }
 };
 
 TEST_F(ToolkitTest, UserActionsArriveAsControlEvents) {
@@ -71,15 +73,19 @@ TEST_F(ToolkitTest, UserActionsArriveAsControlEvents) {
   dialog.GetControl<Tessel::MTabCtrl>(7)->UserSelect(2);
   dialog.GetControl<Tessel::MSlider>(8)->UserSetValue(9, true);
   dialog.GetControl<Tessel::CSwitchButton>(9)->UserClick();
-  dialog.GetControl<Tessel::MEdit>(10)->UserSetText("\xE4\xB8\xAD\xE6\x96\x87" "abc");
+  dialog.GetControl<Tessel::MEdit>(10)->UserSetText(
+      "\xE4\xB8\xAD\xE6\x96\x87"
+      "abc");
   const std::vector<Event> expected = {
-      {2, Tessel::kEventClick, 0, 0},         {6, Tessel::kEventSelChanged, 1, 20},
-      {7, Tessel::kEventSelChanged, 2, 3},    {8, Tessel::kEventValueChanged, 4, 1},
-      {9, Tessel::kEventClick, 1, 0},         {10, Tessel::kEventTextChanged, 0, 0},
+      {2, Tessel::kEventClick, 0, 0},      {6, Tessel::kEventSelChanged, 1, 20},
+      {7, Tessel::kEventSelChanged, 2, 3}, {8, Tessel::kEventValueChanged, 4, 1},
+      {9, Tessel::kEventClick, 1, 0},      {10, Tessel::kEventTextChanged, 0, 0},
   };
   EXPECT_EQ(dialog.events, expected);
   EXPECT_EQ(dialog.GetControl<Tessel::MComboBox>(6)->GetCurData(), 20);
-  EXPECT_EQ(dialog.GetControl<Tessel::MEdit>(10)->GetEditText(), "\xE4\xB8\xAD\xE6\x96\x87" "ab");
+  EXPECT_EQ(dialog.GetControl<Tessel::MEdit>(10)->GetEditText(),
+            "\xE4\xB8\xAD\xE6\x96\x87"
+            "ab");
 }
 
 TEST_F(ToolkitTest, DisabledAndHiddenChoicesReportNothing) {
@@ -210,17 +216,19 @@ TEST_F(ToolkitTest, ModalRunEndsWithTheResultAWorkerAsksFor) {
 
 TEST_F(ToolkitTest, MessageBoxesAreAnsweredByTheResponder) {
   std::string seenCaption, seenText;
-  backend.SetResponder([&](const Tessel::DialogRequest& request) -> std::optional<Tessel::DialogAnswer> {
-    if (request.kind != Tessel::DialogRequest::Kind::ModalShown) return std::nullopt;
-    auto* box = dynamic_cast<Tessel::CUIMessageBox*>(request.window);
-    if (box == nullptr) return std::nullopt;
-    seenCaption = box->GetCaption();
-    seenText = box->GetText();
-    // Answer the way a user would: by clicking the box's OK button.
-    box->GetControl<Tessel::MButton>(Tessel::CUIMessageBox::kOkId)->UserClick();
-    return Tessel::DialogAnswer::Result(HeadlessBackend::kLeaveOpen);
-  });
-  EXPECT_EQ(Tessel::CUIMessageBox::Show(&dialog, "Delete", "Delete this profile?"), Tessel::kResultOK);
+  backend.SetResponder(
+      [&](const Tessel::DialogRequest& request) -> std::optional<Tessel::DialogAnswer> {
+        if (request.kind != Tessel::DialogRequest::Kind::ModalShown) return std::nullopt;
+        auto* box = dynamic_cast<Tessel::CUIMessageBox*>(request.window);
+        if (box == nullptr) return std::nullopt;
+        seenCaption = box->GetCaption();
+        seenText = box->GetText();
+        // Answer the way a user would: by clicking the box's OK button.
+        box->GetControl<Tessel::MButton>(Tessel::CUIMessageBox::kOkId)->UserClick();
+        return Tessel::DialogAnswer::Result(HeadlessBackend::kLeaveOpen);
+      });
+  EXPECT_EQ(Tessel::CUIMessageBox::Show(&dialog, "Delete", "Delete this profile?"),
+            Tessel::kResultOK);
   EXPECT_EQ(seenCaption, "Delete");
   EXPECT_EQ(seenText, "Delete this profile?");
   backend.SetResponder(nullptr);
@@ -228,21 +236,24 @@ TEST_F(ToolkitTest, MessageBoxesAreAnsweredByTheResponder) {
 }
 
 TEST_F(ToolkitTest, AMessageBoxClosedByNameCountsAsCancelled) {
-  backend.SetResponder([](const Tessel::DialogRequest& request) -> std::optional<Tessel::DialogAnswer> {
-    if (request.kind == Tessel::DialogRequest::Kind::ModalShown) {
-      Tessel::Manager::FindWindow("MessageBox")->PostMessage(Tessel::WM_CLOSE, Tessel::kResultCancel, 0);
-    }
-    return Tessel::DialogAnswer::Result(HeadlessBackend::kLeaveOpen);
-  });
+  backend.SetResponder(
+      [](const Tessel::DialogRequest& request) -> std::optional<Tessel::DialogAnswer> {
+        if (request.kind == Tessel::DialogRequest::Kind::ModalShown) {
+          Tessel::Manager::FindWindow("MessageBox")
+              ->PostMessage(Tessel::WM_CLOSE, Tessel::kResultCancel, 0);
+        }
+        return Tessel::DialogAnswer::Result(HeadlessBackend::kLeaveOpen);
+      });
   EXPECT_EQ(Tessel::CUIMessageBox::Show(&dialog, "c", "t"), Tessel::kResultCancel);
   EXPECT_EQ(Tessel::Manager::FindWindow("MessageBox"), nullptr);
 }
 
 TEST_F(ToolkitTest, MenuChoiceComesBackAsTheNamedMessage) {
-  backend.SetResponder([](const Tessel::DialogRequest& request) -> std::optional<Tessel::DialogAnswer> {
-    if (request.kind != Tessel::DialogRequest::Kind::Menu) return std::nullopt;
-    return Tessel::DialogAnswer::Result(request.items.back().id);
-  });
+  backend.SetResponder(
+      [](const Tessel::DialogRequest& request) -> std::optional<Tessel::DialogAnswer> {
+        if (request.kind != Tessel::DialogRequest::Kind::Menu) return std::nullopt;
+        return Tessel::DialogAnswer::Result(request.items.back().id);
+      });
   Tessel::MenuWnd menu(dialog, 1695);
   menu.AddItem(100, "Choose");
   menu.AddItem(101, "Default");
@@ -251,7 +262,8 @@ TEST_F(ToolkitTest, MenuChoiceComesBackAsTheNamedMessage) {
   ASSERT_EQ(dialog.messages.size(), 1u);
   EXPECT_EQ(dialog.messages[0], std::make_tuple(1695u, std::intptr_t{101}, std::intptr_t{101}));
 
-  backend.SetResponder([](const Tessel::DialogRequest&) { return Tessel::DialogAnswer::Result(555); });
+  backend.SetResponder(
+      [](const Tessel::DialogRequest&) { return Tessel::DialogAnswer::Result(555); });
   EXPECT_EQ(menu.Track(), 0);  // an id the menu does not have is no choice
   backend.PumpUntilIdle();
   EXPECT_EQ(dialog.messages.size(), 1u);

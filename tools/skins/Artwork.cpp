@@ -242,7 +242,8 @@ QImage TitleBarIcon(TitleIcon icon, int side) {
       QPainterPath bubble;
       bubble.addRoundedRect(QRectF(s * 0.18, s * 0.22, s * 0.64, s * 0.44), s * 0.1, s * 0.1);
       QPolygonF tail;
-      tail << QPointF(s * 0.32, s * 0.64) << QPointF(s * 0.3, s * 0.8) << QPointF(s * 0.48, s * 0.66);
+      tail << QPointF(s * 0.32, s * 0.64) << QPointF(s * 0.3, s * 0.8)
+           << QPointF(s * 0.48, s * 0.66);
       bubble.addPolygon(tail);
       painter.drawPath(bubble.simplified());
       break;
@@ -266,11 +267,12 @@ QImage TitleBarIcon(TitleIcon icon, int side) {
     case TitleIcon::Import: {
       painter.drawLine(QPointF(s * 0.5, s * 0.2), QPointF(s * 0.5, s * 0.58));
       QPolygonF head;
-      head << QPointF(s * 0.36, s * 0.45) << QPointF(s * 0.5, s * 0.59) << QPointF(s * 0.64, s * 0.45);
+      head << QPointF(s * 0.36, s * 0.45) << QPointF(s * 0.5, s * 0.59)
+           << QPointF(s * 0.64, s * 0.45);
       painter.drawPolyline(head);
       QPolygonF tray;
-      tray << QPointF(s * 0.22, s * 0.62) << QPointF(s * 0.22, s * 0.78) << QPointF(s * 0.78, s * 0.78)
-           << QPointF(s * 0.78, s * 0.62);
+      tray << QPointF(s * 0.22, s * 0.62) << QPointF(s * 0.22, s * 0.78)
+           << QPointF(s * 0.78, s * 0.78) << QPointF(s * 0.78, s * 0.62);
       painter.drawPolyline(tray);
       break;
     }

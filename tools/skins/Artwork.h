@@ -18,7 +18,19 @@ QImage HomeFrame(int frame, int count);
 QImage Logo(int side);
 
 // Line icons of the title bar and the home page's web links.
-enum class TitleIcon { Background, Minimize, Close, Web, Store, Feedback, Faq, Profile, Add, Import, Manage };
+enum class TitleIcon {
+  Background,
+  Minimize,
+  Close,
+  Web,
+  Store,
+  Feedback,
+  Faq,
+  Profile,
+  Add,
+  Import,
+  Manage
+};
 QImage TitleBarIcon(TitleIcon icon, int side);
 
 }  // namespace skins

@@ -84,20 +84,19 @@ int main(int argc, char** argv) {
   ok = SavePng(skins::TitleBarIcon(TitleIcon::Close, 40),
                folder.filePath(QStringLiteral("icon_close.png"))) &&
        ok;
-  const std::pair<TitleIcon, const char*> linkIcons[] = {{TitleIcon::Web, "icon_web.png"},
-                                                          {TitleIcon::Store, "icon_store.png"},
-                                                          {TitleIcon::Feedback, "icon_feedback.png"},
-                                                          {TitleIcon::Faq, "icon_faq.png"},
-                                                          {TitleIcon::Add, "icon_add.png"},
-                                                          {TitleIcon::Import, "icon_import.png"},
-                                                          {TitleIcon::Manage, "icon_manage.png"}};
+  const std::pair<TitleIcon, const char*> linkIcons[] = {
+      {TitleIcon::Web, "icon_web.png"},           {TitleIcon::Store, "icon_store.png"},
+      {TitleIcon::Feedback, "icon_feedback.png"}, {TitleIcon::Faq, "icon_faq.png"},
+      {TitleIcon::Add, "icon_add.png"},           {TitleIcon::Import, "icon_import.png"},
+      {TitleIcon::Manage, "icon_manage.png"}};
   for (const auto& [icon, name] : linkIcons) {
     ok = SavePng(skins::TitleBarIcon(icon, 40), folder.filePath(QString::fromLatin1(name))) && ok;
   }
   // Profiles name their icon relative to the application folder, two levels up.
   QDir iconFolder(folder.absoluteFilePath(QStringLiteral("../../icon")));
   ok = iconFolder.mkpath(QStringLiteral(".")) && ok;
-  ok = SavePng(skins::TitleBarIcon(TitleIcon::Profile, 40), iconFolder.filePath(QStringLiteral("icon_profile.png"))) &&
+  ok = SavePng(skins::TitleBarIcon(TitleIcon::Profile, 40),
+               iconFolder.filePath(QStringLiteral("icon_profile.png"))) &&
        ok;
   ok = WriteIcons(folder) && ok;
   ok = WriteHome(folder) && ok;

@@ -7,7 +7,7 @@ enum MainWindow : int {
   kBackground = 1001,      // still background of the pages
   kHomeBackground = 1002,  // animated background of the home page
   kTitleBar = 1003,
-  kProductTitle = 1004,    // the title label (model name)
+  kProductTitle = 1004,  // the title label (model name)
   kBackgroundButton = 1005,
   kMinimizeButton = 1006,
   kCloseButton = 1007,

@@ -50,15 +50,20 @@ void CreateHomePageControls(Tessel::MWindow& window) {
   noneHint->SetVisible(false);
 
   auto* footer = window.CreateArea(ids::kFooter, ids::kDeviceOverview);
-  footer->SetRect(Rect::FromSize(0, kOverviewHeight - kFooterHeight, kMainWindowWidth, kFooterHeight));
+  footer->SetRect(
+      Rect::FromSize(0, kOverviewHeight - kFooterHeight, kMainWindowWidth, kFooterHeight));
   footer->SetStyle("footer");
   auto* version = window.Add<Tessel::MControlFont>(ids::kVersionLabel, ids::kFooter);
   version->SetRect(Rect::FromSize(48, 14, 400, 28));
   version->SetStyle("hint");
-  AddWebLink(window, ids::kWebsiteButton, ids::kWebsiteLabel, kMainWindowWidth - 608, "skins/theme1/icon_web.png");
-  AddWebLink(window, ids::kStoreButton, ids::kStoreLabel, kMainWindowWidth - 468, "skins/theme1/icon_store.png");
-  AddWebLink(window, ids::kFeedbackButton, ids::kFeedbackLabel, kMainWindowWidth - 328, "skins/theme1/icon_feedback.png");
-  AddWebLink(window, ids::kFaqsButton, ids::kFaqsLabel, kMainWindowWidth - 188, "skins/theme1/icon_faq.png");
+  AddWebLink(window, ids::kWebsiteButton, ids::kWebsiteLabel, kMainWindowWidth - 608,
+             "skins/theme1/icon_web.png");
+  AddWebLink(window, ids::kStoreButton, ids::kStoreLabel, kMainWindowWidth - 468,
+             "skins/theme1/icon_store.png");
+  AddWebLink(window, ids::kFeedbackButton, ids::kFeedbackLabel, kMainWindowWidth - 328,
+             "skins/theme1/icon_feedback.png");
+  AddWebLink(window, ids::kFaqsButton, ids::kFaqsLabel, kMainWindowWidth - 188,
+             "skins/theme1/icon_faq.png");
 }
 
 std::vector<TextBinding> HomePageTextBindings() {

@@ -55,7 +55,8 @@ void CreateTabsAndPages(Tessel::MWindow& window) {
   tabs->SetCurSel(0);
 
   auto* content = window.CreateArea(ids::kMainContent);
-  content->SetRect(Rect::FromSize(0, kContentTop, kMainWindowWidth, kMainWindowHeight - kContentTop));
+  content->SetRect(
+      Rect::FromSize(0, kContentTop, kMainWindowWidth, kMainWindowHeight - kContentTop));
   for (int page : kMainTabPages) {
     if (page == 0) continue;
     auto* area = window.CreateArea(ids::kPageArea + page, ids::kMainContent);
@@ -63,7 +64,8 @@ void CreateTabsAndPages(Tessel::MWindow& window) {
     area->SetVisible(false);
   }
   auto* overview = window.CreateArea(ids::kDeviceOverview);
-  overview->SetRect(Rect::FromSize(0, kContentTop, kMainWindowWidth, kMainWindowHeight - kContentTop));
+  overview->SetRect(
+      Rect::FromSize(0, kContentTop, kMainWindowWidth, kMainWindowHeight - kContentTop));
 }
 
 }  // namespace

@@ -36,7 +36,8 @@ std::vector<TextBinding> MainWindowTextBindings() {
       {ids::kMinimizeButton, text::kMinimizeTip, TextTarget::ToolTip},
   };
   for (int position = 0; position < kMainTabCount; ++position) {
-    bindings.push_back({ids::kMainTabs, TabTitle(kMainTabPages[position]), TextTarget::Item, position});
+    bindings.push_back(
+        {ids::kMainTabs, TabTitle(kMainTabPages[position]), TextTarget::Item, position});
   }
   return bindings;
 }

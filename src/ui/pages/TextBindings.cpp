@@ -3,7 +3,8 @@
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/MWindow.h"
 
-void ApplyTextBindings(Tessel::MWindow& window, const std::vector<TextBinding>& bindings, const TextLookup& text) {
+void ApplyTextBindings(Tessel::MWindow& window, const std::vector<TextBinding>& bindings,
+                       const TextLookup& text) {
   for (const TextBinding& binding : bindings) {
     Tessel::MControl* control = window.FindControl(binding.controlId);
     if (control == nullptr) continue;
@@ -16,7 +17,8 @@ void ApplyTextBindings(Tessel::MWindow& window, const std::vector<TextBinding>& 
         control->SetToolTip(value);
         break;
       case TextTarget::Item:
-        if (auto* list = dynamic_cast<Tessel::MItemList*>(control)) list->SetItemText(binding.item, value);
+        if (auto* list = dynamic_cast<Tessel::MItemList*>(control))
+          list->SetItemText(binding.item, value);
         break;
     }
   }

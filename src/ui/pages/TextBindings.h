@@ -27,4 +27,5 @@ struct TextBinding {
 // Looks a text up by id; `caption` selects the "CAPTION" section.
 using TextLookup = std::function<std::string(int textId, bool caption)>;
 
-void ApplyTextBindings(Tessel::MWindow& window, const std::vector<TextBinding>& bindings, const TextLookup& text);
+void ApplyTextBindings(Tessel::MWindow& window, const std::vector<TextBinding>& bindings,
+                       const TextLookup& text);

@@ -2,9 +2,9 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QWidget>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWidget>
 #include <algorithm>
 #include <map>
 
@@ -22,7 +22,9 @@ constexpr int kCardHeight = 300;
 constexpr int kCardGap = 24;
 const QColor kOnline(0x4a, 0xd6, 0x8c);
 
-QString ToQString(const std::string& text) { return QString::fromStdString(text); }
+QString ToQString(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 class DeviceListView : public View<QWidget> {
  public:
@@ -75,7 +77,8 @@ class DeviceListView : public View<QWidget> {
       const int step = event->key() == Qt::Key_Right ? 1 : -1;
       focused_ = ((focused_ < 0 ? 0 : focused_ + step) % count + count) % count;
       update();
-    } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) &&
+    } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+                event->key() == Qt::Key_Space) &&
                focused_ >= 0) {
       Pick(focused_);
     } else {
@@ -106,7 +109,8 @@ class DeviceListView : public View<QWidget> {
     return -1;
   }
   void Pick(int index) {
-    if (auto* list = ModelAs<Tessel::CDeviceList>()) list->UserSelectDevice(items_[static_cast<std::size_t>(index)].modelId);
+    if (auto* list = ModelAs<Tessel::CDeviceList>())
+      list->UserSelectDevice(items_[static_cast<std::size_t>(index)].modelId);
   }
 
   void PaintCard(QPainter& painter, int index) {
@@ -121,7 +125,8 @@ class DeviceListView : public View<QWidget> {
     painter.drawRoundedRect(card, 14, 14);
     if (index == focused_ && hasFocus()) DrawFocusRing(painter, card, 14);
 
-    const QPixmap& picture = pictures_[connected ? item.connectedPicture : item.disconnectedPicture];
+    const QPixmap& picture =
+        pictures_[connected ? item.connectedPicture : item.disconnectedPicture];
     DrawPicture(painter, picture, QRectF(card.left() + 8, card.top() + 12, card.width() - 16, 168),
                 Tessel::PictureFit::Contain);
 
@@ -130,11 +135,13 @@ class DeviceListView : public View<QWidget> {
     const QRectF nameRect(card.left() + 20, card.top() + 190, card.width() - 40, 28);
     painter.drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter, ToQString(item.name));
 
-    PaintStatus(painter, item, QRectF(card.left() + 20, card.top() + 224, card.width() - 40, 24), connected);
+    PaintStatus(painter, item, QRectF(card.left() + 20, card.top() + 224, card.width() - 40, 24),
+                connected);
     PaintModes(painter, item, QRectF(card.left() + 20, card.top() + 256, card.width() - 40, 24));
   }
 
-  void PaintStatus(QPainter& painter, const Tessel::DeviceItem& item, const QRectF& row, bool connected) {
+  void PaintStatus(QPainter& painter, const Tessel::DeviceItem& item, const QRectF& row,
+                   bool connected) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(connected ? kOnline : theme::TextDisabled());
     painter.drawEllipse(QPointF(row.left() + 5, row.center().y()), 5, 5);
@@ -143,7 +150,8 @@ class DeviceListView : public View<QWidget> {
     const QString status = ToQString(connected ? labels_.connected : labels_.disconnected);
     painter.drawText(row.adjusted(18, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, status);
     for (const auto& [mode, battery] : item.batteries) {
-      if (battery.level <= 0 || item.modeStates.count(mode) == 0 || item.modeStates.at(mode) != 1) continue;
+      if (battery.level <= 0 || item.modeStates.count(mode) == 0 || item.modeStates.at(mode) != 1)
+        continue;
       PaintBattery(painter, row, battery.level, battery.charging != 0);
       break;
     }
@@ -154,15 +162,18 @@ class DeviceListView : public View<QWidget> {
     painter.setPen(QPen(theme::TextSecondary(), 1.2));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(body, 2.5, 2.5);
-    painter.fillRect(QRectF(body.right() + 1, body.center().y() - 2.5, 2, 5), theme::TextSecondary());
+    painter.fillRect(QRectF(body.right() + 1, body.center().y() - 2.5, 2, 5),
+                     theme::TextSecondary());
     const double fraction = std::clamp(level, 0, 100) / 100.0;
     const QColor fill = level <= 20 ? theme::Danger() : kOnline;
-    painter.fillRect(QRectF(body.left() + 2, body.top() + 2, (body.width() - 4) * fraction, body.height() - 4), fill);
+    painter.fillRect(
+        QRectF(body.left() + 2, body.top() + 2, (body.width() - 4) * fraction, body.height() - 4),
+        fill);
     painter.setPen(theme::TextSecondary());
     QString text = QStringLiteral("%1 %").arg(level);
     if (charging) text = ToQString(labels_.charging) + QStringLiteral(" · ") + text;
-    painter.drawText(QRectF(row.left(), row.top(), row.width() - 40, row.height()), Qt::AlignRight | Qt::AlignVCenter,
-                     text);
+    painter.drawText(QRectF(row.left(), row.top(), row.width() - 40, row.height()),
+                     Qt::AlignRight | Qt::AlignVCenter, text);
   }
 
   // A chip per connection mode that the keyboard is present on.

@@ -1,7 +1,8 @@
 // The list of the application's own control drawings.
 
-#include "ui/qt/ControlView.h"
 #include "ui/qt/FeatureViews.h"
+
+#include "ui/qt/ControlView.h"
 
 namespace TesselQt {
 

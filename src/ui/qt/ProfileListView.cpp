@@ -24,7 +24,8 @@ constexpr int kRowGap = 4;
 
 class ProfileListView : public View<QWidget> {
  public:
-  ProfileListView(Tessel::MControl& control, QWidget* parent) : View(control, parent), editor_(this) {
+  ProfileListView(Tessel::MControl& control, QWidget* parent)
+      : View(control, parent), editor_(this) {
     setFocusPolicy(Qt::TabFocus);
     setMouseTracking(true);
     editor_.hide();
@@ -38,7 +39,8 @@ class ProfileListView : public View<QWidget> {
     if (list == nullptr) return;
     items_ = list->GetItems();
     selected_ = list->GetSelectItem();
-    scroll_ = std::clamp(list->GetScrollPos(), 0, std::max(0, static_cast<int>(items_.size()) - VisibleRows()));
+    scroll_ = std::clamp(list->GetScrollPos(), 0,
+                         std::max(0, static_cast<int>(items_.size()) - VisibleRows()));
     for (const auto& item : items_) {
       if (!icons_.contains(item.icon)) icons_[item.icon] = QPixmap(PicturePath(item.icon));
     }
@@ -77,7 +79,8 @@ class ProfileListView : public View<QWidget> {
   }
   void wheelEvent(QWheelEvent* event) override {
     const int step = event->angleDelta().y() > 0 ? -1 : 1;
-    if (auto* list = ModelAs<Tessel::ProfileList>()) list->SetScrollPos(std::max(0, scroll_ + step));
+    if (auto* list = ModelAs<Tessel::ProfileList>())
+      list->SetScrollPos(std::max(0, scroll_ + step));
   }
   void keyPressEvent(QKeyEvent* event) override {
     auto* list = ModelAs<Tessel::ProfileList>();
@@ -108,7 +111,8 @@ class ProfileListView : public View<QWidget> {
   }
   int RowAt(QPoint point) const {
     const int index = scroll_ + point.y() / (kRowHeight + kRowGap);
-    if (index < 0 || index >= static_cast<int>(items_.size()) || !RowRect(index).contains(point)) return -1;
+    if (index < 0 || index >= static_cast<int>(items_.size()) || !RowRect(index).contains(point))
+      return -1;
     return index;
   }
 
@@ -127,8 +131,8 @@ class ProfileListView : public View<QWidget> {
     painter.setPen(selected ? theme::Text() : theme::TextSecondary());
     painter.setFont(theme::FontFor(QString(), 0, selected));
     const QRect textRect = rect.adjusted(44, 0, -12, 0);
-    const QString text = painter.fontMetrics().elidedText(QString::fromStdString(item.text), Qt::ElideRight,
-                                                          textRect.width());
+    const QString text = painter.fontMetrics().elidedText(QString::fromStdString(item.text),
+                                                          Qt::ElideRight, textRect.width());
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
   }
 
@@ -151,7 +155,8 @@ class ProfileListView : public View<QWidget> {
     const int index = editing_;
     editing_ = -1;
     editor_.hide();
-    if (auto* list = ModelAs<Tessel::ProfileList>()) list->UserFinishEdit(index, editor_.text().trimmed().toStdString());
+    if (auto* list = ModelAs<Tessel::ProfileList>())
+      list->UserFinishEdit(index, editor_.text().trimmed().toStdString());
   }
 
   QLineEdit editor_;

@@ -28,11 +28,11 @@ struct DialogRequest {
   Kind kind = Kind::MessageBox;
   MWindow* window = nullptr;  // the parent, or for ModalShown the modal window itself
   std::string caption;
-  std::string text;           // message text, or the suggested file name of a save dialog
-  std::string filter;         // "Image Files (*.jpg;*.png)" style filter of file dialogs
-  bool withCancel = false;    // message box offers Cancel besides OK
+  std::string text;         // message text, or the suggested file name of a save dialog
+  std::string filter;       // "Image Files (*.jpg;*.png)" style filter of file dialogs
+  bool withCancel = false;  // message box offers Cancel besides OK
   std::vector<MenuItem> items;
-  Color color = 0;            // initial colour of the colour picker
+  Color color = 0;  // initial colour of the colour picker
 };
 
 struct DialogAnswer {

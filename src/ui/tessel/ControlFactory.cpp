@@ -1,10 +1,9 @@
 #include "ui/tessel/ControlFactory.h"
 
-#include "ui/tessel/MControl.h"
-
 #include <map>
 #include <mutex>
 
+#include "ui/tessel/MControl.h"
 
 namespace Tessel {
 namespace {
@@ -30,7 +29,8 @@ void ControlFactory::Register(std::string className, Creator creator) {
   registry.creators[std::move(className)] = std::move(creator);
 }
 
-std::unique_ptr<MControl> ControlFactory::Create(std::string_view className, MWindow& owner, int id) {
+std::unique_ptr<MControl> ControlFactory::Create(std::string_view className, MWindow& owner,
+                                                 int id) {
   Registry& registry = TheRegistry();
   Creator creator;
   {

@@ -25,7 +25,9 @@ class ControlFactory {
 
   template <class T>
   static Creator CreatorOf() {
-    return [](MWindow& owner, int id) -> std::unique_ptr<MControl> { return std::make_unique<T>(owner, id); };
+    return [](MWindow& owner, int id) -> std::unique_ptr<MControl> {
+      return std::make_unique<T>(owner, id);
+    };
   }
 };
 

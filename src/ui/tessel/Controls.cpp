@@ -12,12 +12,24 @@ namespace Tessel {
 MControlFont::MControlFont(MWindow& owner, int id, std::string className)
     : MControl(owner, id, std::move(className)) {}
 
-void MControlFont::SetTitle(std::string title) { Assign(title_, std::move(title)); }
-std::string MControlFont::GetTitle() const { return Read(title_); }
-void MControlFont::SetFontSize(int pixels) { Assign(fontSize_, std::max(0, pixels)); }
-int MControlFont::GetFontSize() const { return Read(fontSize_); }
-void MControlFont::SetBold(bool bold) { Assign(bold_, bold); }
-bool MControlFont::IsBold() const { return Read(bold_); }
+void MControlFont::SetTitle(std::string title) {
+  Assign(title_, std::move(title));
+}
+std::string MControlFont::GetTitle() const {
+  return Read(title_);
+}
+void MControlFont::SetFontSize(int pixels) {
+  Assign(fontSize_, std::max(0, pixels));
+}
+int MControlFont::GetFontSize() const {
+  return Read(fontSize_);
+}
+void MControlFont::SetBold(bool bold) {
+  Assign(bold_, bold);
+}
+bool MControlFont::IsBold() const {
+  return Read(bold_);
+}
 
 void MControlFont::SetTextColor(Color color) {
   {
@@ -30,19 +42,36 @@ void MControlFont::SetTextColor(Color color) {
   NotifyChanged();
 }
 
-bool MControlFont::HasTextColor() const { return Read(hasTextColor_); }
-Color MControlFont::GetTextColor() const { return Read(textColor_); }
-void MControlFont::SetAlign(TextAlign align) { Assign(align_, align); }
-TextAlign MControlFont::GetAlign() const { return Read(align_); }
-void MControlFont::SetWordWrap(bool wrap) { Assign(wordWrap_, wrap); }
-bool MControlFont::GetWordWrap() const { return Read(wordWrap_); }
+bool MControlFont::HasTextColor() const {
+  return Read(hasTextColor_);
+}
+Color MControlFont::GetTextColor() const {
+  return Read(textColor_);
+}
+void MControlFont::SetAlign(TextAlign align) {
+  Assign(align_, align);
+}
+TextAlign MControlFont::GetAlign() const {
+  return Read(align_);
+}
+void MControlFont::SetWordWrap(bool wrap) {
+  Assign(wordWrap_, wrap);
+}
+bool MControlFont::GetWordWrap() const {
+  return Read(wordWrap_);
+}
 
 // MButton
 
-MButton::MButton(MWindow& owner, int id, std::string className) : MControlFont(owner, id, std::move(className)) {}
+MButton::MButton(MWindow& owner, int id, std::string className)
+    : MControlFont(owner, id, std::move(className)) {}
 
-void MButton::SetIcon(std::string picture) { Assign(icon_, std::move(picture)); }
-std::string MButton::GetIcon() const { return Read(icon_); }
+void MButton::SetIcon(std::string picture) {
+  Assign(icon_, std::move(picture));
+}
+std::string MButton::GetIcon() const {
+  return Read(icon_);
+}
 
 void MButton::UserClick() {
   if (IsEnabled()) Report(kEventClick);
@@ -50,10 +79,15 @@ void MButton::UserClick() {
 
 // Checkable buttons
 
-MCheckable::MCheckable(MWindow& owner, int id, std::string className) : MControlFont(owner, id, std::move(className)) {}
+MCheckable::MCheckable(MWindow& owner, int id, std::string className)
+    : MControlFont(owner, id, std::move(className)) {}
 
-void MCheckable::SetCheck(bool checked) { Assign(checked_, checked); }
-bool MCheckable::GetCheck() const { return Read(checked_); }
+void MCheckable::SetCheck(bool checked) {
+  Assign(checked_, checked);
+}
+bool MCheckable::GetCheck() const {
+  return Read(checked_);
+}
 
 void MCheckable::UserClick() {
   if (!IsEnabled()) return;
@@ -62,15 +96,20 @@ void MCheckable::UserClick() {
   Report(kEventClick, checked ? 1 : 0);
 }
 
-void CRadioButton::SetGroup(std::string group) { Assign(group_, std::move(group)); }
-std::string CRadioButton::GetGroup() const { return Read(group_); }
+void CRadioButton::SetGroup(std::string group) {
+  Assign(group_, std::move(group));
+}
+std::string CRadioButton::GetGroup() const {
+  return Read(group_);
+}
 
 void CRadioButton::SetCheck(bool checked) {
   if (checked) {
     const std::string group = GetGroup();
     for (MControl* control : GetOwner().GetControls()) {
       auto* other = dynamic_cast<CRadioButton*>(control);
-      if (other != nullptr && other != this && other->GetGroup() == group) other->MCheckable::SetCheck(false);
+      if (other != nullptr && other != this && other->GetGroup() == group)
+        other->MCheckable::SetCheck(false);
     }
   }
   MCheckable::SetCheck(checked);
@@ -84,10 +123,18 @@ void CRadioButton::UserClick() {
 
 // CColorButton
 
-void CColorButton::SetColor(Color color) { Assign(color_, color & 0xFFFFFF); }
-Color CColorButton::GetColor() const { return Read(color_); }
-void CColorButton::SetSelected(bool selected) { Assign(selected_, selected); }
-bool CColorButton::IsSelected() const { return Read(selected_); }
+void CColorButton::SetColor(Color color) {
+  Assign(color_, color & 0xFFFFFF);
+}
+Color CColorButton::GetColor() const {
+  return Read(color_);
+}
+void CColorButton::SetSelected(bool selected) {
+  Assign(selected_, selected);
+}
+bool CColorButton::IsSelected() const {
+  return Read(selected_);
+}
 
 void CColorButton::UserClick() {
   if (IsEnabled()) Report(kEventClick, static_cast<std::intptr_t>(GetColor()));
@@ -113,8 +160,12 @@ void MSlider::SetRange(int minimum, int maximum) {
   NotifyChanged();
 }
 
-int MSlider::GetMinimum() const { return Read(minimum_); }
-int MSlider::GetMaximum() const { return Read(maximum_); }
+int MSlider::GetMinimum() const {
+  return Read(minimum_);
+}
+int MSlider::GetMaximum() const {
+  return Read(maximum_);
+}
 
 void MSlider::SetProgress(int value) {
   {
@@ -127,7 +178,9 @@ void MSlider::SetProgress(int value) {
   NotifyChanged();
 }
 
-int MSlider::GetProgress() const { return Read(value_); }
+int MSlider::GetProgress() const {
+  return Read(value_);
+}
 
 void MSlider::UserSetValue(int value, bool final) {
   if (!IsEnabled()) return;
@@ -143,13 +196,27 @@ void MEdit::SetEditText(std::string text) {
   Assign(text_, std::move(text));
 }
 
-std::string MEdit::GetEditText() const { return Read(text_); }
-void MEdit::SetMaxLength(int characters) { Assign(maxLength_, std::max(0, characters)); }
-int MEdit::GetMaxLength() const { return Read(maxLength_); }
-void MEdit::SetReadOnly(bool readOnly) { Assign(readOnly_, readOnly); }
-bool MEdit::IsReadOnly() const { return Read(readOnly_); }
-void MEdit::SetPlaceholder(std::string text) { Assign(placeholder_, std::move(text)); }
-std::string MEdit::GetPlaceholder() const { return Read(placeholder_); }
+std::string MEdit::GetEditText() const {
+  return Read(text_);
+}
+void MEdit::SetMaxLength(int characters) {
+  Assign(maxLength_, std::max(0, characters));
+}
+int MEdit::GetMaxLength() const {
+  return Read(maxLength_);
+}
+void MEdit::SetReadOnly(bool readOnly) {
+  Assign(readOnly_, readOnly);
+}
+bool MEdit::IsReadOnly() const {
+  return Read(readOnly_);
+}
+void MEdit::SetPlaceholder(std::string text) {
+  Assign(placeholder_, std::move(text));
+}
+std::string MEdit::GetPlaceholder() const {
+  return Read(placeholder_);
+}
 
 void MEdit::SetFocus() {
   {
@@ -160,7 +227,9 @@ void MEdit::SetFocus() {
   NotifyChanged();
 }
 
-std::uint64_t MEdit::GetFocusRequests() const { return Read(focusRequests_); }
+std::uint64_t MEdit::GetFocusRequests() const {
+  return Read(focusRequests_);
+}
 
 void MEdit::UserSetText(std::string text) {
   if (!IsEnabled() || IsReadOnly()) return;
@@ -168,13 +237,18 @@ void MEdit::UserSetText(std::string text) {
   Report(kEventTextChanged);
 }
 
-void MEdit::UserFocus(bool gained) { Report(kEventFocus, gained ? 1 : 0); }
+void MEdit::UserFocus(bool gained) {
+  Report(kEventFocus, gained ? 1 : 0);
+}
 
-void MEdit::UserCommit(bool withEnter) { Report(kEventCommit, withEnter ? 1 : 0); }
+void MEdit::UserCommit(bool withEnter) {
+  Report(kEventCommit, withEnter ? 1 : 0);
+}
 
 // MItemList
 
-MItemList::MItemList(MWindow& owner, int id, std::string className) : MControlFont(owner, id, std::move(className)) {}
+MItemList::MItemList(MWindow& owner, int id, std::string className)
+    : MControlFont(owner, id, std::move(className)) {}
 
 int MItemList::AddItem(std::string text, std::intptr_t data) {
   int position = 0;
@@ -203,7 +277,9 @@ int MItemList::GetCount() const {
   return static_cast<int>(items_.size());
 }
 
-std::vector<ListItem> MItemList::GetItems() const { return Read(items_); }
+std::vector<ListItem> MItemList::GetItems() const {
+  return Read(items_);
+}
 
 std::string MItemList::GetItemText(int position) const {
   std::lock_guard lock(mutex_);
@@ -237,7 +313,9 @@ int MItemList::FindData(std::intptr_t data) const {
   return -1;
 }
 
-int MItemList::GetCurSel() const { return Read(current_); }
+int MItemList::GetCurSel() const {
+  return Read(current_);
+}
 
 void MItemList::SetCurSel(int position) {
   {
@@ -299,20 +377,42 @@ bool MTabCtrl::IsItemVisible(int position) const {
 
 // MProgress
 
-void MProgress::SetProgress(int percent) { Assign(percent_, std::clamp(percent, 0, 100)); }
-int MProgress::GetProgress() const { return Read(percent_); }
-void MProgress::SetBusy(bool busy) { Assign(busy_, busy); }
-bool MProgress::IsBusy() const { return Read(busy_); }
+void MProgress::SetProgress(int percent) {
+  Assign(percent_, std::clamp(percent, 0, 100));
+}
+int MProgress::GetProgress() const {
+  return Read(percent_);
+}
+void MProgress::SetBusy(bool busy) {
+  Assign(busy_, busy);
+}
+bool MProgress::IsBusy() const {
+  return Read(busy_);
+}
 
 // Pictures
 
-void MPicture::SetImage(std::string path) { Assign(image_, std::move(path)); }
-std::string MPicture::GetImage() const { return Read(image_); }
-void MPicture::SetFit(PictureFit fit) { Assign(fit_, fit); }
-PictureFit MPicture::GetFit() const { return Read(fit_); }
-void MPicture::UserClick() { Report(kEventClick); }
+void MPicture::SetImage(std::string path) {
+  Assign(image_, std::move(path));
+}
+std::string MPicture::GetImage() const {
+  return Read(image_);
+}
+void MPicture::SetFit(PictureFit fit) {
+  Assign(fit_, fit);
+}
+PictureFit MPicture::GetFit() const {
+  return Read(fit_);
+}
+void MPicture::UserClick() {
+  Report(kEventClick);
+}
 
-void CGifPicture::SetPlaying(bool playing) { Assign(playing_, playing); }
-bool CGifPicture::IsPlaying() const { return Read(playing_); }
+void CGifPicture::SetPlaying(bool playing) {
+  Assign(playing_, playing);
+}
+bool CGifPicture::IsPlaying() const {
+  return Read(playing_);
+}
 
 }  // namespace Tessel

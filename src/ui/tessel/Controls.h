@@ -216,7 +216,8 @@ class MComboBox : public MItemList {
 // A row of tabs; the item data is the page id. Hidden tabs keep their position.
 class MTabCtrl : public MItemList {
  public:
-  MTabCtrl(MWindow& owner, int id, std::string className = kClassName) : MItemList(owner, id, className) {}
+  MTabCtrl(MWindow& owner, int id, std::string className = kClassName)
+      : MItemList(owner, id, className) {}
   static constexpr const char* kClassName = "TabCtrl";
 
   void SetItemVisible(int position, bool visible);
@@ -252,7 +253,8 @@ enum class PictureFit { Stretch, Contain, Cover, Center };
 // A still picture from a file (relative to the resource folder or absolute).
 class MPicture : public MControl {
  public:
-  MPicture(MWindow& owner, int id, std::string className = kClassName) : MControl(owner, id, className) {}
+  MPicture(MWindow& owner, int id, std::string className = kClassName)
+      : MControl(owner, id, className) {}
   static constexpr const char* kClassName = "Picture";
 
   void SetImage(std::string path);

@@ -5,11 +5,13 @@
 namespace Tessel {
 
 bool DeviceItem::IsConnected() const {
-  return std::any_of(modeStates.begin(), modeStates.end(), [](const auto& entry) { return entry.second == 1; });
+  return std::any_of(modeStates.begin(), modeStates.end(),
+                     [](const auto& entry) { return entry.second == 1; });
 }
 
 DeviceItem* CDeviceList::FindLocked(int modelId) {
-  auto found = std::find_if(items_.begin(), items_.end(), [&](const DeviceItem& item) { return item.modelId == modelId; });
+  auto found = std::find_if(items_.begin(), items_.end(),
+                            [&](const DeviceItem& item) { return item.modelId == modelId; });
   return found == items_.end() ? nullptr : &*found;
 }
 
@@ -23,16 +25,24 @@ void CDeviceList::ClearList() {
   NotifyChanged();
 }
 
-void CDeviceList::AddDevice(std::string name, int modelId, std::string disconnectedPicture, std::string connectedPicture) {
+void CDeviceList::AddDevice(std::string name, int modelId, std::string disconnectedPicture,
+                            std::string connectedPicture) {
   {
     std::lock_guard lock(mutex_);
-    items_.push_back({std::move(name), modelId, std::move(disconnectedPicture), std::move(connectedPicture), {}, {}});
+    items_.push_back({std::move(name),
+                      modelId,
+                      std::move(disconnectedPicture),
+                      std::move(connectedPicture),
+                      {},
+                      {}});
     BumpVersionLocked();
   }
   NotifyChanged();
 }
 
-std::vector<DeviceItem> CDeviceList::GetItems() const { return Read(items_); }
+std::vector<DeviceItem> CDeviceList::GetItems() const {
+  return Read(items_);
+}
 
 void CDeviceList::SetSelectDevice(int modelId) {
   {
@@ -45,7 +55,9 @@ void CDeviceList::SetSelectDevice(int modelId) {
   NotifyChanged();
 }
 
-int CDeviceList::GetSelectDevice() const { return Read(selected_); }
+int CDeviceList::GetSelectDevice() const {
+  return Read(selected_);
+}
 
 int CDeviceList::GetSelectPosition() const {
   std::lock_guard lock(mutex_);
@@ -103,8 +115,12 @@ void CDeviceList::UserSelectDevice(int modelId) {
   Report(kEventClick, modelId);
 }
 
-void CDeviceList::SetLabels(Labels labels) { Assign(labels_, std::move(labels)); }
+void CDeviceList::SetLabels(Labels labels) {
+  Assign(labels_, std::move(labels));
+}
 
-CDeviceList::Labels CDeviceList::GetLabels() const { return Read(labels_); }
+CDeviceList::Labels CDeviceList::GetLabels() const {
+  return Read(labels_);
+}
 
 }  // namespace Tessel

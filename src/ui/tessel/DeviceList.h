@@ -35,7 +35,8 @@ class CDeviceList : public MControl {
   static constexpr const char* kClassName = "DeviceList";
 
   void ClearList();
-  void AddDevice(std::string name, int modelId, std::string disconnectedPicture, std::string connectedPicture);
+  void AddDevice(std::string name, int modelId, std::string disconnectedPicture,
+                 std::string connectedPicture);
   std::vector<DeviceItem> GetItems() const;
 
   // Selects the model's item (no event); a model that is not listed selects nothing.

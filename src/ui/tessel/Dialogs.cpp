@@ -1,9 +1,9 @@
 #include "ui/tessel/Dialogs.h"
 
+#include <mutex>
+
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/Manager.h"
-
-#include <mutex>
 
 namespace Tessel {
 namespace {
@@ -28,9 +28,13 @@ void CUIMessageBox::SetButtonTitles(std::string ok, std::string cancel) {
 }
 
 CUIMessageBox::CUIMessageBox(std::string caption, std::string text, bool withCancel)
-    : MDialog(kWindowName), caption_(std::move(caption)), text_(std::move(text)), withCancel_(withCancel) {}
+    : MDialog(kWindowName),
+      caption_(std::move(caption)),
+      text_(std::move(text)),
+      withCancel_(withCancel) {}
 
-int CUIMessageBox::Show(MWindow* parent, const std::string& caption, const std::string& text, bool withCancel) {
+int CUIMessageBox::Show(MWindow* parent, const std::string& caption, const std::string& text,
+                        bool withCancel) {
   CUIMessageBox box(caption, text, withCancel);
   box.Create(parent, caption, Rect::FromSize(0, 0, 440, 220));
   box.CenterWindow();
@@ -78,7 +82,9 @@ void CUIMessageBox::OnControlEvent(int id, int code, std::intptr_t, std::intptr_
 
 MenuWnd::MenuWnd(MWindow& owner, unsigned message) : owner_(owner), message_(message) {}
 
-void MenuWnd::AddItem(int id, std::string text, bool checked) { items_.push_back({id, std::move(text), checked}); }
+void MenuWnd::AddItem(int id, std::string text, bool checked) {
+  items_.push_back({id, std::move(text), checked});
+}
 
 int MenuWnd::Track() {
   Backend* backend = Manager::GetBackend();
@@ -97,8 +103,9 @@ int MenuWnd::Track() {
 
 namespace {
 
-std::optional<std::string> AskFile(DialogRequest::Kind kind, MWindow* parent, const std::string& title,
-                                   const std::string& filter, const std::string& suggestedName) {
+std::optional<std::string> AskFile(DialogRequest::Kind kind, MWindow* parent,
+                                   const std::string& title, const std::string& filter,
+                                   const std::string& suggestedName) {
   Backend* backend = Manager::GetBackend();
   if (backend == nullptr) return std::nullopt;
   DialogRequest request;
@@ -114,11 +121,13 @@ std::optional<std::string> AskFile(DialogRequest::Kind kind, MWindow* parent, co
 
 }  // namespace
 
-std::optional<std::string> AskOpenFile(MWindow* parent, const std::string& title, const std::string& filter) {
+std::optional<std::string> AskOpenFile(MWindow* parent, const std::string& title,
+                                       const std::string& filter) {
   return AskFile(DialogRequest::Kind::OpenFile, parent, title, filter, {});
 }
 
-std::optional<std::string> AskSaveFile(MWindow* parent, const std::string& title, const std::string& filter,
+std::optional<std::string> AskSaveFile(MWindow* parent, const std::string& title,
+                                       const std::string& filter,
                                        const std::string& suggestedName) {
   return AskFile(DialogRequest::Kind::SaveFile, parent, title, filter, suggestedName);
 }

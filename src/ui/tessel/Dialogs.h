@@ -20,7 +20,8 @@ class CUIMessageBox : public MDialog {
   CUIMessageBox(std::string caption, std::string text, bool withCancel);
 
   // Shows the box modally over `parent`; returns 1 for OK and 2 when cancelled or closed.
-  static int Show(MWindow* parent, const std::string& caption, const std::string& text, bool withCancel = true);
+  static int Show(MWindow* parent, const std::string& caption, const std::string& text,
+                  bool withCancel = true);
   // The titles of the OK and Cancel buttons of boxes shown from now on.
   static void SetButtonTitles(std::string ok, std::string cancel);
 
@@ -59,9 +60,10 @@ class MenuWnd {
 
 // File choosers; empty when the user chose nothing. `filter` reads like
 // "Image Files (*.jpg;*.jpeg;*.png)".
-std::optional<std::string> AskOpenFile(MWindow* parent, const std::string& title, const std::string& filter);
-std::optional<std::string> AskSaveFile(MWindow* parent, const std::string& title, const std::string& filter,
-                                       const std::string& suggestedName);
+std::optional<std::string> AskOpenFile(MWindow* parent, const std::string& title,
+                                       const std::string& filter);
+std::optional<std::string> AskSaveFile(MWindow* parent, const std::string& title,
+                                       const std::string& filter, const std::string& suggestedName);
 // A colour chooser starting at `initial`; empty when cancelled.
 std::optional<Color> AskColor(MWindow* parent, Color initial);
 

@@ -75,7 +75,8 @@ int HeadlessBackend::PumpUntilIdle() {
   return ran;
 }
 
-bool HeadlessBackend::RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+bool HeadlessBackend::RunUntil(const std::function<bool()>& done,
+                               std::chrono::milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
   while (true) {
     PumpUntilIdle();
@@ -112,7 +113,8 @@ int HeadlessBackend::RunModal(MWindow& window) {
     if (!RunOne()) WaitForWork(Clock::now() + std::chrono::milliseconds(50));
   }
   std::lock_guard lock(mutex_);
-  auto frame = std::find_if(modalStack_.begin(), modalStack_.end(), [&](const ModalFrame& f) { return f.window == &window; });
+  auto frame = std::find_if(modalStack_.begin(), modalStack_.end(),
+                            [&](const ModalFrame& f) { return f.window == &window; });
   const int result = frame->result;
   modalStack_.erase(frame);
   return result;
@@ -147,7 +149,9 @@ DialogAnswer HeadlessBackend::Ask(const DialogRequest& request) {
       answer.result = 0;
       break;
     case DialogRequest::Kind::ModalShown:
-      answer.result = request.window != nullptr && request.window->GetName() == "MessageBox" ? kResultCancel : kLeaveOpen;
+      answer.result = request.window != nullptr && request.window->GetName() == "MessageBox"
+                          ? kResultCancel
+                          : kLeaveOpen;
       break;
     default:
       answer.result = kResultCancel;

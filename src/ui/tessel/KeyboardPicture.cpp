@@ -2,9 +2,13 @@
 
 namespace Tessel {
 
-void KeyboardPictureControl::SetKeyboardImage(std::string picture) { Assign(picture_, std::move(picture)); }
+void KeyboardPictureControl::SetKeyboardImage(std::string picture) {
+  Assign(picture_, std::move(picture));
+}
 
-std::string KeyboardPictureControl::GetKeyboardImage() const { return Read(picture_); }
+std::string KeyboardPictureControl::GetKeyboardImage() const {
+  return Read(picture_);
+}
 
 void KeyboardPictureControl::SetWidthAndHeight(int width, int height) {
   {
@@ -17,8 +21,12 @@ void KeyboardPictureControl::SetWidthAndHeight(int width, int height) {
   NotifyChanged();
 }
 
-int KeyboardPictureControl::GetLayoutWidth() const { return Read(layoutWidth_); }
+int KeyboardPictureControl::GetLayoutWidth() const {
+  return Read(layoutWidth_);
+}
 
-int KeyboardPictureControl::GetLayoutHeight() const { return Read(layoutHeight_); }
+int KeyboardPictureControl::GetLayoutHeight() const {
+  return Read(layoutHeight_);
+}
 
 }  // namespace Tessel

@@ -14,8 +14,12 @@ void MControl::AttachTo(MControl* parent) {
   if (parent != nullptr) parent->children_.push_back(this);
 }
 
-void MControl::SetVisible(bool visible) { Assign(visible_, visible); }
-bool MControl::IsVisible() const { return Read(visible_); }
+void MControl::SetVisible(bool visible) {
+  Assign(visible_, visible);
+}
+bool MControl::IsVisible() const {
+  return Read(visible_);
+}
 
 bool MControl::IsShown() const {
   for (const MControl* control = this; control != nullptr; control = control->parent_) {
@@ -24,17 +28,33 @@ bool MControl::IsShown() const {
   return true;
 }
 
-void MControl::SetEnabled(bool enabled) { Assign(enabled_, enabled); }
-bool MControl::IsEnabled() const { return Read(enabled_); }
+void MControl::SetEnabled(bool enabled) {
+  Assign(enabled_, enabled);
+}
+bool MControl::IsEnabled() const {
+  return Read(enabled_);
+}
 
-void MControl::SetRect(const Rect& rect) { Assign(rect_, rect); }
-Rect MControl::GetRect() const { return Read(rect_); }
+void MControl::SetRect(const Rect& rect) {
+  Assign(rect_, rect);
+}
+Rect MControl::GetRect() const {
+  return Read(rect_);
+}
 
-void MControl::SetToolTip(std::string text) { Assign(toolTip_, std::move(text)); }
-std::string MControl::GetToolTip() const { return Read(toolTip_); }
+void MControl::SetToolTip(std::string text) {
+  Assign(toolTip_, std::move(text));
+}
+std::string MControl::GetToolTip() const {
+  return Read(toolTip_);
+}
 
-void MControl::SetStyle(std::string style) { Assign(style_, std::move(style)); }
-std::string MControl::GetStyle() const { return Read(style_); }
+void MControl::SetStyle(std::string style) {
+  Assign(style_, std::move(style));
+}
+std::string MControl::GetStyle() const {
+  return Read(style_);
+}
 
 void MControl::UpdateControl() {
   {
@@ -46,7 +66,9 @@ void MControl::UpdateControl() {
 
 void MControl::OnTimer(int) {}
 
-std::uint64_t MControl::GetVersion() const { return Read(version_); }
+std::uint64_t MControl::GetVersion() const {
+  return Read(version_);
+}
 
 void MControl::NotifyChanged() {
   if (!owner_.IsCreated()) return;
@@ -70,12 +92,22 @@ void MArea::SetBackgroundColor(Color color) {
   NotifyChanged();
 }
 
-Color MArea::GetBackgroundColor() const { return Read(background_); }
-bool MArea::HasBackgroundColor() const { return Read(hasBackground_); }
+Color MArea::GetBackgroundColor() const {
+  return Read(background_);
+}
+bool MArea::HasBackgroundColor() const {
+  return Read(hasBackground_);
+}
 
-void MArea::SetBackgroundImage(std::string path) { Assign(backgroundImage_, std::move(path)); }
-std::string MArea::GetBackgroundImage() const { return Read(backgroundImage_); }
+void MArea::SetBackgroundImage(std::string path) {
+  Assign(backgroundImage_, std::move(path));
+}
+std::string MArea::GetBackgroundImage() const {
+  return Read(backgroundImage_);
+}
 
-void MArea::UserClick() { Report(kEventClick); }
+void MArea::UserClick() {
+  Report(kEventClick);
+}
 
 }  // namespace Tessel

@@ -128,7 +128,9 @@ int MWindow::GetShowCommand() const {
   return showCommand_;
 }
 
-bool MWindow::IsWindowVisible() const { return created_.load() && GetShowCommand() != kHide; }
+bool MWindow::IsWindowVisible() const {
+  return created_.load() && GetShowCommand() != kHide;
+}
 
 bool MWindow::IsMinimized() const {
   const int command = GetShowCommand();
@@ -213,7 +215,9 @@ std::intptr_t MWindow::SendMessage(unsigned message, std::intptr_t wParam, std::
   return answer.get();
 }
 
-std::intptr_t MWindow::OnWindowMessage(unsigned, std::intptr_t, std::intptr_t) { return 0; }
+std::intptr_t MWindow::OnWindowMessage(unsigned, std::intptr_t, std::intptr_t) {
+  return 0;
+}
 
 MControl* MWindow::CreateControl(std::string_view className, int id, int parentId) {
   std::unique_ptr<MControl> control = ControlFactory::Create(className, *this, id);
@@ -236,7 +240,9 @@ MControl* MWindow::CreateControl(std::string_view className, int id, int parentI
   return raw;
 }
 
-MArea* MWindow::CreateArea(int id, int parentId) { return Add<MArea>(id, parentId); }
+MArea* MWindow::CreateArea(int id, int parentId) {
+  return Add<MArea>(id, parentId);
+}
 
 MControl* MWindow::FindControl(int id) const {
   std::shared_lock lock(controlsMutex_);
@@ -281,7 +287,8 @@ void MWindow::OnTimer(int timerId) {
   for (MControl* control : GetControls()) control->OnTimer(timerId);
 }
 
-std::intptr_t MDialog::OnWindowMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) {
+std::intptr_t MDialog::OnWindowMessage(unsigned message, std::intptr_t wParam,
+                                       std::intptr_t lParam) {
   if (message == WM_CLOSE) {
     EndModal(wParam == kResultCancel ? kResultCancel : kResultNone);
     if (!IsModal()) ShowWindow(kHide);

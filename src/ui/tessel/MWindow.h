@@ -69,7 +69,8 @@ class MWindow {
   // Calls OnWindowMessage directly on the UI thread; from another thread it waits for the
   // UI thread to handle it (0 when the window goes away first).
   std::intptr_t SendMessage(unsigned message, std::intptr_t wParam = 0, std::intptr_t lParam = 0);
-  virtual std::intptr_t OnWindowMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam);
+  virtual std::intptr_t OnWindowMessage(unsigned message, std::intptr_t wParam,
+                                        std::intptr_t lParam);
 
   // Controls are created by class name and ID, inside an area (parentId) or at the top level.
   MControl* CreateControl(std::string_view className, int id, int parentId = 0);
@@ -136,7 +137,8 @@ class MDialog : public MWindow {
   void DoCancel() { EndModal(kResultCancel); }
   // Shutdown of the dialog; the default destroys the window.
   virtual void CloseAndDestroy() { DestroyWindow(); }
-  std::intptr_t OnWindowMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) override;
+  std::intptr_t OnWindowMessage(unsigned message, std::intptr_t wParam,
+                                std::intptr_t lParam) override;
 };
 
 }  // namespace Tessel

@@ -56,7 +56,9 @@ std::filesystem::path Manager::GetResourceFolder() {
   return State().resourceFolder;
 }
 
-std::string Manager::GetThemeSkins() { return "skins/theme1/"; }
+std::string Manager::GetThemeSkins() {
+  return "skins/theme1/";
+}
 
 std::filesystem::path Manager::ResolvePicture(const std::string& name) {
   if (name.empty()) return {};
@@ -67,9 +69,13 @@ std::filesystem::path Manager::ResolvePicture(const std::string& name) {
   return GetResourceFolder() / path;
 }
 
-void Manager::SetBackend(Backend* backend) { g_backend.store(backend); }
+void Manager::SetBackend(Backend* backend) {
+  g_backend.store(backend);
+}
 
-Backend* Manager::GetBackend() { return g_backend.load(); }
+Backend* Manager::GetBackend() {
+  return g_backend.load();
+}
 
 void Manager::RegisterWindow(MWindow* window) {
   std::lock_guard lock(State().mutex);

@@ -49,7 +49,9 @@ int ProfileList::GetItemCount() const {
   return static_cast<int>(items_.size());
 }
 
-std::vector<ProfileList::Item> ProfileList::GetItems() const { return Read(items_); }
+std::vector<ProfileList::Item> ProfileList::GetItems() const {
+  return Read(items_);
+}
 
 std::intptr_t ProfileList::GetItemData(int position) const {
   std::lock_guard lock(mutex_);
@@ -82,7 +84,9 @@ void ProfileList::SetSelectItem(int position) {
   NotifyChanged();
 }
 
-int ProfileList::GetSelectItem() const { return Read(selected_); }
+int ProfileList::GetSelectItem() const {
+  return Read(selected_);
+}
 
 std::intptr_t ProfileList::GetCurData() const {
   std::lock_guard lock(mutex_);
@@ -102,8 +106,12 @@ bool ProfileList::SetCurData(std::intptr_t data) {
   return true;
 }
 
-void ProfileList::SetScrollPos(int position) { Assign(scroll_, std::max(0, position)); }
-int ProfileList::GetScrollPos() const { return Read(scroll_); }
+void ProfileList::SetScrollPos(int position) {
+  Assign(scroll_, std::max(0, position));
+}
+int ProfileList::GetScrollPos() const {
+  return Read(scroll_);
+}
 
 void ProfileList::ShowEdit(int position) {
   {
@@ -115,7 +123,9 @@ void ProfileList::ShowEdit(int position) {
   NotifyChanged();
 }
 
-int ProfileList::GetEditItem() const { return Read(editing_); }
+int ProfileList::GetEditItem() const {
+  return Read(editing_);
+}
 
 void ProfileList::UserSelect(int position) {
   if (!IsEnabled() || position < 0 || position >= GetItemCount()) return;

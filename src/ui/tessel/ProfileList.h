@@ -59,7 +59,9 @@ class ProfileList : public MControl {
   void UserFinishEdit(int position, std::string text);
 
  private:
-  bool ValidLocked(int position) const { return position >= 0 && position < static_cast<int>(items_.size()); }
+  bool ValidLocked(int position) const {
+    return position >= 0 && position < static_cast<int>(items_.size());
+  }
 
   std::vector<Item> items_;
   int selected_ = -1;

@@ -3,8 +3,8 @@
 #include "ui/tessel/ControlFactory.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/DeviceList.h"
-#include "ui/tessel/ProfileList.h"
 #include "ui/tessel/KeyboardCtrl.h"
+#include "ui/tessel/ProfileList.h"
 
 namespace Tessel {
 

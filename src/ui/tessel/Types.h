@@ -10,9 +10,15 @@ using Color = std::uint32_t;
 constexpr Color Rgb(unsigned r, unsigned g, unsigned b) {
   return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
 }
-constexpr unsigned RedOf(Color c) { return c & 0xFF; }
-constexpr unsigned GreenOf(Color c) { return (c >> 8) & 0xFF; }
-constexpr unsigned BlueOf(Color c) { return (c >> 16) & 0xFF; }
+constexpr unsigned RedOf(Color c) {
+  return c & 0xFF;
+}
+constexpr unsigned GreenOf(Color c) {
+  return (c >> 8) & 0xFF;
+}
+constexpr unsigned BlueOf(Color c) {
+  return (c >> 16) & 0xFF;
+}
 
 struct Rect {
   int left = 0;
@@ -22,9 +28,13 @@ struct Rect {
 
   constexpr int Width() const { return right - left; }
   constexpr int Height() const { return bottom - top; }
-  constexpr bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+  constexpr bool Contains(int x, int y) const {
+    return x >= left && x < right && y >= top && y < bottom;
+  }
   constexpr bool IsEmpty() const { return right <= left || bottom <= top; }
-  static constexpr Rect FromSize(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
+  static constexpr Rect FromSize(int x, int y, int width, int height) {
+    return {x, y, x + width, y + height};
+  }
   friend constexpr bool operator==(const Rect&, const Rect&) = default;
 };
 

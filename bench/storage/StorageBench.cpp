@@ -68,7 +68,7 @@ void BM_InsertKeyAssignments(benchmark::State& state) {
     state.PauseTiming();
     auto records = FourLayers(++profile);
     state.ResumeTiming();
-    db.InsertKeyAssignments(records);
+    if (!db.InsertKeyAssignments(records)) state.SkipWithError("insert failed");
   }
   state.SetItemsProcessed(state.iterations() * 512);
 }
@@ -78,7 +78,7 @@ void BM_SaveKeyAssignment(benchmark::State& state) {
   BenchFolder folder;
   storage::SettingsDatabase db;
   if (!Open(state, folder, db)) return;
-  db.InsertKeyAssignments(FourLayers(1));
+  if (!db.InsertKeyAssignments(FourLayers(1))) state.SkipWithError("insert failed");
   storage::KeyAssignmentRecord record = FourLayers(1)[0];
   int n = 0;
   for (auto _ : state) {
@@ -96,12 +96,9 @@ void BM_UpdateLightSettingDrag(benchmark::State& state) {
   if (!Open(state, folder, db)) return;
   for (int profile = 1; profile <= 3; ++profile) {
     for (int mode = 1; mode <= 20; ++mode) {
-      db.AddLightSetting({.profile = profile,
-                          .name = "Mode",
-                          .type = 0,
-                          .mode = mode,
-                          .brightness = 4,
-                          .speed = 3});
+      const storage::LightSettingRecord row{
+          .profile = profile, .name = "Mode", .type = 0, .mode = mode, .brightness = 4, .speed = 3};
+      if (db.AddLightSetting(row) == 0) state.SkipWithError("insert failed");
     }
   }
   storage::LightSettingRecord record{.profile = 2, .speed = 3, .color_value = 0xFF};
@@ -118,7 +115,9 @@ void BM_ListKeyAssignmentsOfLayer(benchmark::State& state) {
   BenchFolder folder;
   storage::SettingsDatabase db;
   if (!Open(state, folder, db)) return;
-  for (int profile = 1; profile <= 10; ++profile) db.InsertKeyAssignments(FourLayers(profile));
+  for (int profile = 1; profile <= 10; ++profile) {
+    if (!db.InsertKeyAssignments(FourLayers(profile))) state.SkipWithError("insert failed");
+  }
   std::vector<storage::KeyAssignmentRecord> list;
   for (auto _ : state) benchmark::DoNotOptimize(db.ListKeyAssignmentsOfLayer(5, 2, list));
   if (list.size() != 128) state.SkipWithError("unexpected row count");

@@ -5,59 +5,69 @@
 #include "base/Log.h"
 #include "base/Text.h"
 #include "catalogue/DeviceCatalogue.h"
-#include "core/CThreadBasic.h"
-#include "core/TaskCodes.h"
-#include "device/HidApi.h"
-#include "device/HidDeviceManager.h"
+#include "core/ControllerActions.h"
+#include "core/DeviceTaskQueue.h"
+#include "core/ModelCapabilities.h"
+#include "core/SettingsStore.h"
+#include "core/Sleeper.h"
+#include "core/TaskTable.h"
+#include "core/ThreadCheck.h"
+#include "core/WindowMessages.h"
 #include "protocol/Frame.h"
 #include "ui/pages/ControlIds.h"
-#include "ui/tessel/Controls.h"
-#include "ui/tessel/DeviceList.h"
-#include "ui/tessel/MWindow.h"
+#include "ui/tessel/Types.h"
 
-namespace {
+DeviceSession::DeviceSession(Tessel::PageHost& host, SharedState& state,
+                             device::HidDeviceManager& link, const DeviceCatalogue& catalogue,
+                             SettingsStore& settings, const CurrentModel& model,
+                             DeviceTaskQueue& tasks, ControllerActions& actions,
+                             core::Sleeper& sleeper)
+    : state_(state),
+      link_(link),
+      catalogue_(catalogue),
+      settings_(settings),
+      model_(model),
+      tasks_(tasks),
+      actions_(actions),
+      sleeper_(sleeper),
+      page_(host) {}
 
-// Tab positions of the main tabs (see kMainTabPages).
-constexpr int kHomeTab = 0;
-constexpr int kLightingTab = 1;
-constexpr int kScreenTab = 3;
-constexpr int kKeysTab = 4;
-
-bool IsKeypadModel(int modelId) {
-  return modelId >= 150 && modelId <= 180;
+void DeviceSession::RegisterTasks(TaskTable& table) {
+  table.SetRun(task::kDeviceInstall, [this] { DeviceInstall(); });
+  table.SetRun(task::kDeviceUnInstall, [this] { DeviceUnInstall(); });
 }
 
-void PlaceNoKeyboardMessage(Tessel::MWindow& window, bool belowCards) {
-  const int top = belowCards ? 430 : 250;
-  Tessel::MControl* text = window.FindControl(ids::kNoKeyboardText);
-  Tessel::MControl* hint = window.FindControl(ids::kNoKeyboardHint);
-  const Tessel::Rect textRect = text->GetRect();
-  const Tessel::Rect hintRect = hint->GetRect();
-  text->SetRect(Tessel::Rect::FromSize(textRect.left, top, textRect.Width(), textRect.Height()));
-  hint->SetRect(
-      Tessel::Rect::FromSize(hintRect.left, top + 50, hintRect.Width(), hintRect.Height()));
-  text->SetVisible(true);
-  hint->SetVisible(true);
+bool DeviceSession::OnControlEvent(int id, int code, std::intptr_t, std::intptr_t) {
+  if (id != ids::kDeviceList) return false;
+  if (code == Tessel::kEventClick) SelectDevice();
+  return true;
 }
 
-// The model with a screen that it can only update by cable.
-constexpr int kScreenByCableModel = 101;
-
-}  // namespace
-
-DeviceSession::DeviceSession(ControllerContext& context) : context_(context) {}
-
-Tessel::CDeviceList& DeviceSession::DeviceList() const {
-  return *context_.window.GetControl<Tessel::CDeviceList>(ids::kDeviceList);
+std::optional<std::intptr_t> DeviceSession::OnWindowMessage(unsigned message, std::intptr_t wParam,
+                                                            std::intptr_t lParam) {
+  switch (message) {
+    case Tessel::WM_DEVICECHANGE: {
+      const auto* broadcast = reinterpret_cast<const DeviceBroadcast*>(lParam);
+      if (broadcast != nullptr && broadcast->deviceType == DeviceBroadcast::kDeviceInterface) {
+        UpdateUSBDevice(static_cast<int>(wParam), broadcast->interfacePath);
+      }
+      return 0;
+    }
+    case UM_DEVICE_NOTIFY:
+      tasks_.Append(lParam == 1 ? task::kDeviceInstall : task::kDeviceUnInstall);
+      return 1;
+    default:
+      return std::nullopt;
+  }
 }
 
 void DeviceSession::RegisterCatalogue() {
-  context_.link.ClearCatalogue();
-  for (const ConnectionModeRecord& mode : context_.catalogue.modes) {
-    context_.link.AddCatalogueEntry(
+  link_.ClearCatalogue();
+  for (const ConnectionModeRecord& mode : catalogue_.modes) {
+    link_.AddCatalogueEntry(
         {mode.vendorId, mode.productId, mode.productName, mode.modelId, mode.mode});
   }
-  presentCount_ = context_.catalogue.modes.size();
+  presentCount_ = catalogue_.modes.size();
   present_ = std::make_unique<std::atomic<int>[]>(presentCount_);
 }
 
@@ -65,171 +75,141 @@ bool DeviceSession::IsModePresent(std::size_t modeIndex) const {
   return modeIndex < presentCount_ && present_[modeIndex].load() != 0;
 }
 
+int DeviceSession::ConnectionKind() const { return link_.ConnectionKind(); }
+
 // Discovery ------------------------------------------------------------------------------------
 
 void DeviceSession::RefreshDevices() {
-  ControllerState& state = context_.state;
-  device::HidDeviceManager& link = context_.link;
-  state.online.store(false);
-  link.ClearCommandDevice();
-  link.CloseAll();
-  link.EnumerateDevice();
+  TARVO_EXPECT_WORKER();
+  state_.online.store(false);
+  link_.ClearCommandDevice();
+  link_.CloseAll();
+  link_.EnumerateDevice();
 
   // The same rule as when the catalogue is loaded: nothing stored (or below 100) means 101.
-  const int storedModel = context_.settings.ReadSelectedModel();
-  link.SetSelectedModel(0);
+  const int storedModel = settings_.ReadSelectedModel();
+  link_.SetSelectedModel(0);
 
   std::vector<device::DeviceRecordInfo> records;
-  link.GetDevices(records);
-  Tessel::CDeviceList& list = DeviceList();
-  list.SetAllDeviceState(0);
-  for (const device::DeviceRecordInfo& record : records) {
-    list.SetDeviceState(record.modelId, record.mode, record.online);
-    // A keyboard that has not reported its battery (asleep behind its receiver) shows none.
-    if (record.batteryReported)
-      list.SetDeviceBattery(record.modelId, record.mode, record.battery, record.charging);
-  }
-  list.SetSelectDevice(storedModel);
+  link_.GetDevices(records);
+  page_.ShowDevices(records, storedModel);
 
-  const auto& modes = context_.catalogue.modes;
+  const auto& modes = catalogue_.modes;
   for (std::size_t i = 0; i < modes.size() && i < presentCount_; ++i) {
-    const int found = link.FindPresence(modes[i].vendorId, modes[i].productId, modes[i].productName,
-                                        modes[i].mode);
+    const int found = link_.FindPresence(modes[i].vendorId, modes[i].productId,
+                                         modes[i].productName, modes[i].mode);
     present_[i].store(found >= 0 ? 1 : 0);
-    if (found > 0) state.online.store(true);
+    if (found > 0) state_.online.store(true);
   }
-  context_.settings.WriteDeviceType(list.GetSelectDevice());
-  state.devicePresent.store(!records.empty());
+  settings_.WriteDeviceType(page_.SelectedModel());
+  state_.devicePresent.store(!records.empty());
 }
 
 void DeviceSession::ApplySelectedDevice() {
-  ControllerState& state = context_.state;
-  context_.actions.CloseChildWindows();
-  if (!state.devicePresent.load()) {
+  TARVO_EXPECT_WORKER();
+  actions_.CloseChildWindows();
+  if (!state_.devicePresent.load()) {
     ShowDisconnectedView();
-    state.connectionKind.store(kConnectionNone);
-    state.hotplugKind.store(kHotplugNone);
+    state_.connectionKind.store(kConnectionNone);
     return;
   }
-  const int model = DeviceList().GetSelectDevice();
-  context_.link.SetSelectedModel(model);
-  context_.settings.WriteDeviceType(model);
-  context_.actions.LoadKeyboardModel(model);
+  const int model = page_.SelectedModel();
+  link_.SetSelectedModel(model);
+  settings_.WriteDeviceType(model);
+  actions_.LoadKeyboardModel(model);
 
-  const int kind = context_.link.ConnectionKind();
-  state.connectionKind.store(kind);
+  const int kind = link_.ConnectionKind();
+  state_.connectionKind.store(kind);
   switch (kind) {
     case kConnectionCable:
-      state.online.store(true);
+      state_.online.store(true);
       ShowConnectedView(model, kind);
       break;
     case kConnectionReceiver:
     case kConnectionIndirect:
-      state.online.store(context_.link.OnlineState(model, kind) != 0);
-      if (state.online.load()) {
+      state_.online.store(link_.OnlineState(model, kind) != 0);
+      if (state_.online.load()) {
         ShowConnectedView(model, kind);
       } else {
         ShowDisconnectedView();
       }
       break;
     default:
-      state.online.store(false);
+      state_.online.store(false);
       ShowDisconnectedView();
       break;
   }
-  state.hotplugKind.store(kHotplugNone);
 }
 
 // Views ------------------------------------------------------------------------------------------
 
 int DeviceSession::PageToShow(int modelId, int kind) const {
-  auto* tabs = context_.window.GetControl<Tessel::MTabCtrl>(ids::kMainTabs);
-  int position = context_.state.pageAfterSwitch.load();
-  if (IsKeypadModel(modelId) && position >= 1 && position <= 3) position = kKeysTab;
-  if (modelId == kScreenByCableModel) {
-    tabs->SetItemVisible(kScreenTab, kind == kConnectionCable);
-    if (kind != kConnectionCable && position == kScreenTab) position = kLightingTab;
+  ModelCapabilities capabilities = model_.Get();
+  if (capabilities.modelId != modelId) capabilities = CapabilitiesOfModel(modelId);
+  int page = state_.pageAfterSwitch.load();
+  if (capabilities.keypad && (page == kPageLighting || page == kPageMatrix || page == kPageScreen)) {
+    page = kPageKeys;
   }
-  if (!tabs->IsItemVisible(position)) position = kLightingTab;
-  return position;
+  if (!capabilities.ShowsPage(page, kind)) page = kPageLighting;
+  return page;
 }
 
 void DeviceSession::ShowConnectedView(int modelId, int kind) {
   base::DebugLog("view: model %d connected (link %d)", modelId, kind);
-  Tessel::MWindow& window = context_.window;
-  window.RunOnUiThread([this, &window, modelId, kind] {
-    window.FindControl(ids::kMainTabs)->SetVisible(true);
-    window.FindControl(ids::kDeviceList)->SetVisible(true);
-    window.FindControl(ids::kNoKeyboardText)->SetVisible(false);
-    window.FindControl(ids::kNoKeyboardHint)->SetVisible(false);
-    context_.actions.ShowMainTab(PageToShow(modelId, kind));
-  });
+  page_.ShowConnected();
+  actions_.ShowPage(PageToShow(modelId, kind));
 }
 
 void DeviceSession::ShowDisconnectedView() {
   base::DebugLog("view: disconnected");
-  Tessel::MWindow& window = context_.window;
-  const bool anyKeyboard = context_.state.devicePresent.load();
-  window.RunOnUiThread([this, &window, anyKeyboard] {
-    window.FindControl(ids::kMainTabs)->SetVisible(false);
-    // While another model is attached its card stays, so that the user can pick it; the
-    // message then goes below the cards instead of the middle of the page.
-    window.FindControl(ids::kDeviceList)->SetVisible(anyKeyboard);
-    PlaceNoKeyboardMessage(window, anyKeyboard);
-    context_.actions.ShowMainTab(kHomeTab);
-  });
+  page_.ShowDisconnected(state_.devicePresent.load());
+  actions_.ShowPage(kPageHome);
 }
 
 // The user picks a model -------------------------------------------------------------------------
 
 void DeviceSession::SelectDevice() {
-  ControllerState& state = context_.state;
-  context_.actions.DropQueuedTasks();
-  state.online.store(false);
-  state.screenSyncStream.store(false);
-  state.matrixStream.store(false);
+  TARVO_EXPECT_UI_THREAD();
+  actions_.DropQueuedTasks();
+  state_.online.store(false);
 
-  const int model = DeviceList().GetSelectDevice();
+  const int model = page_.SelectedModel();
   if (model == 0) return;
-  context_.settings.WriteDeviceType(model);
-  context_.link.SetSelectedModel(model);
-  state.selectedModel.store(model);
+  settings_.WriteDeviceType(model);
+  link_.SetSelectedModel(model);
+  state_.selectedModel.store(model);
 
   // Leave the overview for the model's pages: the remembered page, or the first one.
-  Tessel::MWindow& window = context_.window;
-  window.FindControl(ids::kMainTabs)->SetVisible(true);
-  if (state.pageAfterSwitch.load() == kHomeTab) state.pageAfterSwitch.store(kLightingTab);
-  context_.actions.LoadKeyboardModel(model);
-  context_.actions.ShowMainTab(PageToShow(model, state.connectionKind.load()));
-  context_.tasks.Append(task::kReconnect);
+  page_.ShowConnected();
+  if (state_.pageAfterSwitch.load() == kPageHome) state_.pageAfterSwitch.store(kPageLighting);
+  actions_.LoadKeyboardModel(model);
+  actions_.ShowPage(PageToShow(model, state_.connectionKind.load()));
+  tasks_.Append(task::kReconnect);
 }
 
 // Hot-plug ---------------------------------------------------------------------------------------
 
 void DeviceSession::UpdateUSBDevice(int event, const std::string& interfacePath) {
-  if (event != 0x8000 && event != 0x8004) return;
-  base::DebugLog("UpdateUSBDevice %s %s", event == 0x8000 ? "arrival" : "removal",
+  if (event != kDeviceArrival && event != kDeviceRemoveComplete) return;
+  base::DebugLog("UpdateUSBDevice %s %s", event == kDeviceArrival ? "arrival" : "removal",
                  interfacePath.c_str());
   const std::string path = base::ToUpperAscii(interfacePath);
-  const auto& modes = context_.catalogue.modes;
-  ControllerState& state = context_.state;
+  const auto& modes = catalogue_.modes;
   for (std::size_t i = 0; i < modes.size(); ++i) {
     if (path.find(modes[i].interfacePattern) == std::string::npos) continue;
-    if (event == 0x8000) {
+    if (event == kDeviceArrival) {
       // The first mode whose pattern fits decides, whether or not this interface is the
       // command interface: its other interfaces arrive with their own messages.
-      if (context_.link.QualifiesAsCommandInterface(interfacePath)) {
-        state.hotplugModel.store(modes[i].modelId);
-        state.hotplugKind.store(kHotplugArrival);
-        context_.tasks.Append(task::kDeviceInstall);
+      if (link_.QualifiesAsCommandInterface(interfacePath)) {
+        hotplugModel_.store(modes[i].modelId);
+        tasks_.Append(task::kDeviceInstall);
       }
       return;
     }
     if (!IsModePresent(i)) continue;
     present_[i].store(0);
-    state.hotplugModel.store(modes[i].modelId);
-    state.hotplugKind.store(kHotplugRemoval);
-    context_.tasks.Append(task::kDeviceUnInstall);
+    hotplugModel_.store(modes[i].modelId);
+    tasks_.Append(task::kDeviceUnInstall);
     return;
   }
 }
@@ -237,77 +217,64 @@ void DeviceSession::UpdateUSBDevice(int event, const std::string& interfacePath)
 void DeviceSession::Hotplug(const char* what) {
   base::DebugLog("%s", what);
   // Let the new device settle and the old handles drain.
-  if (!context_.worker.SleepFor(std::chrono::milliseconds(200))) return;
-  context_.actions.DropQueuedTasks();
-  if (context_.state.hotplugModel.load() == context_.state.selectedModel.load()) {
-    context_.actions.ShowMainTab(kHomeTab);
-  }
+  if (!sleeper_.SleepFor(std::chrono::milliseconds(200))) return;
+  actions_.DropQueuedTasks();
+  if (hotplugModel_.load() == state_.selectedModel.load()) actions_.ShowPage(kPageHome);
   RefreshDevices();
   ApplySelectedDevice();
 }
 
-void DeviceSession::DeviceInstall() {
-  Hotplug("Trd_DeviceInstall");
-}
+void DeviceSession::DeviceInstall() { Hotplug("Trd_DeviceInstall"); }
 
-void DeviceSession::DeviceUnInstall() {
-  Hotplug("Trd_DeviceUnInstall");
-}
+void DeviceSession::DeviceUnInstall() { Hotplug("Trd_DeviceUnInstall"); }
 
 // Receiver notifications ----------------------------------------------------------------------
 
 void DeviceSession::OnDeviceNotify() {
   std::array<std::uint8_t, 65> frame{};
   int model = 0;
-  context_.link.GetDeviceNotify(frame, model);
+  link_.GetDeviceNotify(frame, model);
   if (frame[0] != 0) {
-    base::DebugLog("device notify data: %02X %02X %02X %02X %02X %02X model %d", frame[0], frame[1],
-                   frame[8], frame[9], frame[10], frame[13], model);
+    base::DebugLog("device notify data: %02X %02X %02X %02X %02X %02X model %d", frame[0],
+                   frame[1], frame[8], frame[9], frame[10], frame[13], model);
   }
   const std::optional<protocol::LinkState> link = protocol::ParseLinkNotification(frame);
   if (!link) return;
 
-  Tessel::CDeviceList& list = DeviceList();
-  list.SetDeviceState(model, kModeReceiver, link->online ? 1 : 0);
-  if (!link->online)
-    list.SetDeviceState(model, kModeCable,
-                        context_.link.OnlineState(model, kModeCable) == 1 ? 1 : 0);
-
-  ControllerState& state = context_.state;
-  Tessel::MWindow& window = context_.window;
-  if (model == state.selectedModel.load()) {
+  page_.ShowModeState(model, kModeReceiver, link->online);
+  if (!link->online) {
+    page_.ShowModeState(model, kModeCable, link_.OnlineState(model, kModeCable) == 1);
+  }
+  if (model == state_.selectedModel.load()) {
     if (link->online) {
-      state.online.store(true);
-      context_.actions.ShowMainTab(kHomeTab);
-      window.FindControl(ids::kNoKeyboardText)->SetVisible(false);
-      window.FindControl(ids::kNoKeyboardHint)->SetVisible(false);
-      window.FindControl(ids::kDeviceList)->SetVisible(true);
-      // The disconnected view hid the pages' tabs; the keyboard is back, so are they.
-      window.FindControl(ids::kMainTabs)->SetVisible(true);
-      // The cable record knows the battery when the cable is in; otherwise the receiver does.
-      int level = 0;
-      int charging = 0;
-      if (context_.link.DirectBattery(model, level, charging) && level > 0) {
-        list.SetDeviceBattery(model, kModeCable, level, charging);
-      } else if (context_.link.ModeBattery(model, kModeReceiver, level, charging)) {
-        list.SetDeviceBattery(model, kModeReceiver, level, charging);
-      }
-      if (model == kScreenByCableModel) {
-        context_.window.GetControl<Tessel::MTabCtrl>(ids::kMainTabs)
-            ->SetItemVisible(kScreenTab, false);
-      }
+      OnKeyboardWoke(model);
       return;
     }
-    const int kind = context_.link.ConnectionKind();
-    state.connectionKind.store(kind);
+    const int kind = link_.ConnectionKind();
+    state_.connectionKind.store(kind);
     if (kind == kConnectionReceiver) {
-      state.online.store(false);
+      state_.online.store(false);
       ShowDisconnectedView();
     }
-  } else if (!window.FindControl(ids::kDeviceOverview)->IsShown()) {
+  } else if (!page_.OverviewShown()) {
     return;
   }
-  state.hotplugModel.store(model);
+  hotplugModel_.store(model);
   RefreshDevices();
   ApplySelectedDevice();
+}
+
+void DeviceSession::OnKeyboardWoke(int modelId) {
+  state_.online.store(true);
+  actions_.ShowPage(kPageHome);
+  // The disconnected view hid the pages' tabs; the keyboard is back, so are they.
+  page_.ShowConnected();
+  // The cable record knows the battery when the cable is in; otherwise the receiver does.
+  int level = 0;
+  int charging = 0;
+  if (link_.DirectBattery(modelId, level, charging) && level > 0) {
+    page_.ShowBattery(modelId, kModeCable, level, charging);
+  } else if (link_.ModeBattery(modelId, kModeReceiver, level, charging)) {
+    page_.ShowBattery(modelId, kModeReceiver, level, charging);
+  }
 }

@@ -1,23 +1,39 @@
 #pragma once
-// The controller's side of the device link: which keyboards are attached, which one is
-// shown, the connected and disconnected views, plugging and unplugging, and the wireless
-// keyboard waking and sleeping behind its receiver.
+// The controller's side of the device link: which keyboards are attached, which one is shown
+// and whether it can be talked to, plugging and unplugging, and the wireless keyboard waking
+// and sleeping behind its receiver. The worker does the link's work; the home page shows it.
 
-#include <array>
 #include <atomic>
-#include <cstdint>
 #include <memory>
 #include <string>
 
-#include "core/ControllerContext.h"
+#include "app/DeviceListPage.h"
+#include "core/Feature.h"
+#include "core/SharedState.h"
 
-namespace Tessel {
-class CDeviceList;
+class ControllerActions;
+class CurrentModel;
+class DeviceTaskQueue;
+class SettingsStore;
+struct DeviceCatalogue;
+namespace core {
+class Sleeper;
 }
 
-class DeviceSession {
+class DeviceSession : public Feature {
  public:
-  explicit DeviceSession(ControllerContext& context);
+  DeviceSession(Tessel::PageHost& host, SharedState& state, device::HidDeviceManager& link,
+                const DeviceCatalogue& catalogue, SettingsStore& settings,
+                const CurrentModel& model, DeviceTaskQueue& tasks, ControllerActions& actions,
+                core::Sleeper& sleeper);
+
+  FeatureSlot Slot() const override { return FeatureSlot::kDevices; }
+  void RegisterTasks(TaskTable& table) override;
+  bool OnControlEvent(int id, int code, std::intptr_t arg1, std::intptr_t arg2) override;
+  std::optional<std::intptr_t> OnWindowMessage(unsigned message, std::intptr_t wParam,
+                                               std::intptr_t lParam) override;
+  // Worker, every idle cycle: a receiver reports its keyboard waking or falling asleep.
+  void Idle() override { OnDeviceNotify(); }
 
   // Hands the catalogue's connection modes to the link (after the catalogue is loaded).
   void RegisterCatalogue();
@@ -29,7 +45,6 @@ class DeviceSession {
   // Worker tasks: a keyboard arrived or went (after a hot-plug or a receiver notification).
   void DeviceInstall();
   void DeviceUnInstall();
-  // Worker, every idle cycle: a receiver reports its keyboard waking or falling asleep.
   void OnDeviceNotify();
 
   // UI thread: the user picked a model in the device list.
@@ -39,17 +54,34 @@ class DeviceSession {
 
   // Whether the last enumeration found a connection mode of the catalogue.
   bool IsModePresent(std::size_t modeIndex) const;
+  // The connection of the selected model: cable, receiver, other, or none (-1). Worker.
+  int ConnectionKind() const;
+
+  DeviceListPage& Page() { return page_; }
+  // The model the last hot-plug event or notification was about.
+  int HotplugModel() const { return hotplugModel_.load(); }
 
  private:
   void Hotplug(const char* what);
   void ShowConnectedView(int modelId, int kind);
   void ShowDisconnectedView();
-  // The tab to show for a model after a switch: the remembered one, moved off tabs the model
-  // does not have.
+  void OnKeyboardWoke(int modelId);
+  // The page to show for a model after a switch: the remembered one, moved off pages the
+  // model does not have.
   int PageToShow(int modelId, int kind) const;
-  Tessel::CDeviceList& DeviceList() const;
 
-  ControllerContext& context_;
+  SharedState& state_;
+  device::HidDeviceManager& link_;
+  const DeviceCatalogue& catalogue_;
+  SettingsStore& settings_;
+  const CurrentModel& model_;
+  DeviceTaskQueue& tasks_;
+  ControllerActions& actions_;
+  core::Sleeper& sleeper_;
+  DeviceListPage page_;
+
+  // The model the last hot-plug event or notification was about (the task's argument).
+  std::atomic<int> hotplugModel_{0};
   // One flag per connection mode of the catalogue; written by the worker, read by the UI.
   std::unique_ptr<std::atomic<int>[]> present_;
   std::size_t presentCount_ = 0;

@@ -167,7 +167,7 @@ int RunMainWindow(const Run& run) {
   int result = 0;
   if (run.line.screenshot && run.qt != nullptr) {
     dialog.WhenSettled([&] {
-      if (run.line.page >= 0) dialog.ShowPage(run.line.page);
+      if (run.line.page >= 0) dialog.SwitchToPage(run.line.page);
       run.qt->FlushChanges();
       if (!run.qt->SaveScreenshot(dialog, *run.line.screenshot)) result = 1;
       dialog.CloseAndDestroy();

@@ -16,17 +16,33 @@ bool DebugLogEnabled() {
   return enabled;
 }
 
-void DebugLog(const char* format, ...) {
-  if (!DebugLogEnabled()) return;
+namespace {
+
+void WriteLine(const char* prefix, const char* format, va_list args) {
   char line[1024];
-  va_list args;
-  va_start(args, format);
   std::vsnprintf(line, sizeof line, format, args);
-  va_end(args);
   static std::mutex mutex;
   std::lock_guard lock(mutex);
   const std::size_t length = std::strlen(line);
-  std::fprintf(stderr, "%s%s", line, length > 0 && line[length - 1] == '\n' ? "" : "\n");
+  std::fprintf(stderr, "%s%s%s", prefix, line,
+               length > 0 && line[length - 1] == '\n' ? "" : "\n");
+}
+
+}  // namespace
+
+void DebugLog(const char* format, ...) {
+  if (!DebugLogEnabled()) return;
+  va_list args;
+  va_start(args, format);
+  WriteLine("", format, args);
+  va_end(args);
+}
+
+void ErrorLog(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  WriteLine("tarvo: ", format, args);
+  va_end(args);
 }
 
 }  // namespace base

@@ -134,6 +134,7 @@ LayoutTables BuildLayoutTables(const KeyboardLayout& layout) {
   const auto isIndex = [](int index) { return index >= 0 && index < LayoutTables::kIndexCount; };
   for (const LayoutKey& key : layout.keys) {
     if (key.code < 0 || key.code > LayoutTables::kMaxCode) continue;
+    tables.Keys.push_back({key.code, key.name});
     if (isIndex(key.keyIndex)) tables.KeyIndexByCode[key.code] = key.keyIndex;
     if (isIndex(key.lightIndex)) {
       tables.LightIndexByCode[key.code] = key.lightIndex;

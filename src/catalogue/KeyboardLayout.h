@@ -79,6 +79,12 @@ struct GridCell {
 };
 GridCell ParseRowColumn(std::string_view text);
 
+// A key of the layout as new profiles are seeded with it.
+struct LayoutKeyName {
+  int code = 0;
+  std::string name;
+};
+
 // The translation tables the key-mapping and lighting code use while a model is current.
 struct LayoutTables {
   // The grid sizes a layout may use; any other size makes the grid 0 x 0.
@@ -88,6 +94,7 @@ struct LayoutTables {
   static constexpr int kIndexCount = 128;
   static constexpr int kMaxCode = 255;
 
+  std::vector<LayoutKeyName> Keys;      // the keys with a usable code, in drawing order
   std::map<int, int> KeyIndexByCode;    // key code -> key_index
   std::map<int, int> LightIndexByCode;  // key code -> light_index
   std::map<int, int> CodeByLightIndex;  // light_index -> key code

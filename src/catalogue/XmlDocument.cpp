@@ -1,5 +1,7 @@
 #include "catalogue/XmlDocument.h"
 
+#include "base/Files.h"
+
 #include <algorithm>
 #include <fstream>
 #include <optional>
@@ -315,14 +317,11 @@ bool XmlDocument::SaveFile(const std::filesystem::path& path) {
   result_.action = "save_file";
   result_.encoding = encoded.encoding;
   result_.mark = encoded.mark;
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out) {
-    out.write(encoded.bytes.data(), static_cast<std::streamsize>(encoded.bytes.size()));
-    out.close();
-  }
-  if (!out) {
+  // The file is replaced whole: a failed save keeps what was there.
+  std::string reason;
+  if (!base::WriteFileAtomically(path, encoded.bytes, &reason)) {
     result_.error = "file_error";
-    result_.detail = "the file cannot be written";
+    result_.detail = reason;
     return false;
   }
   result_.fileSize = encoded.bytes.size();

@@ -10,7 +10,9 @@
 #include <mutex>
 #include <thread>
 
-class CThreadBasic {
+#include "core/Sleeper.h"
+
+class CThreadBasic : public core::Sleeper {
  public:
   static constexpr int kDefaultPeriodMs = 16;
 
@@ -32,7 +34,7 @@ class CThreadBasic {
 
   // Sleeps for the duration; returns false at once when the thread is asked to stop. Callable
   // from Run (also when Run is called without the thread, as tests do).
-  bool SleepFor(std::chrono::milliseconds duration);
+  bool SleepFor(std::chrono::milliseconds duration) override;
 
  protected:
   // One cycle. Runs on the thread.

@@ -1,17 +1,25 @@
 #pragma once
-// What features ask of the main controller: operations that span several features or the
-// whole window. The controller implements them; features reach them through the context.
+// What a feature may ask of the main controller: operations that span several features or the
+// whole window. The controller implements them; a feature receives this interface, never the
+// controller itself.
 
 class ControllerActions {
  public:
   virtual ~ControllerActions() = default;
 
-  // Empties the task queue; the dropped tasks' UI epilogues still run.
+  // Empties the task queue; the dropped tasks' UI epilogues still run. Any thread.
   virtual void DropQueuedTasks() = 0;
-  // Shows the main page at a tab position. Any thread: the switch happens on the UI thread.
-  virtual void ShowMainTab(int tabPosition) = 0;
-  // Makes a catalogue model current: title, database, layout. Any thread.
+  // Shows a main page. Any thread: the switch happens on the UI thread.
+  virtual void ShowPage(int pageId) = 0;
+  // Makes a catalogue model current: title, database, layout, tabs. Any thread.
   virtual void LoadKeyboardModel(int modelId) = 0;
-  // Closes the application's pop-up windows (wait dialogs, message boxes, menus).
+  // Closes the application's pop-up windows (wait dialogs, message boxes, menus). Any thread.
   virtual void CloseChildWindows() = 0;
+  // Worker: the profile list and every page of the active profile, read again from the
+  // database and the keyboard.
+  virtual void LoadProfileList() = 0;
+  // Worker: the pages of the current profile shown again.
+  virtual void ShowProfilePages() = 0;
+  // UI thread: forget the chosen background pictures and show the default ones.
+  virtual void RestoreDefaultBackgrounds() = 0;
 };

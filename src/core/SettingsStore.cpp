@@ -1,5 +1,7 @@
 #include "core/SettingsStore.h"
 
+#include "base/Files.h"
+
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -75,19 +77,8 @@ bool SettingsStore::Save(const Values& values) const {
   std::ostringstream text;
   text << kSection << '\n';
   for (const auto& [name, value] : values) text << name << '=' << Escape(value) << '\n';
-  // Write a neighbour and rename it over the file, so a crash never leaves half a file.
-  const fs::path temporary = file_.string() + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << text.str();
-    out.flush();
-    if (!out) return false;
-  }
-  std::error_code error;
-  fs::rename(temporary, file_, error);
-  if (error) fs::remove(temporary, error);
-  return !error;
+  // A crash never leaves half a file; the settings are the user's own.
+  return base::WriteFileAtomically(file_, text.str(), nullptr, 0600);
 }
 
 bool SettingsStore::CreateIfMissing() {

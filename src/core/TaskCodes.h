@@ -1,5 +1,9 @@
 #pragma once
-// Numbers of the tasks the UI thread hands to the device worker.
+// The tasks the UI thread hands to the device worker: their numbers, and what each number
+// means to the worker wherever the feature that runs it lives: its name, whether it needs a
+// keyboard, and whether the generic wait dialog closes after it.
+
+#include <optional>
 
 namespace task {
 
@@ -36,5 +40,19 @@ enum Code : int {
 
 constexpr int kFirstCode = 1;
 constexpr int kLastCode = 31;
+
+enum class When {
+  Always,     // runs in every state
+  Connected,  // runs only while a keyboard is present and online; dropped otherwise
+};
+
+struct Traits {
+  const char* name;
+  When when;
+  bool waitDialog;  // the generic wait dialog closes after the task, whether it ran or not
+};
+
+// The traits of a code; empty for codes without a task (10, 21, 28 and unknown codes).
+std::optional<Traits> TraitsOf(int code);
 
 }  // namespace task

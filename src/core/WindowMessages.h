@@ -1,6 +1,8 @@
 #pragma once
 // Window messages of the main window, above the toolkit's own (Tessel::WindowMessage).
 
+#include <string>
+
 enum AppMessage : unsigned {
   UM_DOWNLOAD_PROGRESS = 1684,
   UM_TRAY_NOTIFY = 1690,
@@ -29,6 +31,13 @@ enum PowerEvent : int {
 enum DeviceChangeEvent : int {
   kDeviceArrival = 0x8000,
   kDeviceRemoveComplete = 0x8004,
+};
+
+// What WM_DEVICECHANGE carries in lParam: the broadcast of a device interface.
+struct DeviceBroadcast {
+  static constexpr int kDeviceInterface = 5;
+  int deviceType = kDeviceInterface;
+  std::string interfacePath;
 };
 
 // The tray menu's exit command (WM_COMMAND).

@@ -26,16 +26,18 @@ bool SettingsDatabase::GetConfigValue(int profile, std::string_view key, std::st
 
 // All rows in one transaction: a profile never keeps part of its defaults, since a key
 // without a row can never be set afterwards.
-void SettingsDatabase::WriteDefaultConfig(int profile) {
+bool SettingsDatabase::WriteDefaultConfig(int profile) {
   auto lock = Lock();
   SQLiteAutoTransaction transaction(&connection_);
   SQLiteStatement statement;
   for (const ConfigDefault& entry : DefaultConfig()) {
-    detail::PrepareBindStep(connection_, statement, sql::kInsertConfigValue, profile, entry.key,
-                            entry.value);
+    if (!detail::IsOkStep(detail::PrepareBindStep(connection_, statement, sql::kInsertConfigValue,
+                                                  profile, entry.key, entry.value))) {
+      return false;
+    }
   }
   statement.Finalize();
-  transaction.End();
+  return transaction.End();
 }
 
 }  // namespace storage

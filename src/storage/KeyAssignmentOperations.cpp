@@ -27,6 +27,10 @@ using detail::ReadInt;
 using detail::ReadRecord;
 using detail::ReadRecords;
 
+bool SettingsDatabase::KeepsKeyRow(const KeyAssignmentRecord& record) {
+  return record.key_code != 0 && !(record.macro_value == 0 && record.macro_value2 == 0);
+}
+
 int SettingsDatabase::CountKeyAssignments(int profile) {
   auto lock = Lock();
   return ReadInt(connection_, sql::kCountKeyAssignments, profile);
@@ -54,32 +58,32 @@ int SettingsDatabase::SaveKeyAssignment(const KeyAssignmentRecord& record) {
   return transaction.End() ? keyId : 0;
 }
 
-void SettingsDatabase::InsertKeyAssignments(const std::vector<KeyAssignmentRecord>& records) {
+bool SettingsDatabase::InsertKeyAssignments(const std::vector<KeyAssignmentRecord>& records) {
   auto lock = Lock();
   SQLiteAutoTransaction transaction(&connection_);
   SQLiteStatement statement;
   for (const KeyAssignmentRecord& record : records) {
-    StepInsertKeyAssignment(connection_, statement, record);
+    if (!IsOkStep(StepInsertKeyAssignment(connection_, statement, record))) return false;
   }
   statement.Finalize();
-  transaction.End();
+  return transaction.End();
 }
 
-void SettingsDatabase::UpdateKeyAssignment(const KeyAssignmentRecord& record) {
+bool SettingsDatabase::UpdateKeyAssignment(const KeyAssignmentRecord& record) {
   auto lock = Lock();
   SQLiteStatement statement;
-  StepUpdateKeyAssignment(connection_, statement, record);
+  return IsOkStep(StepUpdateKeyAssignment(connection_, statement, record));
 }
 
-void SettingsDatabase::UpdateKeyAssignments(const std::vector<KeyAssignmentRecord>& records) {
+bool SettingsDatabase::UpdateKeyAssignments(const std::vector<KeyAssignmentRecord>& records) {
   auto lock = Lock();
   SQLiteAutoTransaction transaction(&connection_);
   SQLiteStatement statement;
   for (const KeyAssignmentRecord& record : records) {
-    StepUpdateKeyAssignment(connection_, statement, record);
+    if (!IsOkStep(StepUpdateKeyAssignment(connection_, statement, record))) return false;
   }
   statement.Finalize();
-  transaction.End();
+  return transaction.End();
 }
 
 bool SettingsDatabase::GetKeyAssignment(int profile, int fnLayer, int keyCode,

@@ -55,16 +55,19 @@ int SettingsDatabase::ListMacros(std::vector<MacroRecord>& list) {
   return ReadRecords(connection_, list, sql::kSelectMacros);
 }
 
-void SettingsDatabase::InsertMacroSteps(const std::vector<MacroStepRecord>& steps) {
+bool SettingsDatabase::InsertMacroSteps(const std::vector<MacroStepRecord>& steps) {
   auto lock = Lock();
   SQLiteAutoTransaction transaction(&connection_);
   SQLiteStatement statement;
   for (const MacroStepRecord& s : steps) {
-    detail::PrepareBindStep(connection_, statement, sql::kInsertMacroStep, s.macro_id, s.type,
-                            s.record_index, s.desc, s.value, s.delay_time);
+    if (!detail::IsOkStep(detail::PrepareBindStep(connection_, statement, sql::kInsertMacroStep,
+                                                  s.macro_id, s.type, s.record_index, s.desc,
+                                                  s.value, s.delay_time))) {
+      return false;
+    }
   }
   statement.Finalize();
-  transaction.End();
+  return transaction.End();
 }
 
 int SettingsDatabase::ListMacroSteps(int macroId, std::vector<MacroStepRecord>& list) {

@@ -32,6 +32,18 @@ int SettingsDatabase::AddProfile(const ProfileRecord& record) {
   return transaction.End() ? profile : 0;
 }
 
+int SettingsDatabase::AddCompleteProfile(const ProfileRecord& record,
+                                          const std::vector<KeyAssignmentRecord>& rows) {
+  auto lock = Lock();
+  SQLiteAutoTransaction transaction(&connection_);
+  const int profile = AddProfile(record);
+  if (profile <= 0 || !WriteDefaultConfig(profile)) return 0;
+  std::vector<KeyAssignmentRecord> owned = rows;
+  for (KeyAssignmentRecord& row : owned) row.profile = profile;
+  if (!InsertKeyAssignments(owned)) return 0;
+  return transaction.End() ? profile : 0;
+}
+
 bool SettingsDatabase::DeleteProfile(int profile) {
   auto lock = Lock();
   return RunWrite(connection_, sql::kDeleteProfile, profile);

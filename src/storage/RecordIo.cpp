@@ -1,6 +1,15 @@
 #include "storage/RecordIo.h"
 
+#include "base/Log.h"
+
 namespace storage::detail {
+
+void LogFailure(const SQLiteDB& database, const char* what, const char* sql, int result) {
+  // Without a connection every statement fails; the failed open said so once.
+  if (!database.IsOpen()) return;
+  base::ErrorLog("database: %s of \"%.60s\" failed: %d %s", what, sql, result,
+                 database.ErrorMessage());
+}
 
 void ReadColumns(const SQLiteStatement& row, ProfileRecord& record) {
   record.profile = row.ColumnInt(0);

@@ -22,6 +22,10 @@ inline int LowBits(std::int64_t rowId) {
   return static_cast<int>(static_cast<std::int32_t>(rowId));
 }
 
+// One line on standard error for a failed statement: what failed, the statement's start and
+// SQLite's result code and text.
+void LogFailure(const SQLiteDB& database, const char* what, const char* sql, int result);
+
 inline void BindAt(SQLiteStatement& statement, int index, int value) {
   statement.BindInt(index, value);
 }
@@ -32,13 +36,19 @@ inline void BindAt(SQLiteStatement& statement, int index, std::string_view text)
 // Prepares `sql` on `statement` (finalizing what it held), binds the arguments to parameters
 // 1, 2, ... and steps once. Texts are bound without copying: the arguments must outlive the
 // statement's last step, which they do as parameters of the calling operation.
+// Failures are logged with the statement and SQLite's result code.
 template <typename... Args>
 int PrepareBindStep(SQLiteDB& database, SQLiteStatement& statement, const char* sql,
                     const Args&... args) {
-  database.Prepare(statement, sql);
+  if (const int prepared = database.Prepare(statement, sql); prepared != kSqliteOk) {
+    LogFailure(database, "prepare", sql, prepared);
+    return prepared;
+  }
   int index = 1;
   (BindAt(statement, index++, args), ...);
-  return statement.Step();
+  const int result = statement.Step();
+  if (!IsOkStep(result)) LogFailure(database, "step", sql, result);
+  return result;
 }
 
 template <typename... Args>

@@ -77,6 +77,10 @@ int SQLiteDB::Prepare(SQLiteStatement& statement, const char* sql, int length) {
   return result;
 }
 
+const char* SQLiteDB::ErrorMessage() const {
+  return handle_ == nullptr ? "no connection" : sqlite3_errmsg(handle_);
+}
+
 std::int64_t SQLiteDB::LastInsertRowId() const {
   if (handle_ == nullptr) return -1;
   return sqlite3_last_insert_rowid(handle_);
@@ -134,28 +138,35 @@ void SQLiteStatement::Finalize() {
 }
 
 SQLiteAutoTransaction::SQLiteAutoTransaction(SQLiteDB* database) : database_(database) {
-  if (database_ == nullptr) return;
-  if (database_->IsOpen()) database_->Exec("BEGIN");
-  active_ = true;
+  Begin();
 }
 
 SQLiteAutoTransaction::~SQLiteAutoTransaction() {
   if (active_) Rollback();
 }
 
+// A transaction begun inside another one is a savepoint of it: its end releases the savepoint
+// and its rollback undoes only its own part, while the outer transaction decides about the
+// whole.
 bool SQLiteAutoTransaction::Begin() {
   if (database_ == nullptr || active_) return false;
   active_ = true;
   if (!database_->IsOpen()) return false;
-  return database_->Exec("BEGIN") == SQLITE_OK;
+  nested_ = database_->InTransaction();
+  return database_->Exec(nested_ ? "SAVEPOINT nested" : "BEGIN") == SQLITE_OK;
 }
 
 bool SQLiteAutoTransaction::End() {
   if (database_ == nullptr) return false;
   active_ = false;
   if (!database_->IsOpen()) return false;
-  if (database_->Exec("END") == SQLITE_OK) return true;
-  if (database_->InTransaction()) database_->Exec("ROLLBACK");
+  if (database_->Exec(nested_ ? "RELEASE nested" : "END") == SQLITE_OK) return true;
+  if (nested_) {
+    database_->Exec("ROLLBACK TO nested");
+    database_->Exec("RELEASE nested");
+  } else if (database_->InTransaction()) {
+    database_->Exec("ROLLBACK");
+  }
   return false;
 }
 
@@ -163,6 +174,10 @@ bool SQLiteAutoTransaction::Rollback() {
   if (database_ == nullptr) return false;
   active_ = false;
   if (!database_->IsOpen() || !database_->InTransaction()) return false;
+  if (nested_) {
+    return database_->Exec("ROLLBACK TO nested") == SQLITE_OK &&
+           database_->Exec("RELEASE nested") == SQLITE_OK;
+  }
   return database_->Exec("ROLLBACK") == SQLITE_OK;
 }
 

@@ -53,6 +53,8 @@ class SQLiteDB {
   std::int64_t LastInsertRowId() const;
   // Whether a transaction is open on the connection.
   bool InTransaction() const;
+  // SQLite's text for the last failure on the connection.
+  const char* ErrorMessage() const;
 
  private:
   void Release();
@@ -113,6 +115,7 @@ class SQLiteAutoTransaction {
  private:
   SQLiteDB* database_;
   bool active_ = false;
+  bool nested_ = false;  // begun inside another transaction: a savepoint
 };
 
 }  // namespace storage

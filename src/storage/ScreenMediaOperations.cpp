@@ -55,7 +55,7 @@ bool SettingsDatabase::DeleteLedLayer(int ledId) {
   auto lock = Lock();
   SQLiteAutoTransaction transaction(&connection_);
   const bool layerDeleted = RunWrite(connection_, sql::kDeleteLedLayer, ledId);
-  DeleteLedFrames(ledId);
+  if (!DeleteLedFrames(ledId)) return false;
   return transaction.End() && layerDeleted;
 }
 

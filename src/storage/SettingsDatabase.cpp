@@ -1,5 +1,7 @@
 #include "storage/SettingsDatabase.h"
 
+#include "base/Log.h"
+
 #include <system_error>
 
 #include "storage/RecordIo.h"
@@ -25,11 +27,6 @@ SettingsDatabase::~SettingsDatabase() {
   std::lock_guard lock(mutex_);
   connection_.Close();
   opened_ = false;
-}
-
-SettingsDatabase& SettingsDatabase::Instance() {
-  static SettingsDatabase instance;
-  return instance;
 }
 
 SettingsDatabase::LockGuard SettingsDatabase::Lock() {
@@ -77,8 +74,13 @@ bool SettingsDatabase::CreateSchema() {
 // written by an older version or left half-created gains what it lacks. A file that cannot
 // be completed (not a database, a conflicting table) is closed again.
 bool SettingsDatabase::OpenAndCompleteLocked(int flags) {
-  if (!connection_.Open(path_, flags)) return false;
+  if (!connection_.Open(path_, flags)) {
+    base::ErrorLog("database: cannot open %s", path_.c_str());
+    return false;
+  }
   if (RunSchemaLocked()) return true;
+  base::ErrorLog("database: %s is not a settings database: %s", path_.c_str(),
+                 connection_.ErrorMessage());
   connection_.Close();
   return false;
 }
@@ -131,7 +133,9 @@ bool SettingsDatabase::ClearAllData() {
   std::lock_guard lock(mutex_);
   SQLiteAutoTransaction transaction(&connection_);
   SQLiteStatement statement;
-  for (const char* sql : sql::kClearTables) detail::PrepareBindStep(connection_, statement, sql);
+  for (const char* sql : sql::kClearTables) {
+    if (!detail::IsOkStep(detail::PrepareBindStep(connection_, statement, sql))) return false;
+  }
   statement.Finalize();
   return transaction.End();
 }

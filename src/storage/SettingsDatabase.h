@@ -24,10 +24,6 @@ class SettingsDatabase {
   SettingsDatabase& operator=(const SettingsDatabase&) = delete;
   ~SettingsDatabase();
 
-  // The object the application shares between its threads.
-  static SettingsDatabase& Instance();
-  static SettingsDatabase& GetInstance() { return Instance(); }
-
   // Holds the database lock for a sequence of operations that must not be interleaved with
   // another thread's (look up, then create what is missing). The lock is recursive, so the
   // operations called meanwhile take it again.
@@ -59,40 +55,49 @@ class SettingsDatabase {
 
   // ---- Configuration values (one row per key and profile) -------------------------------
   // Changes an existing row only; a key without a row is not created (still true).
-  bool SetConfigValue(int profile, std::string_view key, std::string_view value);
+  [[nodiscard]] bool SetConfigValue(int profile, std::string_view key, std::string_view value);
   // `value` is emptied first; false when the profile has no such key.
   bool GetConfigValue(int profile, std::string_view key, std::string& value);
-  // The 33 default rows of a new profile, stored together.
-  void WriteDefaultConfig(int profile);
+  // The 33 default rows of a new profile, stored together; false stores none.
+  [[nodiscard]] bool WriteDefaultConfig(int profile);
 
   // ---- Profiles ---------------------------------------------------------------------------
   // Adds the profile with status 0 and type 0 together with its music layer and custom light
   // (all named "Profile"); the new identifier, or 0 when any of the three rows failed.
-  int AddProfile(const ProfileRecord& record);
+  [[nodiscard]] int AddProfile(const ProfileRecord& record);
+  // A whole new profile: the profile with its companions, its default configuration and the
+  // given key rows (their profile is set to the new one), all or nothing. The new identifier,
+  // or 0 when anything failed.
+  [[nodiscard]] int AddCompleteProfile(const ProfileRecord& record,
+                                       const std::vector<KeyAssignmentRecord>& rows);
   // Only the profile row goes; its other rows stay.
-  bool DeleteProfile(int profile);
-  bool RenameProfile(int profile, std::string_view name);
+  [[nodiscard]] bool DeleteProfile(int profile);
+  [[nodiscard]] bool RenameProfile(int profile, std::string_view name);
   bool GetProfileName(int profile, std::string& name);
   int ListProfiles(std::vector<ProfileRecord>& profiles);
   // Exactly this profile becomes active (none when it does not exist).
-  bool SetActiveProfile(int profile);
+  [[nodiscard]] bool SetActiveProfile(int profile);
   // 0 when no profile is active.
   int GetActiveProfile();
 
   // ---- Music layers (one per profile, same identifier as its profile) -------------------
-  int AddMusicLayer(int profile, std::string_view name);
+  [[nodiscard]] int AddMusicLayer(int profile, std::string_view name);
   bool GetMusicLayer(int layerId, MusicLayerRecord& layer);
-  bool UpdateMusicLayer(int layerId, const MusicLayerRecord& layer);
+  [[nodiscard]] bool UpdateMusicLayer(int layerId, const MusicLayerRecord& layer);
 
   // ---- Key assignments --------------------------------------------------------------------
+  // Whether SaveKeyAssignment keeps a row for a key: it has a code and is not back at its
+  // default (macro_value and macro_value2 both 0).
+  static bool KeepsKeyRow(const KeyAssignmentRecord& record);
   int CountKeyAssignments(int profile);
   // Replaces the key's row; a key with macro_value and macro_value2 both 0 keeps no row.
   // The new row identifier, or 0 (key_code 0, key reset, or failure: the old row stays).
-  int SaveKeyAssignment(const KeyAssignmentRecord& record);
-  // Inserts without deleting, in one transaction; for profiles that have no rows yet.
-  void InsertKeyAssignments(const std::vector<KeyAssignmentRecord>& records);
-  void UpdateKeyAssignment(const KeyAssignmentRecord& record);
-  void UpdateKeyAssignments(const std::vector<KeyAssignmentRecord>& records);
+  [[nodiscard]] int SaveKeyAssignment(const KeyAssignmentRecord& record);
+  // Inserts without deleting, in one transaction; for profiles that have no rows yet. False
+  // stores none.
+  [[nodiscard]] bool InsertKeyAssignments(const std::vector<KeyAssignmentRecord>& records);
+  [[nodiscard]] bool UpdateKeyAssignment(const KeyAssignmentRecord& record);
+  [[nodiscard]] bool UpdateKeyAssignments(const std::vector<KeyAssignmentRecord>& records);
   bool GetKeyAssignment(int profile, int fnLayer, int keyCode, KeyAssignmentRecord& record);
   int ListKeyAssignmentsOfLayer(int profile, int fnLayer, std::vector<KeyAssignmentRecord>& list);
   int ListKeyAssignmentsOfProfile(int profile, std::vector<KeyAssignmentRecord>& list);
@@ -100,53 +105,53 @@ class SettingsDatabase {
 
   // ---- Light settings (per profile, effect type and mode) -------------------------------
   int CountLightSettings(int profile);
-  int AddLightSetting(const LightSettingRecord& record);
+  [[nodiscard]] int AddLightSetting(const LightSettingRecord& record);
   // Changes brightness to reserved of the row of (record.profile, type, mode).
-  bool UpdateLightSetting(int type, int mode, const LightSettingRecord& record);
-  bool SetActiveLightMode(int profile, int type, int mode);
+  [[nodiscard]] bool UpdateLightSetting(int type, int mode, const LightSettingRecord& record);
+  [[nodiscard]] bool SetActiveLightMode(int profile, int type, int mode);
   int GetActiveLightMode(int profile, int type);
   bool GetLightSetting(int profile, int type, int mode, LightSettingRecord& record);
   int ListLightSettings(int profile, int type, std::vector<LightSettingRecord>& list);
 
   // ---- Per-key user-light colours ---------------------------------------------------------
   // Returns the number of records given.
-  int InsertUserLightColors(const std::vector<UserLightColorRecord>& records);
-  bool DeleteUserLightColors(int profile, int userlightId);
+  [[nodiscard]] int InsertUserLightColors(const std::vector<UserLightColorRecord>& records);
+  [[nodiscard]] bool DeleteUserLightColors(int profile, int userlightId);
   int ListUserLightColors(int profile, int userlightId, std::vector<UserLightColorRecord>& list);
 
   // ---- Custom light (one row per profile, written with the profile) ---------------------
-  int AddCustomLight(int profile, std::string_view name);
+  [[nodiscard]] int AddCustomLight(int profile, std::string_view name);
 
   // ---- Macros (shared by all profiles) and their steps ----------------------------------
-  int AddMacro(std::string_view name);
-  bool RenameMacro(int macroId, std::string_view name);
+  [[nodiscard]] int AddMacro(std::string_view name);
+  [[nodiscard]] bool RenameMacro(int macroId, std::string_view name);
   // Removes the macro and its steps together; false keeps both.
-  bool DeleteMacro(int macroId);
+  [[nodiscard]] bool DeleteMacro(int macroId);
   bool GetMacro(int macroId, MacroRecord& macro);
-  bool UpdateMacro(int macroId, const MacroRecord& macro);
+  [[nodiscard]] bool UpdateMacro(int macroId, const MacroRecord& macro);
   int ListMacros(std::vector<MacroRecord>& list);
-  void InsertMacroSteps(const std::vector<MacroStepRecord>& steps);
+  [[nodiscard]] bool InsertMacroSteps(const std::vector<MacroStepRecord>& steps);
   // Ordered by record_index.
   int ListMacroSteps(int macroId, std::vector<MacroStepRecord>& list);
-  bool DeleteMacroSteps(int macroId);
+  [[nodiscard]] bool DeleteMacroSteps(int macroId);
   int CountMacroSteps(int macroId);
   int CountAllMacroSteps();
 
   // ---- Screen images and screen-media layers (shared: always profile 1) -----------------
-  int AddScreenImage(int frameSize, std::string_view fileName);
-  bool UpdateScreenImage(int tftId, int frameSize, std::string_view fileName);
+  [[nodiscard]] int AddScreenImage(int frameSize, std::string_view fileName);
+  [[nodiscard]] bool UpdateScreenImage(int tftId, int frameSize, std::string_view fileName);
   int ListScreenImages(std::vector<ScreenImageRecord>& list);
-  int AddLedLayer(int profile, std::string_view name);
-  bool SetLedLayerFrameCount(int ledId, int frameSize);
-  bool SetLedLayerFirstFile(int ledId, std::string_view firstFile);
+  [[nodiscard]] int AddLedLayer(int profile, std::string_view name);
+  [[nodiscard]] bool SetLedLayerFrameCount(int ledId, int frameSize);
+  [[nodiscard]] bool SetLedLayerFirstFile(int ledId, std::string_view firstFile);
   // Removes the layer and its frames (the frames also when the layer row is already gone);
   // the result tells whether the layer delete succeeded.
-  bool DeleteLedLayer(int ledId);
+  [[nodiscard]] bool DeleteLedLayer(int ledId);
   bool GetLedLayer(int ledId, LedLayerRecord& layer);
   int ListLedLayers(std::vector<LedLayerRecord>& list);
   // Returns the number of records given.
-  int InsertLedFrames(const std::vector<LedFrameRecord>& frames);
-  bool DeleteLedFrames(int ledId);
+  [[nodiscard]] int InsertLedFrames(const std::vector<LedFrameRecord>& frames);
+  [[nodiscard]] bool DeleteLedFrames(int ledId);
   // Ordered by frame_index.
   int ListLedFrames(int ledId, std::vector<LedFrameRecord>& list);
   int CountLedFrames(int ledId);
@@ -154,7 +159,7 @@ class SettingsDatabase {
   // ---- Factory reset ----------------------------------------------------------------------
   // Empties profiles, configuration, key assignments and lighting in one transaction;
   // macros, macro steps and screen media stay, and identifiers are never reused.
-  bool ClearAllData();
+  [[nodiscard]] bool ClearAllData();
 
  private:
   bool OpenLocked(const std::filesystem::path& dataFolder, std::string_view keyboardName);

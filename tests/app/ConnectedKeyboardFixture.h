@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ControllerFixture.h"
+#include "core/ThreadCheck.h"
 #include "sim/VirtualKeyboard.h"
 #include "storage/SettingsDatabase.h"
 
@@ -54,6 +55,12 @@ class ConnectedKeyboardFixture : public ControllerFixture {
       RunQueuedTasks();
     }
     backend.PumpUntilIdle();
+  }
+
+  // Reads the keyboard as the worker does when a profile list loads.
+  bool ReadKeyboard() {
+    core::WorkerScope worker;
+    return dialog->ReadKeyboardState();
   }
 
   void StartUp() {

@@ -65,7 +65,7 @@ TEST_P(ReadSequenceTest, EachKeyboardIsAskedForWhatItHas) {
   Plug(GetParam().modelId);
   StartUp();
   bus.SetFrameLogging(true);
-  EXPECT_TRUE(dialog->Keyboard().ReadKeyboardState());
+  EXPECT_TRUE(ReadKeyboard());
   EXPECT_EQ(SentCommands(), GetParam().commands);
 }
 
@@ -135,7 +135,7 @@ TEST_F(KeyMapReaderTest, TheKeyboardsAssignmentsAreStoredWithTheirLabels) {
   SetCurrentEntry(0, 0x0C, {0x10, 0x40, 0x00});  // right Alt alone
   const storage::KeyAssignmentRecord untouched = Row(1, 0x0D);
   SetCurrentEntry(1, 0x0D, {0x00, 0x00, 0x00});
-  dialog->ReadKeyboardState();
+  ReadKeyboard();
 
   struct Expected {
     int layer, code, type, value, value2;
@@ -180,7 +180,7 @@ TEST_F(KeyMapReaderTest, TheSecondAndThirdListedProfilesWithoutRowsGetTheFirstsR
   fourth.name = "Fourth";
   const int id = Database().AddProfile(fourth);
   SetCurrentEntry(1, 0x04, {0x30, 0xE9, 0x00});
-  dialog->ReadKeyboardState();
+  ReadKeyboard();
   EXPECT_EQ(Rows(id).size(), 0u);
   EXPECT_EQ(Row(1, 0x04, profiles[0]).macro_type, 6);
   EXPECT_NE(Row(1, 0x04, profiles[1]).macro_type, 6);
@@ -215,7 +215,7 @@ TEST_F(KeyMapReaderTest, TheKnobsActionsAreReadOnEveryLayerAndABadIndexKeepsItsR
       std::copy(keyTest.begin(), keyTest.end(), layer.begin() + 86 * 3);
     }
   });
-  dialog->ReadKeyboardState();
+  ReadKeyboard();
   const auto after = dialog->KeyMaps().GetKnobRows();
   EXPECT_EQ(after[0][2].key_code, 86);
   EXPECT_EQ(after[0][2].macro_value, 105);
@@ -247,7 +247,7 @@ TEST_P(FailedReadTest, AReadThatFailsHalfWayKeepsWhatWasThere) {
   });
   SetCurrentEntry(0, 0x06, {0x30, 0xE9, 0x00});
   bus.AddFault(keyboard, sim::RefuseNext(static_cast<std::uint8_t>(GetParam().command), -1));
-  EXPECT_FALSE(dialog->Keyboard().ReadKeyboardState());
+  EXPECT_FALSE(ReadKeyboard());
   EXPECT_EQ(dialog->Layout()->FindKeyIndex(0x04), GetParam().mapsFollow ? b : a);
   const auto rowsAfter = Rows(Profile());
   ASSERT_EQ(rowsAfter.size(), rowsBefore.size());
@@ -272,7 +272,7 @@ TEST_F(KeyMapReaderTest, NothingIsAskedOfAKeyboardThatIsNotOnline) {
   StartUp();
   bus.SetFrameLogging(true);
   dialog->State().online.store(false);
-  EXPECT_FALSE(dialog->Keyboard().ReadKeyboardState());
+  EXPECT_FALSE(ReadKeyboard());
   EXPECT_TRUE(SentCommands().empty());
 }
 

@@ -69,7 +69,7 @@ TEST_F(KeyboardModelTest, ALayoutThatFailsToLoadLeavesNoKeysOfThePreviousModel) 
   EXPECT_TRUE(dialog->Layout()->KeyIndexByCode.empty());
   EXPECT_EQ(dialog->Layout()->LayoutRowCount, 0);
   // Its profiles are created without the previous model's keys.
-  dialog->Profiles().LoadProfileList();
+  dialog->Profiles().Page().LoadList();
   std::vector<storage::KeyAssignmentRecord> rows;
   dialog->Database().ListKeyAssignmentsOfProfile(dialog->Database().GetActiveProfile(), rows);
   EXPECT_TRUE(rows.empty());
@@ -90,7 +90,7 @@ TEST_F(KeyboardModelTest, AModelNameThatCannotNameAFileGetsNoDatabase) {
   EXPECT_FALSE(dialog->Database().IsOpen());
   EXPECT_FALSE(std::filesystem::exists(folder / "data" / "escape_data_2.db"));
   // The profile list of such a model stays empty instead of failing.
-  dialog->Profiles().LoadProfileList();
+  dialog->Profiles().Page().LoadList();
   EXPECT_EQ(dialog->State().currentProfile.load(), 0);
 }
 

@@ -23,7 +23,7 @@ TEST_F(PageTest, TabsMapToPagesAndShowTheirArea) {
     ClickTab(position);
     const int page = kMainTabPages[position];
     EXPECT_EQ(dialog->State().currentPage.load(), page);
-    EXPECT_EQ(dialog->State().pageAfterSwitch.load(), position);
+    EXPECT_EQ(dialog->State().pageAfterSwitch.load(), page);
     EXPECT_EQ(Shown(ids::kDeviceOverview), page == kPageHome) << position;
     EXPECT_EQ(Shown(ids::kMainContent), page != kPageHome) << position;
     for (int other : kMainTabPages) {
@@ -47,17 +47,16 @@ TEST_F(PageTest, GoingHomeHidesTheKeyboardView) {
   EXPECT_TRUE(Shown(ids::kDeviceOverview));
 }
 
-TEST_F(PageTest, ScreenSyncPageStartsItsStreamAndQueuesThePageSwitch) {
+TEST_F(PageTest, ScreenSyncPageQueuesThePageSwitchAndOtherPagesDoNot) {
   dialog->Tasks().Clear();
   ClickTab(6);  // page 2
-  EXPECT_TRUE(dialog->State().screenSyncStream.load());
-  EXPECT_TRUE(dialog->State().pageSwitchOnce.load());
   EXPECT_EQ(dialog->Tasks().Clear(), std::vector<int>{task::kPageSwitch});
-  ClickTab(1);  // the lighting page stops it and the preview
-  dialog->State().livePreview.store(true);
+  EXPECT_TRUE(Shown(ids::kEffectView));
+  EXPECT_FALSE(Shown(ids::kKeyboardView));
   ClickTab(1);
-  EXPECT_FALSE(dialog->State().screenSyncStream.load());
-  EXPECT_FALSE(dialog->State().livePreview.load());
+  EXPECT_TRUE(dialog->Tasks().IsEmpty());
+  EXPECT_FALSE(Shown(ids::kEffectView));
+  EXPECT_TRUE(Shown(ids::kKeyboardView));
 }
 
 TEST_F(PageTest, BackgroundMenuStoresTheChosenPictureForTheKindOfPage) {

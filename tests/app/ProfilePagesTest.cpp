@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "ControllerFixture.h"
-#include "app/ProfileDlg.h"
+#include "profiles/ProfileDlg.h"
 #include "core/TextIds.h"
 #include "core/WindowMessages.h"
 #include "ui/pages/ControlIds.h"
@@ -26,7 +26,7 @@ class ProfilePagesTest : public ControllerFixture {
 
   void SetUp() override {
     ControllerFixture::SetUp();
-    dialog->Profiles().LoadProfileList();
+    dialog->Profiles().Page().LoadList();
     backend.PumpUntilIdle();
     dialog->Tasks().Clear();
   }
@@ -92,7 +92,7 @@ TEST_F(ProfilePagesTest, TheFirstStartCreatesThreeProfilesAndActivatesTheFirst) 
                                           "game_mode", value));
   }
   // A later refresh creates nothing more.
-  dialog->Profiles().LoadProfileList();
+  dialog->Profiles().Page().LoadList();
   EXPECT_EQ(List().GetItemCount(), 3);
 }
 
@@ -117,8 +117,8 @@ TEST_F(ProfilePagesTest, SeededRowsNameEachKeyOnLayerZeroOnly) {
 
 TEST_F(ProfilePagesTest, AddingTakesTheFirstFreeNumberAndSwitches) {
   const std::string base = Text(text::kProfileBaseName);
-  dialog->Database().RenameProfile(static_cast<int>(List().GetItemData(1)), "Work");
-  dialog->Profiles().LoadProfileList();  // "<base> 1", "Work", "<base> 3"
+  EXPECT_TRUE(dialog->Database().RenameProfile(static_cast<int>(List().GetItemData(1)), "Work"));
+  dialog->Profiles().Page().LoadList();  // "<base> 1", "Work", "<base> 3"
   dialog->Tasks().Clear();
   dialog->GetControl<Tessel::MButton>(ids::kProfileAdd)->UserClick();
   EXPECT_EQ(Names().back(), base + " 2");
@@ -148,18 +148,18 @@ TEST_F(ProfilePagesTest, TenProfilesAreTheLimitForAddingAndImporting) {
 TEST_F(ProfilePagesTest, DeletingSelectsTheNeighbourAndNeverTheLastProfile) {
   const int second = static_cast<int>(List().GetItemData(1));
   List().SetSelectItem(0);
-  dialog->Profiles().OnDeleteProfile();  // the first of three: the new first is selected
+  dialog->Profiles().Page().OnDeleteProfile();  // the first of three: the new first is selected
   EXPECT_EQ(List().GetItemCount(), 2);
   EXPECT_EQ(List().GetSelectItem(), 0);
   EXPECT_EQ(Database().GetActiveProfile(), second);
   EXPECT_EQ(dialog->State().currentProfile.load(), second);
 
   List().SetSelectItem(1);
-  dialog->Profiles().OnDeleteProfile();  // the last of two: the remaining one
+  dialog->Profiles().Page().OnDeleteProfile();  // the last of two: the remaining one
   EXPECT_EQ(List().GetItemCount(), 1);
   EXPECT_EQ(List().GetCurData(), second);
 
-  dialog->Profiles().OnDeleteProfile();  // the only profile stays
+  dialog->Profiles().Page().OnDeleteProfile();  // the only profile stays
   EXPECT_EQ(List().GetItemCount(), 1);
   EXPECT_EQ(dialog->Tasks().Clear(), (std::vector<int>{task::kApplyProfile, task::kApplyProfile}));
 }
@@ -191,7 +191,7 @@ TEST_F(ProfilePagesTest, StoredDefaultPrefixesShowInTheCurrentLanguage) {
       {"profile 1", "profile 1"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(dialog->Profiles().DisplayName(c.stored), c.shown) << c.stored;
+    EXPECT_EQ(dialog->Profiles().Page().DisplayName(c.stored), c.shown) << c.stored;
 }
 
 TEST_F(ProfilePagesTest, AnExportedProfileReadsBackWithTheSameRows) {
@@ -206,12 +206,12 @@ TEST_F(ProfilePagesTest, AnExportedProfileReadsBackWithTheSameRows) {
   odd.macro_type = 3;
   odd.macro_value = 7;
   odd.macro_desc = "Macro & more";
-  Database().SaveKeyAssignment(odd);
+  EXPECT_GT(Database().SaveKeyAssignment(odd), 0);
 
   RecordMessageBoxes();
   chosenFile = (folder / "exported.xml").string();
   List().SetSelectItem(0);
-  dialog->Profiles().OnExportProfile();
+  dialog->Profiles().Page().OnExportProfile();
   ASSERT_TRUE(std::filesystem::exists(chosenFile));
 
   std::ifstream in(chosenFile, std::ios::binary);
@@ -248,7 +248,7 @@ TEST_F(ProfilePagesTest, AnExportedProfileReadsBackWithTheSameRows) {
 TEST_F(ProfilePagesTest, AnIndependentParserReadsTheExportFile) {
   const int profile = static_cast<int>(List().GetItemData(0));
   const std::string path = (folder / "independent.xml").string();
-  ASSERT_TRUE(dialog->Profiles().ExportProfile(profile, "Mine & \"yours\"", path));
+  ASSERT_TRUE(dialog->Profiles().Service().Export(profile, "Mine & \"yours\"", path));
   const std::string script =
       "import sys, xml.etree.ElementTree as E\n"
       "r = E.parse(sys.argv[1]).getroot()\n"
@@ -272,7 +272,7 @@ TEST_F(ProfilePagesTest, AProfileWithoutKeyRowsExportsAnEmptyKeyMacroElement) {
   const int profile = static_cast<int>(List().GetItemData(2));
   ASSERT_TRUE(Rows(profile).empty());
   const std::string path = (folder / "empty.xml").string();
-  ASSERT_TRUE(dialog->Profiles().ExportProfile(profile, "Empty", path));
+  ASSERT_TRUE(dialog->Profiles().Service().Export(profile, "Empty", path));
   std::ifstream in(path, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(in), {}};
   EXPECT_EQ(
@@ -281,7 +281,7 @@ TEST_F(ProfilePagesTest, AProfileWithoutKeyRowsExportsAnEmptyKeyMacroElement) {
       "<key_macro/>\r\n</profile>\r\n");
   // Imported, it is a profile with the default configuration and no rows.
   std::string name;
-  const int imported = dialog->Profiles().ImportProfile(path, name);
+  const int imported = dialog->Profiles().Service().Import(path, name);
   ASSERT_GT(imported, 0);
   EXPECT_EQ(name, "Empty");
   EXPECT_TRUE(Rows(imported).empty());
@@ -293,9 +293,9 @@ TEST_F(ProfilePagesTest, FilesThatAreNotExportsImportNothing) {
   std::ofstream(folder / "other.xml") << "<config/>";
   std::ofstream(folder / "broken.xml") << "<profile><profileinfo";
   std::string name;
-  EXPECT_EQ(dialog->Profiles().ImportProfile((folder / "other.xml").string(), name), 0);
-  EXPECT_EQ(dialog->Profiles().ImportProfile((folder / "broken.xml").string(), name), 0);
-  EXPECT_EQ(dialog->Profiles().ImportProfile((folder / "missing.xml").string(), name), 0);
+  EXPECT_EQ(dialog->Profiles().Service().Import((folder / "other.xml").string(), name), 0);
+  EXPECT_EQ(dialog->Profiles().Service().Import((folder / "broken.xml").string(), name), 0);
+  EXPECT_EQ(dialog->Profiles().Service().Import((folder / "missing.xml").string(), name), 0);
   std::vector<storage::ProfileRecord> stored;
   Database().ListProfiles(stored);
   EXPECT_EQ(stored.size(), 3u);
@@ -365,7 +365,7 @@ TEST_F(FirstStartWithFailingInsertTest, TheFirstProfileActuallyCreatedBecomesAct
                    nullptr, nullptr, nullptr),
       SQLITE_OK);
   sqlite3_close(raw);
-  dialog->Profiles().LoadProfileList();
+  dialog->Profiles().Page().LoadList();
   auto& list = *dialog->GetControl<Tessel::ProfileList>(ids::kProfileList);
   ASSERT_EQ(list.GetItemCount(), 2);
   EXPECT_EQ(dialog->Database().GetActiveProfile(), list.GetItemData(0));

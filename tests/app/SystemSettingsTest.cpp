@@ -123,7 +123,7 @@ TEST_P(ConnectingTest, ReadsTheSettingsLabelsTabsAndBattery) {
                 .GetItemText(Control<Tessel::MComboBox>(ids::kSleepTimeCombo).GetCurSel()),
             "4 Min");
   EXPECT_EQ(Control<Tessel::MComboBox>(ids::kKeyResponseCombo).GetCurData(), 16);
-  const auto info = dialog->Keyboard().Get();
+  const auto info = dialog->Keyboard().Info().Get();
   EXPECT_EQ(info.modelId, model.modelId);
   EXPECT_EQ(info.device.protocolRevision, model.revision);
 }
@@ -153,7 +153,7 @@ TEST_F(SystemSettingsTest, TheBatteryGoesToTheControlAndToTheListBesideTheConnec
 
   // A keyboard that reports no level leaves the display as it was.
   bus.ModifyState(keyboard, [](sim::KeyboardState& state) { state.batteryLevel = 0; });
-  dialog->ReadKeyboardState();
+  ReadKeyboard();
   EXPECT_EQ(Control<Tessel::BatteryCtrl>(ids::kBattery).GetLevel(), 15);
 }
 
@@ -166,7 +166,7 @@ TEST_F(SystemSettingsTest, AnotherKeyboardDoesNotShowThePreviousKeyboardsBattery
   Settle();
   dialog->GetControl<Tessel::CDeviceList>(ids::kDeviceList)->UserSelectDevice(160);
   Settle();
-  ASSERT_EQ(dialog->Keyboard().Get().modelId, 160);
+  ASSERT_EQ(dialog->Keyboard().Info().Get().modelId, 160);
   EXPECT_EQ(Control<Tessel::BatteryCtrl>(ids::kBattery).GetLevel(), 0);
   EXPECT_FALSE(Control<Tessel::MControlFont>(ids::kBatteryLabel).IsVisible());
 }
@@ -181,7 +181,7 @@ TEST_F(SystemSettingsTest, TheFirmwareLabelShowsTheFirstCharacterAndTheLastTwoIn
   for (const auto& version : kVersions) {
     bus.ModifyState(
         keyboard, [&](sim::KeyboardState& state) { state.info.firmwareVersion = version.version; });
-    dialog->ReadKeyboardState();
+    ReadKeyboard();
     EXPECT_EQ(Title(ids::kFirmwareVersionLabel), std::string("Firmware version: ") + version.label);
   }
   texts->SetLanguage(2052);
@@ -190,7 +190,7 @@ TEST_F(SystemSettingsTest, TheFirmwareLabelShowsTheFirstCharacterAndTheLastTwoIn
 
   // A keyboard that does not answer leaves the placeholder.
   bus.AddFault(keyboard, sim::RefuseNext(0x12, -1));
-  dialog->ReadKeyboardState();
+  ReadKeyboard();
   EXPECT_EQ(Title(ids::kFirmwareVersionLabel), Text(text::kFirmwareVersion) + ": v1.00");
 }
 
@@ -201,24 +201,24 @@ TEST_F(SystemSettingsTest, ALightModeOfThirtyOrMoreIsStoredAsTheFirstCustomSlot)
     storage::LightSettingRecord row;
     row.profile = Profile();
     row.mode = mode;
-    Database().AddLightSetting(row);
+    EXPECT_GT(Database().AddLightSetting(row), 0);
   }
   bus.ModifyState(keyboard, [](sim::KeyboardState& state) { state.settings[2] = 31; });
-  dialog->ReadKeyboardState();
+  ReadKeyboard();
   EXPECT_EQ(Database().GetActiveLightMode(Profile(), 0), 128);
-  EXPECT_EQ(dialog->Keyboard().Get().lightModes.zone0, 128);
+  EXPECT_EQ(dialog->Keyboard().Info().Get().lightModes.zone0, 128);
 }
 
-TEST_F(SystemSettingsTest, AFailingStepEndsTheReadWithTheBracketOpenAndNothingStored) {
+TEST_F(SystemSettingsTest, AFailingStepEndsTheReadClosesTheBracketAndStoresNothing) {
   Plug(101);
   StartUp();
-  Database().SetConfigValue(Profile(), key::kGameMode, "7");
+  EXPECT_TRUE(Database().SetConfigValue(Profile(), key::kGameMode, "7"));
   const int closes = Keyboard().counters.bracketCloses;
   bus.SetFrameLogging(true);
   bus.AddFault(keyboard, sim::RefuseNext(0x14, -1));
-  EXPECT_FALSE(dialog->Keyboard().ReadKeyboardState());
-  EXPECT_EQ(SentCommands(), (std::vector<int>{0x10, 0x12, 0x14}));
-  EXPECT_EQ(Keyboard().counters.bracketCloses, closes);
+  EXPECT_FALSE(ReadKeyboard());
+  EXPECT_EQ(SentCommands(), (std::vector<int>{0x10, 0x12, 0x14, 0x11}));
+  EXPECT_EQ(Keyboard().counters.bracketCloses, closes + 1);
   EXPECT_EQ(Config(key::kGameMode), "7");
 }
 
@@ -234,8 +234,8 @@ TEST_P(SettingsPageRevisionTest, EachChangeReachesTheRevisionsPositionAndLeavesE
   FillSettingsBlock();
   const sim::SystemSettingsLayout at = At(model.revision);
   // What the database holds goes back into the block with the change.
-  Database().SetConfigValue(Profile(), key::kSleepTime, "2");
-  Database().SetConfigValue(Profile(), key::kKeyResponse, "8");
+  EXPECT_TRUE(Database().SetConfigValue(Profile(), key::kSleepTime, "2"));
+  EXPECT_TRUE(Database().SetConfigValue(Profile(), key::kKeyResponse, "8"));
   sim::SettingsBlock expected = Keyboard().settings;
   expected[at.macMode] = expected[at.lockWin] = expected[at.wasdSwap] = 0;
   expected[at.keyResponse] = 8;
@@ -295,7 +295,7 @@ TEST_F(SystemSettingsTest, TwoQuickTogglesQueueTwoTasksThatEachSendWhatIsStoredW
   bus.ModifyState(keyboard, [&](sim::KeyboardState& state) { state.settings[gameByte] = 1; });
   dialog->RunCycle();
   EXPECT_EQ(Keyboard().settings[gameByte], 0);
-  Database().SetConfigValue(Profile(), key::kGameMode, "1");
+  EXPECT_TRUE(Database().SetConfigValue(Profile(), key::kGameMode, "1"));
   dialog->RunCycle();
   EXPECT_EQ(Keyboard().settings[gameByte], 1);
 }
@@ -305,7 +305,7 @@ TEST_F(SystemSettingsTest, SendingUsesTheBracketAndWritesNothingWhenTheBlockCann
   StartUp();
   FillSettingsBlock();
   const sim::SettingsBlock before = Keyboard().settings;
-  Database().SetConfigValue(Profile(), key::kGameMode, "1");
+  EXPECT_TRUE(Database().SetConfigValue(Profile(), key::kGameMode, "1"));
   bus.SetFrameLogging(true);
   dialog->QueueTask(task::kSendSystemSettings);
   RunQueuedTasks();
@@ -336,10 +336,10 @@ TEST_F(SystemSettingsTest, WithoutTheKeyboardsRevisionTheSendAsksForItFirst) {
   // The information block is refused at the connection: the revision is not known.
   bus.AddFault(keyboard, sim::RefuseNext(0x12, 6));
   StartUp();
-  ASSERT_EQ(dialog->Keyboard().Get().modelId, 0);
+  ASSERT_EQ(dialog->Keyboard().Info().Get().modelId, 0);
   ASSERT_GT(Profile(), 0);
   FillSettingsBlock();
-  Database().SetConfigValue(Profile(), key::kGameMode, "1");
+  EXPECT_TRUE(Database().SetConfigValue(Profile(), key::kGameMode, "1"));
   dialog->QueueTask(task::kSendSystemSettings);
   RunQueuedTasks();
   EXPECT_EQ(Keyboard().settings[At(1).gameMode], 1);
@@ -358,12 +358,12 @@ TEST_F(SystemSettingsTest, LoadingShowsTheStoredValuesAndNoChoiceForAValueWithou
   Plug(101);
   StartUp();
   const int profile = Profile();
-  Database().SetConfigValue(profile, key::kMacMode, "1");
-  Database().SetConfigValue(profile, key::kWasdMode, "2");  // only 1 turns a switch on
-  Database().SetConfigValue(profile, key::kSleepTime, "7");
-  Database().SetConfigValue(profile, key::kKeyResponse, "20");
-  Database().SetConfigValue(profile, key::kEncoderMode, "1");
-  dialog->SystemSettings().LoadSystemSettings();
+  EXPECT_TRUE(Database().SetConfigValue(profile, key::kMacMode, "1"));
+  EXPECT_TRUE(Database().SetConfigValue(profile, key::kWasdMode, "2"));  // only 1 turns it on
+  EXPECT_TRUE(Database().SetConfigValue(profile, key::kSleepTime, "7"));
+  EXPECT_TRUE(Database().SetConfigValue(profile, key::kKeyResponse, "20"));
+  EXPECT_TRUE(Database().SetConfigValue(profile, key::kEncoderMode, "1"));
+  dialog->Keyboard().Page().LoadSystemSettings();
   EXPECT_TRUE(Control<Tessel::CSwitchButton>(ids::kMacModeSwitch).GetCheck());
   EXPECT_FALSE(Control<Tessel::CSwitchButton>(ids::kWasdSwapSwitch).GetCheck());
   EXPECT_TRUE(Control<Tessel::CSwitchButton>(ids::kKnobModeSwitch).GetCheck());
@@ -394,11 +394,10 @@ TEST_F(KnobModelTest, TheKnobModeIsStoredSendsNothingAndShowsTheKnobKeyOnModel10
 TEST_F(SystemSettingsTest, ThePageSwitchCommandIsSentOnlyWhenTheOnceOnlyFlagIsClear) {
   Plug(101);
   StartUp();
-  dialog->ShowPage(kPageScreenSync);  // sets the flag, then queues the task
+  dialog->QueueTask(task::kPageSwitch);  // the flag is clear until the page is opened
   RunQueuedTasks();
-  EXPECT_EQ(Keyboard().counters.pageVisits, 0);
-  dialog->State().pageSwitchOnce.store(false);
-  dialog->QueueTask(task::kPageSwitch);
+  EXPECT_EQ(Keyboard().counters.pageVisits, 1);
+  dialog->ShowPage(kPageScreenSync);  // sets the flag, then queues the task
   RunQueuedTasks();
   EXPECT_EQ(Keyboard().counters.pageVisits, 1);
 }
@@ -492,7 +491,7 @@ TEST_F(SystemSettingsTest, WithoutAKeyboardTheResetOnlyRestoresTheBackgrounds) {
   settings->SetRegString("theme_bkg_gif", "/tmp/mine.gif");
   const std::vector<int> profiles = ProfileIds();
   AnswerFactoryReset(Tessel::kResultOK);
-  dialog->SystemSettings().RestoreFactorySettings();
+  dialog->Keyboard().Page().RestoreFactorySettings();
   EXPECT_EQ(settings->GetRegString("theme_bkg_gif"), "");
   EXPECT_EQ(ProfileIds(), profiles);
   EXPECT_TRUE(dialog->IsWindowEnabled());

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ControllerFixture.h"
+#include "ui/pages/WaitDlg.h"
 #include "core/WindowMessages.h"
 #include "ui/tessel/Controls.h"
 
@@ -67,25 +68,25 @@ TEST_F(TaskDispatchTest, OnlyPresentAndOnlineTogetherCountAsConnected) {
 TEST_F(TaskDispatchTest, UnusedCodesRunNothingButStillCloseTheBracket) {
   SetConnected(true);
   for (int code : {10, 21, 28, 0, 99, -4}) {
-    dialog->State().bracketClosed.store(0);
+    dialog->Commands().MarkBracketOpen();
     dialog->QueueTask(code);
     dialog->RunCycle();
-    EXPECT_EQ(dialog->State().bracketClosed.load(), 1) << code;
+    EXPECT_TRUE(dialog->Commands().BracketClosed()) << code;
   }
   EXPECT_TRUE(ran.empty());
 }
 
 TEST_F(TaskDispatchTest, BracketFlagIsSetOnlyForTasksTakenWhileConnected) {
   SetConnected(false);
-  dialog->State().bracketClosed.store(0);
+  dialog->Commands().MarkBracketOpen();
   dialog->QueueTask(1);   // runs, but nothing was connected
   dialog->QueueTask(17);  // dropped
   RunQueuedTasks();
-  EXPECT_EQ(dialog->State().bracketClosed.load(), 0);
+  EXPECT_FALSE(dialog->Commands().BracketClosed());
   SetConnected(true);
   dialog->QueueTask(30);  // an "always" task taken while connected
   dialog->RunCycle();
-  EXPECT_EQ(dialog->State().bracketClosed.load(), 1);
+  EXPECT_TRUE(dialog->Commands().BracketClosed());
 }
 
 TEST_F(TaskDispatchTest, SuspendHoldsTasksUntilResumeThenRunsThemInOrder) {
@@ -129,7 +130,7 @@ TEST_F(TaskDispatchTest, WaitDialogTasksCloseTheWaitDialogEvenWhenDropped) {
   for (bool connected : {true, false}) {
     SetConnected(connected);
     for (int code : kWaitDialogTasks) {
-      Tessel::MDialog wait(KeyboardDlg::kWaitDialogName);
+      Tessel::MDialog wait(WaitDlg::kWindowName);
       wait.Create(dialog.get(), "Please wait", {});
       dialog->QueueTask(code);
       int result = -1;
@@ -158,9 +159,9 @@ TEST_F(TaskDispatchTest, TheWorkerWaitsForAnUpdaterThenShowsTheWindowAndReconnec
   char* argv[] = {sleepProgram, duration, nullptr};
   ASSERT_EQ(posix_spawnp(&child, "sleep", nullptr, nullptr, argv, environ), 0);
   dialog->ShowWindow(Tessel::kHide);
-  dialog->State().updaterProcessId.store(child);
+  dialog->WatchUpdater(child);
   dialog->RunCycle();  // returns when the updater has ended
-  EXPECT_EQ(dialog->State().updaterProcessId.load(), 0);
+  EXPECT_EQ(dialog->WatchedUpdater(), 0);
   EXPECT_EQ(dialog->Tasks().Clear(), std::vector<int>{task::kDeviceInstall});
   backend.PumpUntilIdle();
   EXPECT_TRUE(dialog->IsWindowVisible());

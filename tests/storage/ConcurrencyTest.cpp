@@ -33,7 +33,7 @@ TEST_F(ConcurrencyTest, ABatchIsNeverSeenHalfWritten) {
   std::atomic<bool> writing{true};
   std::thread writer([&] {
     for (int profile = 1; profile <= kBatches; ++profile)
-      db_.InsertKeyAssignments(FourLayers(profile));
+      EXPECT_TRUE(db_.InsertKeyAssignments(FourLayers(profile)));
     writing = false;
   });
   std::vector<int> oddCounts;
@@ -53,14 +53,14 @@ TEST_F(ConcurrencyTest, TwoWritersLoseNothing) {
   constexpr int kWrites = 150;
   std::thread keys([&] {
     for (int code = 1; code <= kWrites; ++code) {
-      db_.SaveKeyAssignment({.profile = 1, .key_code = code, .macro_value = code});
+      EXPECT_GT(db_.SaveKeyAssignment({.profile = 1, .key_code = code, .macro_value = code}), 0);
     }
   });
   std::thread macros([&] {
     for (int i = 0; i < kWrites; ++i) {
       const int macro = db_.AddMacro("M" + std::to_string(i));
-      db_.InsertMacroSteps({{0, macro, 0, 0, i, 1, "down"}, {0, macro, 1, 1, i, 1, "up"}});
-      db_.UpdateLightSetting(0, 1, {.profile = 1, .brightness = i});
+      EXPECT_TRUE(db_.InsertMacroSteps({{0, macro, 0, 0, i, 1, "down"}, {0, macro, 1, 1, i, 1, "up"}}));
+      EXPECT_TRUE(db_.UpdateLightSetting(0, 1, {.profile = 1, .brightness = i}));
     }
   });
   keys.join();
@@ -78,7 +78,7 @@ TEST_F(ConcurrencyTest, ScopedLockMakesCheckThenCreateAtomic) {
     std::vector<ProfileRecord> profiles;
     if (db_.ListProfiles(profiles) > 0) return;
     std::this_thread::yield();  // widen the window another thread would slip through
-    for (int n = 1; n <= 3; ++n) db_.WriteDefaultConfig(db_.AddProfile({.name = "P"}));
+    for (int n = 1; n <= 3; ++n) EXPECT_TRUE(db_.WriteDefaultConfig(db_.AddProfile({.name = "P"})));
   };
   std::vector<std::thread> threads;
   for (int i = 0; i < 4; ++i) threads.emplace_back(createDefaultProfiles);

@@ -35,9 +35,10 @@ int main(int argc, char** argv) {
   for (;;) {
     const int profile = db.AddProfile({.name = "Crash profile"});
     if (profile <= 0) return 1;
-    db.WriteDefaultConfig(profile);
-    db.InsertKeyAssignments(KeysOf(profile));
-    db.SetActiveProfile(profile);
-    db.SaveKeyAssignment({.profile = 0, .key_code = 1 + profile % 8, .macro_value = profile});
+    if (!db.WriteDefaultConfig(profile)) return 1;
+    if (!db.InsertKeyAssignments(KeysOf(profile))) return 1;
+    if (!db.SetActiveProfile(profile)) return 1;
+    if (db.SaveKeyAssignment({.profile = 0, .key_code = 1 + profile % 8, .macro_value = profile}) <= 0)
+      return 1;
   }
 }

@@ -77,7 +77,7 @@ TEST_F(FailureTest, ProfileIsStoredWithAllItsRowsOrNotAtAll) {
 
 TEST_F(FailureTest, DeleteMacroKeepsMacroAndStepsWhenTheStepsCannotGo) {
   const int macro = db_.AddMacro("M");
-  db_.InsertMacroSteps({{0, macro, 0, 0, 1, 1, "s"}});
+  EXPECT_TRUE(db_.InsertMacroSteps({{0, macro, 0, 0, 1, 1, "s"}}));
   ASSERT_TRUE(MakePeek().Exec(
       "CREATE TRIGGER keep_steps BEFORE DELETE ON t_macrorecord BEGIN SELECT RAISE(ABORT, 'no'); "
       "END"));

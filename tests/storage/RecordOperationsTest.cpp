@@ -78,7 +78,7 @@ TEST_F(RecordOperationsTest, DefaultConfigurationOfANewProfile) {
       {"default_color8", "16777215"},
       {"reporte_rate", "4"},
   };
-  db_.WriteDefaultConfig(7);
+  EXPECT_TRUE(db_.WriteDefaultConfig(7));
   Peek peek = MakePeek();
   std::vector<std::string> storedKeys =
       peek.Texts("SELECT key FROM t_config_data WHERE profile = 7");
@@ -92,8 +92,8 @@ TEST_F(RecordOperationsTest, DefaultConfigurationOfANewProfile) {
 }
 
 TEST_F(RecordOperationsTest, ConfigValuesBelongToOneProfileAndAreNeverCreatedBySet) {
-  db_.WriteDefaultConfig(1);
-  db_.WriteDefaultConfig(2);
+  EXPECT_TRUE(db_.WriteDefaultConfig(1));
+  EXPECT_TRUE(db_.WriteDefaultConfig(2));
   EXPECT_TRUE(db_.SetConfigValue(1, config_key::kMacMode, "1"));
   EXPECT_TRUE(db_.SetConfigValue(1, "mac_mdoe", "1")) << "unknown key: no change, still true";
   EXPECT_TRUE(db_.SetConfigValue(3, config_key::kMacMode, "1")) << "profile without rows";
@@ -157,7 +157,7 @@ TEST_F(RecordOperationsTest, ProfilesComeWithTheirMusicLayerAndCustomLight) {
 TEST_F(RecordOperationsTest, ActiveProfileRenameAndDelete) {
   const int a = db_.AddProfile({.name = "A"});
   const int b = db_.AddProfile({.name = "B"});
-  db_.WriteDefaultConfig(a);
+  EXPECT_TRUE(db_.WriteDefaultConfig(a));
   EXPECT_EQ(db_.GetActiveProfile(), 0);
   EXPECT_TRUE(db_.SetActiveProfile(a));
   EXPECT_TRUE(db_.SetActiveProfile(b));
@@ -189,7 +189,7 @@ TEST_F(RecordOperationsTest, SaveKeyAssignmentKeepsOneRowPerKey) {
   EXPECT_GT(first, 0);
   const int second = db_.SaveKeyAssignment(Key(1, 0, 30, 6, "second"));
   EXPECT_GT(second, first);
-  db_.SaveKeyAssignment(Key(1, 1, 30, 7));  // another layer
+  EXPECT_GT(db_.SaveKeyAssignment(Key(1, 1, 30, 7)), second);  // another layer
   EXPECT_EQ(db_.CountKeyAssignments(1), 2);
   KeyAssignmentRecord stored;
   ASSERT_TRUE(db_.GetKeyAssignment(1, 0, 30, stored));
@@ -212,8 +212,8 @@ TEST_F(RecordOperationsTest, BulkKeyAssignmentsListInRowOrder) {
   for (int layer = 0; layer < 4; ++layer) {
     for (int code = 128; code >= 1; --code) records.push_back(Key(4, layer, code, code));
   }
-  db_.InsertKeyAssignments(records);
-  db_.InsertKeyAssignments({Key(5, 0, 1, 1)});
+  EXPECT_TRUE(db_.InsertKeyAssignments(records));
+  EXPECT_TRUE(db_.InsertKeyAssignments({Key(5, 0, 1, 1)}));
   EXPECT_EQ(db_.CountKeyAssignments(4), 512);
 
   std::vector<KeyAssignmentRecord> list;
@@ -230,8 +230,8 @@ TEST_F(RecordOperationsTest, BulkKeyAssignmentsListInRowOrder) {
 
   KeyAssignmentRecord change = Key(4, 2, 10, 77, "changed");
   change.macro_type = 6;
-  db_.UpdateKeyAssignment(change);
-  db_.UpdateKeyAssignments({Key(4, 3, 11, 88), Key(4, 3, 12, 99)});
+  EXPECT_TRUE(db_.UpdateKeyAssignment(change));
+  EXPECT_TRUE(db_.UpdateKeyAssignments({Key(4, 3, 11, 88), Key(4, 3, 12, 99)}));
   KeyAssignmentRecord stored;
   ASSERT_TRUE(db_.GetKeyAssignment(4, 2, 10, stored));
   EXPECT_EQ(std::make_tuple(stored.macro_type, stored.macro_value, stored.macro_desc),
@@ -244,8 +244,8 @@ TEST_F(RecordOperationsTest, BulkKeyAssignmentsListInRowOrder) {
 
 TEST_F(RecordOperationsTest, LightSettingsAndTheirActiveMode) {
   for (int mode = 1; mode <= 3; ++mode) EXPECT_GT(db_.AddLightSetting(Light(1, 0, mode, 4)), 0);
-  db_.AddLightSetting(Light(1, 1, 1, 4));
-  db_.AddLightSetting(Light(2, 0, 2, 4));
+  EXPECT_GT(db_.AddLightSetting(Light(1, 1, 1, 4)), 0);
+  EXPECT_GT(db_.AddLightSetting(Light(2, 0, 2, 4)), 0);
   EXPECT_EQ(db_.CountLightSettings(1), 4);
 
   LightSettingRecord update = Light(2, 9, 9, 1);  // profile 2 taken from the record
@@ -279,7 +279,7 @@ TEST_F(RecordOperationsTest, UserLightColors) {
   std::vector<UserLightColorRecord> colors;
   for (int code = 1; code <= 5; ++code) colors.push_back({0, 1, 2, code, code * 0x10101});
   EXPECT_EQ(db_.InsertUserLightColors(colors), 5);
-  db_.InsertUserLightColors({{0, 1, 3, 1, 1}});
+  EXPECT_GT(db_.InsertUserLightColors({{0, 1, 3, 1, 1}}), 0);
   std::vector<UserLightColorRecord> list;
   ASSERT_EQ(db_.ListUserLightColors(1, 2, list), 5);
   EXPECT_EQ(list[4].key_code, 5);
@@ -308,9 +308,9 @@ TEST_F(RecordOperationsTest, MacrosAndStepsInRecordOrder) {
   EXPECT_EQ(stored.name, "Loop");
   EXPECT_EQ(stored.play_times, 5);
 
-  db_.InsertMacroSteps({{0, macro, 1, 2, 0x41, 30, "A up"},
-                        {0, macro, 0, 1, 0x41, 10, "A down"},
-                        {0, macro + 1, 0, 0, 0x42, 10, "other"}});
+  EXPECT_TRUE(db_.InsertMacroSteps({{0, macro, 1, 2, 0x41, 30, "A up"},
+                                    {0, macro, 0, 1, 0x41, 10, "A down"},
+                                    {0, macro + 1, 0, 0, 0x42, 10, "other"}}));
   std::vector<MacroStepRecord> steps;
   ASSERT_EQ(db_.ListMacroSteps(macro, steps), 2);
   EXPECT_EQ(steps[0].desc, "A down");
@@ -340,7 +340,7 @@ TEST_F(RecordOperationsTest, ScreenImagesAndMediaLayersAreShared) {
             std::make_tuple(1, 30, std::string("new.gif")));
 
   const int layer = db_.AddLedLayer(1, "wave");
-  db_.AddLedLayer(2, "elsewhere");
+  EXPECT_GT(db_.AddLedLayer(2, "elsewhere"), 0);
   ASSERT_GT(layer, 0);
   LedLayerRecord stored;
   ASSERT_TRUE(db_.GetLedLayer(layer, stored));
@@ -366,22 +366,22 @@ TEST_F(RecordOperationsTest, ScreenImagesAndMediaLayersAreShared) {
 
   EXPECT_TRUE(db_.DeleteLedLayer(layer));
   EXPECT_EQ(db_.CountLedFrames(layer), 0);
-  db_.InsertLedFrames({{0, layer, "orphan", 1, 0, "x.png"}});
+  EXPECT_GT(db_.InsertLedFrames({{0, layer, "orphan", 1, 0, "x.png"}}), 0);
   EXPECT_TRUE(db_.DeleteLedLayer(layer)) << "the layer row is already gone";
   EXPECT_EQ(db_.CountLedFrames(layer), 0) << "its frames still go";
 }
 
 TEST_F(RecordOperationsTest, ClearAllDataKeepsMacrosMediaAndTheCounters) {
   const int profile = db_.AddProfile({.name = "P"});
-  db_.WriteDefaultConfig(profile);
-  db_.SaveKeyAssignment(Key(profile, 0, 4, 4));
-  db_.AddLightSetting(Light(profile, 0, 1, 4));
-  db_.InsertUserLightColors({{0, profile, 1, 4, 255}});
+  EXPECT_TRUE(db_.WriteDefaultConfig(profile));
+  EXPECT_GT(db_.SaveKeyAssignment(Key(profile, 0, 4, 4)), 0);
+  EXPECT_GT(db_.AddLightSetting(Light(profile, 0, 1, 4)), 0);
+  EXPECT_GT(db_.InsertUserLightColors({{0, profile, 1, 4, 255}}), 0);
   const int macro = db_.AddMacro("M");
-  db_.InsertMacroSteps({{0, macro, 0, 0, 1, 1, "s"}});
+  EXPECT_TRUE(db_.InsertMacroSteps({{0, macro, 0, 0, 1, 1, "s"}}));
   const int layer = db_.AddLedLayer(1, "L");
-  db_.InsertLedFrames({{0, layer, "f", 1, 0, "f.png"}});
-  db_.AddScreenImage(1, "i.gif");
+  EXPECT_GT(db_.InsertLedFrames({{0, layer, "f", 1, 0, "f.png"}}), 0);
+  EXPECT_GT(db_.AddScreenImage(1, "i.gif"), 0);
 
   EXPECT_TRUE(db_.ClearAllData());
   Peek peek = MakePeek();

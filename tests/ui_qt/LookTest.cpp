@@ -7,6 +7,7 @@
 #include "QtTestSupport.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/pages/MainWindowLayout.h"
+#include "ui/pages/WindowHost.h"
 #include "ui/qt/FileFilter.h"
 #include "ui/qt/Painting.h"
 #include "ui/tessel/Controls.h"
@@ -65,7 +66,13 @@ TEST(ColourTest, ToolkitColoursKeepRedInTheLowByte) {
 
 class MainFrame : public qt_test::RecordingDialog {
  public:
-  MainFrame() : RecordingDialog([](Tessel::MWindow& w) { CreateMainWindowControls(w); }, "Main") {}
+  MainFrame()
+      : RecordingDialog(
+            [](Tessel::MWindow& w) {
+              WindowHost host(w);
+              CreateMainWindowControls(host);
+            },
+            "Main") {}
 };
 
 TEST(ScreenshotTest, AMainWindowScreenshotIsAPictureOfTheWholeWindow) {

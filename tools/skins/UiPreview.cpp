@@ -13,6 +13,7 @@
 
 #include "ui/pages/ControlIds.h"
 #include "ui/pages/MainWindowLayout.h"
+#include "ui/pages/WindowHost.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/Dialogs.h"
@@ -129,7 +130,8 @@ class PreviewWindow : public Tessel::MDialog {
 
  protected:
   void CreateControls() override {
-    CreateMainWindowControls(*this);
+    WindowHost host(*this);
+    CreateMainWindowControls(host);
     auto* tabs = GetControl<Tessel::MTabCtrl>(ids::kMainTabs);
     for (int i = 0; i < tabs->GetCount(); ++i)
       tabs->SetItemText(i, texts_.tabs[static_cast<std::size_t>(i)]);

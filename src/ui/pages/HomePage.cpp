@@ -5,7 +5,7 @@
 #include "ui/pages/MainWindowLayout.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/DeviceList.h"
-#include "ui/tessel/MWindow.h"
+#include "ui/tessel/PageHost.h"
 
 using Tessel::Rect;
 
@@ -14,7 +14,7 @@ namespace {
 constexpr int kOverviewHeight = 672;  // the device overview area below the tabs
 constexpr int kFooterHeight = 56;
 
-void AddWebLink(Tessel::MWindow& window, int buttonId, int labelId, int x, const char* icon) {
+void AddWebLink(Tessel::PageHost& window, int buttonId, int labelId, int x, const char* icon) {
   auto* button = window.Add<Tessel::MButton>(buttonId, ids::kFooter);
   button->SetRect(Rect::FromSize(x, 14, 28, 28));
   button->SetStyle("window-button");
@@ -26,7 +26,7 @@ void AddWebLink(Tessel::MWindow& window, int buttonId, int labelId, int x, const
 
 }  // namespace
 
-void CreateHomePageControls(Tessel::MWindow& window) {
+void CreateHomePageControls(Tessel::PageHost& window) {
   auto* title = window.Add<Tessel::MControlFont>(ids::kDevicesTitle, ids::kDeviceOverview);
   title->SetRect(Rect::FromSize(48, 8, 600, 36));
   title->SetStyle("page-title");

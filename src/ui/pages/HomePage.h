@@ -4,11 +4,11 @@
 
 #include <vector>
 
-#include "ui/pages/TextBindings.h"
+#include "ui/tessel/TextBindings.h"
 
 namespace Tessel {
-class MWindow;
+class PageHost;
 }
 
-void CreateHomePageControls(Tessel::MWindow& window);
+void CreateHomePageControls(Tessel::PageHost& window);
 std::vector<TextBinding> HomePageTextBindings();

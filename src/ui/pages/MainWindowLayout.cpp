@@ -2,7 +2,7 @@
 
 #include "ui/pages/ControlIds.h"
 #include "ui/tessel/Controls.h"
-#include "ui/tessel/MWindow.h"
+#include "ui/tessel/PageHost.h"
 
 using Tessel::Rect;
 
@@ -13,7 +13,7 @@ constexpr int kTabsTop = 64;
 constexpr int kTabsHeight = 44;
 constexpr int kContentTop = kTabsTop + kTabsHeight + 8;
 
-void CreateBackgrounds(Tessel::MWindow& window) {
+void CreateBackgrounds(Tessel::PageHost& window) {
   auto* still = window.Add<Tessel::MPicture>(ids::kBackground);
   still->SetRect(Rect::FromSize(0, 0, kMainWindowWidth, kMainWindowHeight));
   still->SetImage("skins/theme1/main_bkg.png");
@@ -22,7 +22,7 @@ void CreateBackgrounds(Tessel::MWindow& window) {
   animated->SetImage("skins/theme1/home_bg.gif");
 }
 
-void CreateTitleBar(Tessel::MWindow& window) {
+void CreateTitleBar(Tessel::PageHost& window) {
   auto* bar = window.CreateArea(ids::kTitleBar);
   bar->SetRect(Rect::FromSize(0, 0, kMainWindowWidth, kTitleBarHeight));
   bar->SetStyle("title-bar");
@@ -47,7 +47,7 @@ void CreateTitleBar(Tessel::MWindow& window) {
   close->SetIcon("skins/theme1/icon_close.png");
 }
 
-void CreateTabsAndPages(Tessel::MWindow& window) {
+void CreateTabsAndPages(Tessel::PageHost& window) {
   auto* tabs = window.Add<Tessel::MTabCtrl>(ids::kMainTabs);
   tabs->SetRect(Rect::FromSize(24, kTabsTop, kMainWindowWidth - 48, kTabsHeight));
   tabs->SetStyle("tab-main");
@@ -70,7 +70,7 @@ void CreateTabsAndPages(Tessel::MWindow& window) {
 
 }  // namespace
 
-void CreateMainWindowControls(Tessel::MWindow& window) {
+void CreateMainWindowControls(Tessel::PageHost& window) {
   CreateBackgrounds(window);
   CreateTitleBar(window);
   CreateTabsAndPages(window);

@@ -1,6 +1,6 @@
 #include "ui/pages/MainWindowTexts.h"
 
-#include "core/ControllerState.h"
+#include "core/SharedState.h"
 #include "core/TextIds.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/pages/MainWindowLayout.h"

@@ -3,6 +3,6 @@
 
 #include <vector>
 
-#include "ui/pages/TextBindings.h"
+#include "ui/tessel/TextBindings.h"
 
 std::vector<TextBinding> MainWindowTextBindings();

@@ -5,7 +5,7 @@
 #include "ui/tessel/AuroraEffect.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/KeyboardCtrl.h"
-#include "ui/tessel/MWindow.h"
+#include "ui/tessel/PageHost.h"
 #include "ui/tessel/ProfileList.h"
 
 using Tessel::Rect;
@@ -14,7 +14,7 @@ namespace {
 
 constexpr Rect kPanel = Rect::FromSize(24, 124, 240, 640);
 
-void AddIconButton(Tessel::MWindow& window, int id, int x, const char* icon) {
+void AddIconButton(Tessel::PageHost& window, int id, int x, const char* icon) {
   auto* button = window.Add<Tessel::MButton>(id, ids::kProfilePanel);
   button->SetRect(Rect::FromSize(x, 14, 30, 30));
   button->SetStyle("window-button");
@@ -23,7 +23,7 @@ void AddIconButton(Tessel::MWindow& window, int id, int x, const char* icon) {
 
 }  // namespace
 
-void CreateProfilePanelControls(Tessel::MWindow& window) {
+void CreateProfilePanelControls(Tessel::PageHost& window) {
   auto* panel = window.CreateArea(ids::kProfilePanel);
   panel->SetRect(kPanel);
   panel->SetStyle("panel");
@@ -47,7 +47,7 @@ std::vector<TextBinding> ProfilePanelTextBindings() {
   };
 }
 
-void CreateKeyboardViews(Tessel::MWindow& window) {
+void CreateKeyboardViews(Tessel::PageHost& window) {
   // Top-level controls: the layout gives their place in window coordinates.
   auto* keyboard = window.Add<Tessel::KeyboardCtrl>(ids::kKeyboardView);
   keyboard->SetVisible(false);

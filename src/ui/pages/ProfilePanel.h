@@ -4,14 +4,14 @@
 
 #include <vector>
 
-#include "ui/pages/TextBindings.h"
+#include "ui/tessel/TextBindings.h"
 
 namespace Tessel {
-class MWindow;
+class PageHost;
 }
 
-void CreateProfilePanelControls(Tessel::MWindow& window);
+void CreateProfilePanelControls(Tessel::PageHost& window);
 std::vector<TextBinding> ProfilePanelTextBindings();
 
 // The keyboard view and the screen-sync effect view, placed by the model's layout.
-void CreateKeyboardViews(Tessel::MWindow& window);
+void CreateKeyboardViews(Tessel::PageHost& window);

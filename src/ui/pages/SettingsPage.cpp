@@ -1,11 +1,11 @@
 #include "ui/pages/SettingsPage.h"
 
-#include "core/ControllerState.h"
+#include "core/SharedState.h"
 #include "core/TextIds.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/tessel/BatteryCtrl.h"
 #include "ui/tessel/Controls.h"
-#include "ui/tessel/MWindow.h"
+#include "ui/tessel/PageHost.h"
 
 using Tessel::Rect;
 
@@ -44,7 +44,7 @@ constexpr ComboItem kKeyResponses[] = {
 };
 constexpr int kDefaultKeyResponse = 8;
 
-Tessel::MArea* AddCard(Tessel::MWindow& window, int id, int titleId, const Rect& rect) {
+Tessel::MArea* AddCard(Tessel::PageHost& window, int id, int titleId, const Rect& rect) {
   auto* card = window.CreateArea(id, kPage);
   card->SetRect(rect);
   card->SetStyle("card");
@@ -54,13 +54,13 @@ Tessel::MArea* AddCard(Tessel::MWindow& window, int id, int titleId, const Rect&
   return card;
 }
 
-void AddSwitch(Tessel::MWindow& window, int id, int x, int row) {
+void AddSwitch(Tessel::PageHost& window, int id, int x, int row) {
   auto* button = window.Add<Tessel::CSwitchButton>(id, ids::kKeyboardCard);
   button->SetRect(Rect::FromSize(x, kFirstRow + row * kRowStep, kSwitchColumnWidth, kRowHeight));
 }
 
 template <std::size_t N>
-void AddChoice(Tessel::MWindow& window, int labelId, int comboId, int row,
+void AddChoice(Tessel::PageHost& window, int labelId, int comboId, int row,
                const ComboItem (&items)[N], int defaultValue) {
   const int y = kFirstRow + row * kRowStep;
   auto* label = window.Add<Tessel::MControlFont>(labelId, ids::kKeyboardCard);
@@ -72,7 +72,7 @@ void AddChoice(Tessel::MWindow& window, int labelId, int comboId, int row,
   combo->SelectData(defaultValue);
 }
 
-void CreateLanguageAndApplicationCards(Tessel::MWindow& window) {
+void CreateLanguageAndApplicationCards(Tessel::PageHost& window) {
   AddCard(window, ids::kLanguageCard, ids::kLanguageTitle, Rect::FromSize(48, 60, 400, 200));
   int y = 60;
   for (int id :
@@ -89,7 +89,7 @@ void CreateLanguageAndApplicationCards(Tessel::MWindow& window) {
   version->SetRect(Rect::FromSize(24, 60, 340, 28));
 }
 
-void CreateKeyboardCard(Tessel::MWindow& window) {
+void CreateKeyboardCard(Tessel::PageHost& window) {
   AddCard(window, ids::kKeyboardCard, ids::kKeyboardTitle,
           Rect::FromSize(kRightCardLeft, 60, kRightCardWidth, 200));
   AddSwitch(window, ids::kMacModeSwitch, kInnerLeft, 0);
@@ -104,7 +104,7 @@ void CreateKeyboardCard(Tessel::MWindow& window) {
   window.FindControl(ids::kKnobModeSwitch)->SetVisible(false);
 }
 
-void CreateFirmwareCard(Tessel::MWindow& window) {
+void CreateFirmwareCard(Tessel::PageHost& window) {
   AddCard(window, ids::kFirmwareCard, ids::kFirmwareTitle,
           Rect::FromSize(kRightCardLeft, 280, kRightCardWidth, 120));
   auto* version = window.Add<Tessel::MControlFont>(ids::kFirmwareVersionLabel, ids::kFirmwareCard);
@@ -131,7 +131,7 @@ void CreateFirmwareCard(Tessel::MWindow& window) {
 
 }  // namespace
 
-void CreateSettingsPageControls(Tessel::MWindow& window) {
+void CreateSettingsPageControls(Tessel::PageHost& window) {
   auto* caption = window.Add<Tessel::MControlFont>(ids::kSettingsCaption, kPage);
   caption->SetRect(Rect::FromSize(48, 8, 600, 36));
   caption->SetStyle("page-title");

@@ -3,11 +3,11 @@
 
 #include <vector>
 
-#include "ui/pages/TextBindings.h"
+#include "ui/tessel/TextBindings.h"
 
 namespace Tessel {
-class MWindow;
+class PageHost;
 }
 
-void CreateSettingsPageControls(Tessel::MWindow& window);
+void CreateSettingsPageControls(Tessel::PageHost& window);
 std::vector<TextBinding> SettingsPageTextBindings();

@@ -1,16 +1,16 @@
-#include "app/ProfileDlg.h"
+#include "profiles/ProfileDlg.h"
 
-#include "app/ProfilePages.h"
+#include "profiles/ProfilePage.h"
+#include "profiles/ProfileService.h"
 #include "core/TextIds.h"
 #include "core/WindowMessages.h"
-#include "storage/SettingsDatabase.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/Dialogs.h"
 #include "ui/tessel/ProfileList.h"
 
 using Tessel::Rect;
 
-ProfileDlg::ProfileDlg(ProfilePages& profiles) : MDialog(kWindowName), profiles_(profiles) {}
+ProfileDlg::ProfileDlg(ProfilePage& profiles) : MDialog(kWindowName), profiles_(profiles) {}
 
 void ProfileDlg::CreateControls() {
   auto* caption = Add<Tessel::MControlFont>(kCaptionId);
@@ -37,40 +37,33 @@ void ProfileDlg::CreateControls() {
 }
 
 void ProfileDlg::OnInitDialog() {
-  storage::SettingsDatabase& database = profiles_.context_.database;
-  {
-    auto lock = database.Lock();
-    std::vector<storage::ProfileRecord> existing;
-    database.ListProfiles(existing);
-    if (existing.empty() && database.IsOpen()) {
-      profiles_.CreateDefaultProfiles(profiles_.Text(text::kProfileDisplayName), true);
-    }
-  }
+  // A model without profiles gets its three here too, each one seeded.
+  ProfileService& service = profiles_.Profiles();
   auto* list = GetControl<Tessel::ProfileList>(kListId);
-  profiles_.FillList(*list);
-  chosen_ = database.GetActiveProfile();
+  profiles_.FillList(*list, service.ListOrCreate(profiles_.Text(text::kProfileDisplayName), true));
+  chosen_ = service.ActiveProfile();
   list->SetCurData(chosen_);
 }
 
 void ProfileDlg::Choose(int profile) {
   if (profile <= 0) return;
   chosen_ = profile;
-  profiles_.context_.database.SetActiveProfile(profile);
+  profiles_.Profiles().MarkActive(profile);
 }
 
 void ProfileDlg::OnControlEvent(int id, int code, std::intptr_t arg1, std::intptr_t) {
   auto* list = GetControl<Tessel::ProfileList>(kListId);
   switch (id) {
     case kAddId:
-      if (code == Tessel::kEventClick) Choose(profiles_.AddTo(*list, *this));
+      if (code == Tessel::kEventClick) Choose(profiles_.AddTo(*list, this));
       break;
     case kListId:
       if (code == Tessel::kEventSelChanged) Choose(static_cast<int>(list->GetCurData()));
       if (code == Tessel::kEventCommit) profiles_.RenameItem(*list, static_cast<int>(arg1));
       if (code == Tessel::kEventRightClick) {
         Tessel::MenuWnd menu(*this, UM_PROFILE_MENU);
-        menu.AddItem(ProfilePages::kMenuDelete, profiles_.Text(text::kProfileMenuDelete));
-        menu.AddItem(ProfilePages::kMenuRename, profiles_.Text(text::kProfileMenuRename));
+        menu.AddItem(ProfilePage::kMenuDelete, profiles_.Text(text::kProfileMenuDelete));
+        menu.AddItem(ProfilePage::kMenuRename, profiles_.Text(text::kProfileMenuRename));
         menu.Track();
       }
       break;
@@ -93,7 +86,7 @@ std::intptr_t ProfileDlg::OnWindowMessage(unsigned message, std::intptr_t wParam
                                           std::intptr_t lParam) {
   if (message != UM_PROFILE_MENU) return MDialog::OnWindowMessage(message, wParam, lParam);
   auto* list = GetControl<Tessel::ProfileList>(kListId);
-  if (wParam == ProfilePages::kMenuDelete) Choose(profiles_.DeleteSelected(*list));
-  if (wParam == ProfilePages::kMenuRename) list->ShowEdit(list->GetSelectItem());
+  if (wParam == ProfilePage::kMenuDelete) Choose(profiles_.DeleteSelected(*list));
+  if (wParam == ProfilePage::kMenuRename) list->ShowEdit(list->GetSelectItem());
   return 1;
 }

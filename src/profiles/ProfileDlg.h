@@ -4,7 +4,7 @@
 
 #include "ui/tessel/MWindow.h"
 
-class ProfilePages;
+class ProfilePage;
 
 class ProfileDlg : public Tessel::MDialog {
  public:
@@ -18,7 +18,7 @@ class ProfileDlg : public Tessel::MDialog {
     kCancelId = 6
   };
 
-  explicit ProfileDlg(ProfilePages& profiles);
+  explicit ProfileDlg(ProfilePage& profiles);
 
   // The profile chosen when the dialog closed with OK.
   int ChosenProfile() const { return chosen_; }
@@ -34,6 +34,6 @@ class ProfileDlg : public Tessel::MDialog {
  private:
   void Choose(int profile);
 
-  ProfilePages& profiles_;
+  ProfilePage& profiles_;
   int chosen_ = 1;
 };

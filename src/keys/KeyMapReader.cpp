@@ -1,29 +1,17 @@
-#include "app/KeyMapReader.h"
+#include "keys/KeyMapReader.h"
 
 #include <map>
 #include <utility>
 
 #include "base/Log.h"
-#include "device/HidDeviceManager.h"
-#include "protocol/Commands.h"
+#include "core/ThreadCheck.h"
+#include "device/KeyboardCommands.h"
 #include "storage/SettingsDatabase.h"
 
 namespace {
 
-constexpr std::array<std::uint8_t, protocol::kLayerCount> kFactoryLayerCommands = {
-    protocol::command::kReadFactoryLayer0, protocol::command::kReadFactoryLayer1,
-    protocol::command::kReadFactoryLayer2, protocol::command::kReadFactoryLayer3};
-constexpr std::array<std::uint8_t, protocol::kLayerCount> kLayerCommands = {
-    protocol::command::kReadLayer0, protocol::command::kReadLayer1, protocol::command::kReadLayer2,
-    protocol::command::kReadLayer3};
-
 // Profiles beyond the first that receive its key rows when they have none.
 constexpr std::size_t kProfilesSharingFirstRows = 3;
-
-bool ReadDiscarded(device::HidDeviceManager& link, std::uint8_t command) {
-  std::array<std::uint8_t, protocol::kDiscardedReadLength> ignored{};
-  return link.TransferBlock(command, ignored);
-}
 
 }  // namespace
 
@@ -50,8 +38,10 @@ void ApplyDecodedKey(storage::KeyAssignmentRecord& row, const keys::DecodedKey& 
   if (decoded.description) row.macro_desc = *decoded.description;
 }
 
-KeyMapReader::KeyMapReader(ControllerContext& context, MapsRead mapsRead)
-    : context_(context), mapsRead_(std::move(mapsRead)) {}
+KeyMapReader::KeyMapReader(SharedState& state, device::KeyboardCommands& keyboard,
+                           storage::SettingsDatabase& database, const core::TextTable& texts,
+                           CurrentLayout& layout)
+    : state_(state), keyboard_(keyboard), database_(database), texts_(texts), layout_(layout) {}
 
 std::shared_ptr<const KeyMapReader::KeyMaps> KeyMapReader::Maps() const {
   std::lock_guard lock(mutex_);
@@ -73,43 +63,49 @@ void KeyMapReader::Publish(std::shared_ptr<const KeyMaps> maps) {
     std::lock_guard lock(mutex_);
     maps_ = maps;
   }
-  if (mapsRead_) mapsRead_(*maps);
+  layout_.Set(WithKeyboardMaps(*layout_.Get(), *maps));
 }
 
-bool KeyMapReader::ReadLayers(const std::array<std::uint8_t, protocol::kLayerCount>& commands,
-                              LayerTables& tables) {
-  for (std::size_t layer = 0; layer < commands.size(); ++layer) {
-    if (!context_.link.TransferBlock(commands[layer], tables[layer])) {
-      base::DebugLog("key map: reading layer %zu (0x%02X) failed", layer, commands[layer]);
+bool KeyMapReader::ReadLayers(bool factory, LayerTables& tables) {
+  for (int layer = 0; layer < protocol::kLayerCount; ++layer) {
+    protocol::LayerTable& table = tables[static_cast<std::size_t>(layer)];
+    const bool read =
+        factory ? keyboard_.ReadFactoryLayer(layer, table) : keyboard_.ReadLayer(layer, table);
+    if (!read) {
+      base::DebugLog("key map: reading %s layer %d failed", factory ? "factory" : "current",
+                     layer);
       return false;
     }
   }
   return true;
 }
 
+bool KeyMapReader::ReadKeyMap(const protocol::DeviceInfo& info) {
+  TARVO_EXPECT_WORKER();
+  return ReadFactoryKeyCodes() && ReadLightIndexTable(info) && ReadKeyAssignments(info);
+}
+
 // Factory tables -------------------------------------------------------------------------------
 
 bool KeyMapReader::ReadFactoryKeyCodes() {
   auto maps = std::make_shared<KeyMaps>();
-  if (!ReadLayers(kFactoryLayerCommands, maps->factoryLayers)) return false;
-  maps->modelId = context_.state.selectedModel.load();
+  if (!ReadLayers(true, maps->factoryLayers)) return false;
+  maps->modelId = state_.selectedModel.load();
   maps->keys = protocol::BuildKeyIndexMap(maps->factoryLayers[0]);
   Publish(std::move(maps));
   return true;
 }
 
 bool KeyMapReader::ReadLightIndexTable(const protocol::DeviceInfo& info) {
-  device::HidDeviceManager& link = context_.link;
   protocol::LightIndexTable table{};
-  if (!link.TransferBlock(protocol::command::kReadLightIndexTable, table)) return false;
+  if (!keyboard_.ReadLightIndexTable(table)) return false;
   auto maps = std::make_shared<KeyMaps>(*Maps());
   maps->lights = protocol::BuildLightIndexMap(table, maps->keys);
   maps->lightsRead = true;
   Publish(std::move(maps));
   // The keyboard expects these reads after the table; what they return is not used.
-  if (info.zone2.present && !ReadDiscarded(link, protocol::command::kReadZone2Extra)) return false;
-  if (info.matrix.present && !ReadDiscarded(link, protocol::command::kReadMatrixPicture))
-    return false;
+  if (info.zone2.present && !keyboard_.ReadZone2Extra()) return false;
+  if (info.matrix.present && !keyboard_.ReadMatrixPictureDiscarded()) return false;
   return true;
 }
 
@@ -119,17 +115,17 @@ bool KeyMapReader::ReadKeyAssignments(const protocol::DeviceInfo& info) {
   protocol::KnobIndices knob{};
   if (info.knobPresent) {
     std::array<std::uint8_t, protocol::kKnobIndexTableLength> table{};
-    if (!context_.link.TransferBlock(protocol::command::kReadKnobIndices, table)) return false;
+    if (!keyboard_.ReadKnobIndices(table)) return false;
     knob = protocol::ParseKnobIndices(table);
   }
   LayerTables layers{};
-  if (!ReadLayers(kLayerCommands, layers)) return false;
+  if (!ReadLayers(false, layers)) return false;
 
-  const int profile = context_.state.currentProfile.load();
+  const int profile = state_.currentProfile.load();
   const std::shared_ptr<const KeyMaps> maps = Maps();
   std::vector<keys::MacroName> macros;
   const keys::KeyDescriptionContext names = DescriptionContext(macros);
-  context_.database.UpdateKeyAssignments(DecodeLayers(profile, layers, *maps, names));
+  database_.UpdateKeyAssignments(DecodeLayers(profile, layers, *maps, names));
   if (info.knobPresent) DecodeKnobRows(profile, layers, knob, names);
   CopyFirstProfileRows();
   return true;
@@ -137,12 +133,12 @@ bool KeyMapReader::ReadKeyAssignments(const protocol::DeviceInfo& info) {
 
 keys::KeyDescriptionContext KeyMapReader::DescriptionContext(std::vector<keys::MacroName>& macros) {
   // Names of keyboard functions and texts follow the current language.
-  catalogue_.Build(context_.texts);
+  catalogue_.Build(texts_);
   std::vector<storage::MacroRecord> stored;
-  context_.database.ListMacros(stored);
+  database_.ListMacros(stored);
   macros.clear();
   for (const storage::MacroRecord& macro : stored) macros.push_back({macro.macro_id, macro.name});
-  return {context_.texts, catalogue_, macros};
+  return {texts_, catalogue_, macros};
 }
 
 std::vector<storage::KeyAssignmentRecord> KeyMapReader::DecodeLayers(
@@ -151,7 +147,7 @@ std::vector<storage::KeyAssignmentRecord> KeyMapReader::DecodeLayers(
   std::vector<storage::KeyAssignmentRecord> changed;
   for (int layer = 0; layer < protocol::kLayerCount; ++layer) {
     std::vector<storage::KeyAssignmentRecord> stored;
-    context_.database.ListKeyAssignmentsOfLayer(profile, layer, stored);
+    database_.ListKeyAssignmentsOfLayer(profile, layer, stored);
     std::map<int, storage::KeyAssignmentRecord*> byCode;
     for (storage::KeyAssignmentRecord& row : stored) byCode[row.key_code] = &row;
     for (int index = 0; index < static_cast<int>(protocol::kKeyIndexCount); ++index) {
@@ -192,7 +188,7 @@ void KeyMapReader::DecodeKnobRows(int profile, const LayerTables& layers,
 }
 
 void KeyMapReader::CopyFirstProfileRows() {
-  storage::SettingsDatabase& database = context_.database;
+  storage::SettingsDatabase& database = database_;
   // Another thread must not add rows between the count and the copy.
   auto lock = database.Lock();
   std::vector<storage::ProfileRecord> profiles;

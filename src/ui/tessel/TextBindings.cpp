@@ -1,4 +1,4 @@
-#include "ui/pages/TextBindings.h"
+#include "ui/tessel/TextBindings.h"
 
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/MWindow.h"

@@ -8,18 +8,27 @@
 // key rows as they were.
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "catalogue/KeyboardLayout.h"
-#include "core/ControllerContext.h"
+#include "core/SharedState.h"
 #include "keys/KeyDescriptions.h"
 #include "keys/KeyFunctionCatalogue.h"
 #include "protocol/DeviceInfo.h"
 #include "protocol/KeyTables.h"
 #include "storage/Records.h"
+
+namespace core {
+class TextTable;
+}
+namespace device {
+class KeyboardCommands;
+}
+namespace storage {
+class SettingsDatabase;
+}
 
 class KeyMapReader {
  public:
@@ -38,11 +47,11 @@ class KeyMapReader {
   using KnobRows = std::array<std::array<storage::KeyAssignmentRecord, protocol::kLayerCount>,
                               protocol::kKnobActionCount>;
 
-  // Called on the worker with the maps after each read that changed them, so that the
-  // controller's lookup tables follow the keyboard rather than the layout file.
-  using MapsRead = std::function<void(const KeyMaps&)>;
-
-  KeyMapReader(ControllerContext& context, MapsRead mapsRead);
+  // Each read that changes the maps also puts them into the current layout's lookup tables,
+  // so that they follow the keyboard rather than the layout file.
+  KeyMapReader(SharedState& state, device::KeyboardCommands& keyboard,
+               storage::SettingsDatabase& database, const core::TextTable& texts,
+               CurrentLayout& layout);
 
   // Worker, inside an open command bracket. Each is false when a read failed.
   // Commands 0x16 to 0x19: the factory tables and the key index maps.
@@ -53,6 +62,8 @@ class KeyMapReader {
   // Command 0x3E when the keyboard has a knob, then 0x1A, 0x1C, 0x1E and 0x20 into the key rows
   // of the current profile; the second and third profiles without key rows get the first's.
   bool ReadKeyAssignments(const protocol::DeviceInfo& info);
+  // All three in order.
+  bool ReadKeyMap(const protocol::DeviceInfo& info);
 
   // Any thread: the maps of the last read (readers keep the copy they took).
   std::shared_ptr<const KeyMaps> Maps() const;
@@ -63,8 +74,7 @@ class KeyMapReader {
   using LayerTables = std::array<protocol::LayerTable, protocol::kLayerCount>;
 
   void Publish(std::shared_ptr<const KeyMaps> maps);
-  bool ReadLayers(const std::array<std::uint8_t, protocol::kLayerCount>& commands,
-                  LayerTables& tables);
+  bool ReadLayers(bool factory, LayerTables& tables);
   keys::KeyDescriptionContext DescriptionContext(std::vector<keys::MacroName>& macros);
   std::vector<storage::KeyAssignmentRecord> DecodeLayers(int profile, const LayerTables& layers,
                                                          const KeyMaps& maps,
@@ -73,8 +83,11 @@ class KeyMapReader {
                       const keys::KeyDescriptionContext& names);
   void CopyFirstProfileRows();
 
-  ControllerContext& context_;
-  MapsRead mapsRead_;
+  SharedState& state_;
+  device::KeyboardCommands& keyboard_;
+  storage::SettingsDatabase& database_;
+  const core::TextTable& texts_;
+  CurrentLayout& layout_;
   keys::KeyFunctionCatalogue catalogue_;
 
   mutable std::mutex mutex_;

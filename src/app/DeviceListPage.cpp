@@ -1,0 +1,73 @@
+#include "app/DeviceListPage.h"
+
+#include "ui/pages/ControlIds.h"
+#include "ui/tessel/DeviceList.h"
+#include "ui/tessel/PageHost.h"
+
+namespace {
+
+// Where the no-keyboard message sits: in the middle of the page, or below the cards.
+constexpr int kMessageTop = 250;
+constexpr int kMessageTopBelowCards = 430;
+constexpr int kHintOffset = 50;
+
+}  // namespace
+
+DeviceListPage::DeviceListPage(Tessel::PageHost& host) : host_(host) {}
+
+void DeviceListPage::ShowDevices(const std::vector<device::DeviceRecordInfo>& records,
+                                 int storedModel) {
+  auto* list = host_.GetControl<Tessel::CDeviceList>(ids::kDeviceList);
+  list->SetAllDeviceState(0);
+  for (const device::DeviceRecordInfo& record : records) {
+    list->SetDeviceState(record.modelId, record.mode, record.online);
+    // A keyboard that has not reported its battery (asleep behind its receiver) shows none.
+    if (record.batteryReported) {
+      list->SetDeviceBattery(record.modelId, record.mode, record.battery, record.charging);
+    }
+  }
+  list->SetSelectDevice(storedModel);
+}
+
+int DeviceListPage::SelectedModel() const {
+  return host_.GetControl<Tessel::CDeviceList>(ids::kDeviceList)->GetSelectDevice();
+}
+
+void DeviceListPage::ShowModeState(int modelId, int mode, bool online) {
+  host_.GetControl<Tessel::CDeviceList>(ids::kDeviceList)
+      ->SetDeviceState(modelId, mode, online ? 1 : 0);
+}
+
+void DeviceListPage::ShowBattery(int modelId, int mode, int level, int charging) {
+  host_.GetControl<Tessel::CDeviceList>(ids::kDeviceList)
+      ->SetDeviceBattery(modelId, mode, level, charging);
+}
+
+void DeviceListPage::ShowConnected() {
+  host_.RunOnUiThread([this] {
+    host_.SetVisible(ids::kMainTabs, true);
+    host_.SetVisible(ids::kDeviceList, true);
+    host_.SetVisible(ids::kNoKeyboardText, false);
+    host_.SetVisible(ids::kNoKeyboardHint, false);
+  });
+}
+
+void DeviceListPage::ShowDisconnected(bool anyKeyboard) {
+  host_.RunOnUiThread([this, anyKeyboard] {
+    host_.SetVisible(ids::kMainTabs, false);
+    host_.SetVisible(ids::kDeviceList, anyKeyboard);
+    const int top = anyKeyboard ? kMessageTopBelowCards : kMessageTop;
+    for (auto [id, y] : {std::pair{int{ids::kNoKeyboardText}, top},
+                         std::pair{int{ids::kNoKeyboardHint}, top + kHintOffset}}) {
+      Tessel::MControl* control = host_.FindControl(id);
+      const Tessel::Rect rect = control->GetRect();
+      control->SetRect(Tessel::Rect::FromSize(rect.left, y, rect.Width(), rect.Height()));
+      control->SetVisible(true);
+    }
+  });
+}
+
+bool DeviceListPage::OverviewShown() const {
+  const Tessel::MControl* overview = host_.FindControl(ids::kDeviceOverview);
+  return overview != nullptr && overview->IsShown();
+}

@@ -1,0 +1,68 @@
+#include "core/ModelCapabilities.h"
+
+#include "core/SharedState.h"
+
+namespace {
+
+// Keypads take the model numbers 150 to 180.
+constexpr int kFirstKeypadModel = 150;
+constexpr int kLastKeypadModel = 180;
+// The model whose screen is updated only by cable.
+constexpr int kScreenByCableModel = 101;
+// The model whose keyboard view shows its knob as a key (at this position of its key list,
+// with code 255 in knob mode and 74 otherwise).
+constexpr int kKnobKeyModel = 103;
+constexpr KnobKey kKnobKey{14, 255, 74};
+
+}  // namespace
+
+std::optional<int> ModelCapabilities::ProtocolRevision() const {
+  if (!device) return std::nullopt;
+  return device->protocolRevision;
+}
+
+bool ModelCapabilities::ShowsPage(int pageId, int connectionKind) const {
+  switch (pageId) {
+    case kPageLighting:
+      return !keypad;
+    case kPageMatrix:
+      // Until the keyboard has said whether it has one, the tab stays.
+      return !keypad && (!device || device->matrix.present);
+    case kPageScreen:
+      // Through the receiver a screen that only takes updates by cable has nothing to offer.
+      return !keypad && !(screenByCableOnly && (connectionKind == kConnectionReceiver ||
+                                                connectionKind == kConnectionIndirect));
+    default:
+      return true;
+  }
+}
+
+ModelCapabilities CapabilitiesOfModel(int modelId) {
+  ModelCapabilities capabilities;
+  capabilities.modelId = modelId;
+  capabilities.keypad = modelId >= kFirstKeypadModel && modelId <= kLastKeypadModel;
+  capabilities.screenByCableOnly = modelId == kScreenByCableModel;
+  if (modelId == kKnobKeyModel) capabilities.knobKey = kKnobKey;
+  return capabilities;
+}
+
+ModelCapabilities CurrentModel::Get() const {
+  std::lock_guard lock(mutex_);
+  return capabilities_;
+}
+
+void CurrentModel::SetModel(int modelId, int gridRows, int gridColumns) {
+  ModelCapabilities capabilities = CapabilitiesOfModel(modelId);
+  capabilities.gridRows = gridRows;
+  capabilities.gridColumns = gridColumns;
+  std::lock_guard lock(mutex_);
+  // What a keyboard of the same model reported stays until it reports again.
+  if (capabilities_.modelId == modelId) capabilities.device = capabilities_.device;
+  capabilities_ = std::move(capabilities);
+}
+
+void CurrentModel::SetDeviceInfo(int modelId, const protocol::DeviceInfo& info) {
+  std::lock_guard lock(mutex_);
+  if (capabilities_.modelId != modelId) return;
+  capabilities_.device = info;
+}

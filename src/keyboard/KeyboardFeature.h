@@ -1,0 +1,48 @@
+#pragma once
+// The keyboard room: what the keyboard is (its information, settings block and battery), its
+// system settings on the settings page, and its factory reset.
+
+#include <atomic>
+
+#include "core/Feature.h"
+#include "keyboard/KeyboardInfo.h"
+#include "keyboard/SystemSettings.h"
+#include "keyboard/SystemSettingsPage.h"
+
+class KeyboardFeature : public Feature {
+ public:
+  KeyboardFeature(Tessel::PageHost& host, SharedState& state, device::KeyboardCommands& keyboard,
+                  storage::SettingsDatabase& database, CurrentModel& model,
+                  const core::TextTable& texts, DeviceTaskQueue& tasks,
+                  ControllerActions& actions);
+
+  FeatureSlot Slot() const override { return FeatureSlot::kSystemSettings; }
+  void ApplyTexts() override { page_.ApplyTexts(); }
+  void RegisterTasks(TaskTable& table) override;
+  bool OnControlEvent(int id, int code, std::intptr_t, std::intptr_t) override {
+    return page_.OnControlEvent(id, code);
+  }
+  void OnPageShown(int pageId) override;
+  void ShowProfile() override { page_.LoadSystemSettings(); }
+  void ApplyProfile() override { page_.LoadSystemSettings(); }
+
+  KeyboardInfo& Info() { return info_; }
+  SystemSettings& Settings() { return settings_; }
+  SystemSettingsPage& Page() { return page_; }
+
+ private:
+  void FactoryReset();
+  void FinishFactoryReset();
+  void SendPageSwitch();
+
+  SharedState& state_;
+  DeviceTaskQueue& tasks_;
+  ControllerActions& actions_;
+  device::KeyboardCommands& keyboard_;
+  KeyboardInfo info_;
+  SystemSettings settings_;
+  SystemSettingsPage page_;
+  std::atomic<bool> resetRan_{false};
+  // Set when the screen-sync page opens; the page-switch task sends nothing while it is set.
+  std::atomic<bool> pageSwitchOnce_{false};
+};

@@ -1,0 +1,216 @@
+#include "keyboard/SystemSettingsPage.h"
+
+#include <algorithm>
+#include <span>
+#include <string>
+
+#include "base/Text.h"
+#include "core/ControllerActions.h"
+#include "core/DeviceTaskQueue.h"
+#include "core/ModelCapabilities.h"
+#include "core/SharedState.h"
+#include "core/TaskCodes.h"
+#include "core/TextIds.h"
+#include "core/TextTable.h"
+#include "core/ThreadCheck.h"
+#include "storage/ConfigKeys.h"
+#include "storage/SettingsDatabase.h"
+#include "ui/pages/ControlIds.h"
+#include "ui/tessel/BatteryCtrl.h"
+#include "ui/tessel/Controls.h"
+#include "ui/tessel/KeyboardCtrl.h"
+#include "ui/tessel/PageHost.h"
+
+namespace {
+
+namespace key = storage::config_key;
+
+struct SettingControl {
+  int id;
+  std::string_view key;
+};
+
+constexpr SettingControl kSwitches[] = {
+    {ids::kMacModeSwitch, key::kMacMode},
+    {ids::kGameModeSwitch, key::kGameMode},
+    {ids::kLockWinSwitch, key::kLockWin},
+    {ids::kWasdSwapSwitch, key::kWasdMode},
+};
+
+constexpr SettingControl kChoices[] = {
+    {ids::kSleepTimeCombo, key::kSleepTime},
+    {ids::kKeyResponseCombo, key::kKeyResponse},
+};
+
+const SettingControl* Find(std::span<const SettingControl> controls, int id) {
+  const auto found = std::find_if(controls.begin(), controls.end(),
+                                  [id](const SettingControl& c) { return c.id == id; });
+  return found == controls.end() ? nullptr : &*found;
+}
+
+}  // namespace
+
+SystemSettingsPage::SystemSettingsPage(Tessel::PageHost& host, SharedState& state,
+                                       const CurrentModel& model, const core::TextTable& texts,
+                                       storage::SettingsDatabase& database, DeviceTaskQueue& tasks,
+                                       ControllerActions& actions)
+    : host_(host),
+      state_(state),
+      model_(model),
+      texts_(texts),
+      database_(database),
+      tasks_(tasks),
+      actions_(actions) {}
+
+// The user's changes ---------------------------------------------------------------------------
+
+bool SystemSettingsPage::OnControlEvent(int id, int code) {
+  TARVO_EXPECT_UI_THREAD();
+  if (const SettingControl* setting = Find(kSwitches, id)) {
+    if (code == Tessel::kEventClick) StoreSwitch(id, setting->key);
+    return true;
+  }
+  if (const SettingControl* setting = Find(kChoices, id)) {
+    if (code == Tessel::kEventSelChanged) StoreChoice(id, setting->key);
+    return true;
+  }
+  if (id == ids::kKnobModeSwitch) {
+    if (code == Tessel::kEventClick) OnKnobModeChanged();
+    return true;
+  }
+  if (id == ids::kRestoreFactoryButton) {
+    if (code == Tessel::kEventClick) RestoreFactorySettings();
+    return true;
+  }
+  return false;
+}
+
+void SystemSettingsPage::StoreSwitch(int id, std::string_view key) {
+  auto* button = host_.GetControl<Tessel::CSwitchButton>(id);
+  const bool on = button != nullptr && button->GetCheck();
+  database_.SetConfigValue(state_.currentProfile.load(), key, on ? "1" : "0");
+  // Every change is sent, also while an earlier one waits: each task sends what is stored then.
+  tasks_.Append(task::kSendSystemSettings);
+}
+
+void SystemSettingsPage::StoreChoice(int id, std::string_view key) {
+  auto* combo = host_.GetControl<Tessel::MComboBox>(id);
+  if (combo == nullptr || combo->GetCurSel() < 0) return;
+  const std::string value = std::to_string(combo->GetCurData());
+  database_.SetConfigValue(state_.currentProfile.load(), key, value);
+  tasks_.Append(task::kSendSystemSettings);
+}
+
+void SystemSettingsPage::OnKnobModeChanged() {
+  auto* button = host_.GetControl<Tessel::CSwitchButton>(ids::kKnobModeSwitch);
+  const bool on = button != nullptr && button->GetCheck();
+  database_.SetConfigValue(state_.currentProfile.load(), key::kEncoderMode, on ? "1" : "0");
+  ShowKnobKey(on);
+}
+
+void SystemSettingsPage::ShowKnobKey(bool knobMode) {
+  const ModelCapabilities capabilities = model_.Get();
+  if (!capabilities.knobKey || capabilities.modelId != state_.selectedModel.load()) return;
+  if (auto* view = host_.GetControl<Tessel::KeyboardCtrl>(ids::kKeyboardView)) {
+    const KnobKey& knob = *capabilities.knobKey;
+    view->SetKeyEncoder(knob.position, knobMode ? knob.knobModeCode : knob.keyCode);
+  }
+}
+
+// Showing the stored settings --------------------------------------------------------------------
+
+void SystemSettingsPage::LoadSystemSettings() {
+  const int profile = state_.currentProfile.load();
+  auto stored = [&](std::string_view key) {
+    std::string value;
+    database_.GetConfigValue(profile, key, value);
+    return base::ToInt(value);
+  };
+  for (const SettingControl& setting : kSwitches) {
+    if (auto* button = host_.GetControl<Tessel::CSwitchButton>(setting.id))
+      button->SetCheck(stored(setting.key) == 1);
+  }
+  for (const SettingControl& setting : kChoices) {
+    auto* combo = host_.GetControl<Tessel::MComboBox>(setting.id);
+    // A value no item carries shows no choice rather than the previous profile's.
+    if (combo != nullptr && !combo->SelectData(stored(setting.key))) combo->SetCurSel(-1);
+  }
+  const bool knobMode = stored(key::kEncoderMode) == 1;
+  if (auto* button = host_.GetControl<Tessel::CSwitchButton>(ids::kKnobModeSwitch)) {
+    const ModelCapabilities capabilities = model_.Get();
+    button->SetCheck(knobMode);
+    button->SetVisible(capabilities.HasKnob() &&
+                       capabilities.modelId == state_.selectedModel.load());
+  }
+  ShowKnobKey(knobMode);
+}
+
+// What the keyboard reported ---------------------------------------------------------------------
+
+void SystemSettingsPage::OnReadStarted() {
+  {
+    std::lock_guard lock(mutex_);
+    shownFirmware_.reset();
+  }
+  ShowVersionLabel();
+}
+
+void SystemSettingsPage::OnDeviceInfo(const KeyboardInfo::Snapshot& keyboard, bool otherKeyboard) {
+  {
+    std::lock_guard lock(mutex_);
+    shownFirmware_ = keyboard.device.firmwareVersion;
+  }
+  // The battery shown belongs to the keyboard it came from.
+  if (otherKeyboard) ShowBattery(protocol::BatteryReport{});
+  ShowVersionLabel();
+}
+
+void SystemSettingsPage::OnBattery(int, const protocol::BatteryReport& battery) {
+  ShowBattery(battery);
+}
+
+void SystemSettingsPage::ShowBattery(const protocol::BatteryReport& battery) {
+  if (auto* control = host_.GetControl<Tessel::BatteryCtrl>(ids::kBattery)) {
+    control->SetBatteryInfo(battery.level, battery.charging);
+  }
+  // A keyboard without a battery shows no battery row at all.
+  host_.SetVisible(ids::kBatteryLabel, battery.HasLevel());
+}
+
+void SystemSettingsPage::ApplyTexts() {
+  ShowVersionLabel();
+  if (auto* battery = host_.GetControl<Tessel::BatteryCtrl>(ids::kBattery)) {
+    battery->SetChargingText(texts_.GetText(text::kDialogSection, text::kDeviceCharging));
+  }
+}
+
+void SystemSettingsPage::ShowVersionLabel() {
+  std::optional<std::uint16_t> firmware;
+  {
+    std::lock_guard lock(mutex_);
+    firmware = shownFirmware_;
+  }
+  auto* label = host_.GetControl<Tessel::MControlFont>(ids::kFirmwareVersionLabel);
+  if (label == nullptr) return;
+  const std::string caption = texts_.GetText(text::kDialogSection, text::kFirmwareVersion);
+  label->SetTitle(firmware ? protocol::FirmwareVersionLabel(caption, *firmware)
+                           : protocol::PlaceholderFirmwareLabel(caption));
+}
+
+// Factory reset ------------------------------------------------------------------------------------
+
+void SystemSettingsPage::RestoreFactorySettings() {
+  TARVO_EXPECT_UI_THREAD();
+  const std::string caption = texts_.GetText(text::kDialogSection, text::kRestoreFactoryCaption);
+  const std::string message = texts_.GetText(text::kDialogSection, text::kRestoreFactoryMessage);
+  if (host_.AskMessage(caption, message, true) == Tessel::kResultCancel) return;
+  actions_.RestoreDefaultBackgrounds();
+  if (!state_.devicePresent.load()) return;
+  database_.ClearAllData();
+  actions_.LoadKeyboardModel(state_.selectedModel.load());
+  host_.SetWindowEnabled(false);
+  tasks_.Append(task::kFactoryReset);
+  host_.ShowWaitDialog(texts_.GetText(text::kDialogSection, text::kPleaseWait));
+}
+
+void SystemSettingsPage::FinishFactoryReset() { host_.SetWindowEnabled(true); }

@@ -1,0 +1,215 @@
+#include "profiles/ProfilePage.h"
+
+#include <filesystem>
+
+#include "base/Text.h"
+#include "core/DeviceTaskQueue.h"
+#include "core/SharedState.h"
+#include "core/TaskCodes.h"
+#include "core/TextIds.h"
+#include "core/TextTable.h"
+#include "core/ThreadCheck.h"
+#include "core/WindowMessages.h"
+#include "profiles/ProfileDlg.h"
+#include "profiles/ProfileService.h"
+#include "ui/pages/ControlIds.h"
+#include "ui/tessel/Dialogs.h"
+#include "ui/tessel/PageHost.h"
+#include "ui/tessel/ProfileList.h"
+
+ProfilePage::ProfilePage(Tessel::PageHost& host, SharedState& state, const core::TextTable& texts,
+                         ProfileService& profiles, DeviceTaskQueue& tasks)
+    : host_(host), state_(state), texts_(texts), profiles_(profiles), tasks_(tasks) {}
+
+Tessel::ProfileList& ProfilePage::List() const {
+  return *host_.GetControl<Tessel::ProfileList>(ids::kProfileList);
+}
+
+std::string ProfilePage::Text(int id) const {
+  return texts_.GetText(text::kDialogSection, id);
+}
+
+// The list -----------------------------------------------------------------------------------
+
+std::string ProfilePage::DisplayName(const std::string& stored) const {
+  struct Prefix {
+    const char* stored;
+    std::size_t characters;
+    int text;
+  };
+  static constexpr Prefix kPrefixes[] = {
+      {"Profile", 7, text::kProfileDisplayName},
+      {"\xE9\x85\x8D\xE7\xBD\xAE\xE6\x96\x87\xE4\xBB\xB6", 4, text::kProfileDisplayName},  // 配置文件
+      {"\xE6\x88\x91\xE7\x9A\x84\xE5\xB0\x88\xE5\xB1\xAC\xE9\x85\x8D\xE5\xAF\x98", 6,
+       text::kProfileBaseName},  // 我的專屬配寘
+  };
+  for (const Prefix& prefix : kPrefixes) {
+    if (stored.starts_with(prefix.stored)) {
+      return Text(prefix.text) + base::DropCodePoints(stored, prefix.characters);
+    }
+  }
+  return stored;
+}
+
+void ProfilePage::FillList(Tessel::ProfileList& list,
+                           const std::vector<storage::ProfileRecord>& profiles) {
+  list.ClearList();
+  for (const storage::ProfileRecord& profile : profiles) {
+    list.AddItem(DisplayName(profile.name), profile.profile, ProfileService::kProfileIcon);
+  }
+}
+
+void ProfilePage::LoadList() {
+  const std::vector<storage::ProfileRecord> profiles =
+      profiles_.ListOrCreate(Text(text::kProfileBaseName), false);
+  Tessel::ProfileList& list = List();
+  FillList(list, profiles);
+  const int current = profiles_.ActiveProfile();
+  state_.currentProfile.store(current);
+  list.SetScrollPos(0);
+  list.SetCurData(current);
+}
+
+std::string ProfilePage::MakeUniqueProfileName(const Tessel::ProfileList& list,
+                                               const std::string& base) {
+  const std::vector<Tessel::ProfileList::Item> items = list.GetItems();
+  for (int n = 1; n < 1000; ++n) {
+    const std::string candidate = base + " " + std::to_string(n);
+    bool taken = false;
+    for (const auto& item : items) taken = taken || item.text == candidate;
+    if (!taken) return candidate;
+  }
+  return base + " 1000";
+}
+
+// Operations the main list and the dialog share ---------------------------------------------
+
+void ProfilePage::ShowLimitMessage(Tessel::MWindow* parent) {
+  const std::string caption = Text(text::kProfileLimitCaption);
+  const std::string message = Text(text::kProfileLimitMessage);
+  if (parent == nullptr) {
+    host_.AskMessage(caption, message, false);
+  } else {
+    Tessel::CUIMessageBox::Show(parent, caption, message, false);
+  }
+}
+
+int ProfilePage::AddTo(Tessel::ProfileList& list, Tessel::MWindow* limitBoxParent) {
+  if (list.GetItemCount() >= ProfileService::kMaxProfiles) {
+    ShowLimitMessage(limitBoxParent);
+    return 0;
+  }
+  const std::string name = MakeUniqueProfileName(list, Text(text::kProfileBaseName));
+  const int id = profiles_.Add(name);
+  if (id <= 0) return 0;
+  list.SetSelectItem(list.AddItem(name, id, ProfileService::kProfileIcon));
+  return id;
+}
+
+int ProfilePage::DeleteSelected(Tessel::ProfileList& list) {
+  const int position = list.GetSelectItem();
+  if (list.GetItemCount() < 2 || position < 0) return 0;
+  if (!profiles_.Delete(static_cast<int>(list.GetItemData(position)))) return 0;
+  list.DeleteItem(position);
+  const bool first = position == 0 || list.GetItemCount() == 1;
+  list.SetSelectItem(first ? 0 : position - 1);
+  return static_cast<int>(list.GetCurData());
+}
+
+void ProfilePage::RenameItem(Tessel::ProfileList& list, int position) {
+  const int profile = static_cast<int>(list.GetItemData(position));
+  // The list shows what is stored: an empty name brings the old one back.
+  const std::string stored = profiles_.Rename(profile, list.GetItemText(position));
+  if (!stored.empty()) list.SetItemText(position, stored);
+}
+
+void ProfilePage::SwitchTo(int profile) {
+  profiles_.Activate(profile);
+  tasks_.Append(task::kApplyProfile);
+}
+
+// The user's actions ------------------------------------------------------------------------
+
+void ProfilePage::OnAddProfile() {
+  TARVO_EXPECT_UI_THREAD();
+  if (const int id = AddTo(List(), nullptr); id > 0) SwitchTo(id);
+}
+
+void ProfilePage::OnSelectProfile() {
+  TARVO_EXPECT_UI_THREAD();
+  const int profile = static_cast<int>(List().GetCurData());
+  if (profile <= 0) return;
+  SwitchTo(profile);
+  host_.ShowWaitDialog(Text(text::kPleaseWait));
+}
+
+void ProfilePage::OnDeleteProfile() {
+  TARVO_EXPECT_UI_THREAD();
+  if (const int selected = DeleteSelected(List()); selected > 0) SwitchTo(selected);
+}
+
+void ProfilePage::OnRenameProfile(int position) { RenameItem(List(), position); }
+
+void ProfilePage::OnProfileMenu() {
+  host_.TrackMenu(UM_PROFILE_MENU, {{kMenuDelete, Text(text::kProfileMenuDelete)},
+                                    {kMenuExport, Text(text::kProfileMenuExport)},
+                                    {kMenuRename, Text(text::kProfileMenuRename)}});
+}
+
+void ProfilePage::OnProfileMenuChosen(int item) {
+  switch (item) {
+    case kMenuDelete:
+      OnDeleteProfile();
+      break;
+    case kMenuExport:
+      OnExportProfile();
+      break;
+    case kMenuRename:
+      List().ShowEdit(List().GetSelectItem());
+      break;
+    default:
+      break;
+  }
+}
+
+// Export and import --------------------------------------------------------------------------
+
+void ProfilePage::OnExportProfile() {
+  Tessel::ProfileList& list = List();
+  const int position = list.GetSelectItem();
+  if (position < 0) return;
+  const std::string name = list.GetItemText(position);
+  const std::optional<std::string> path = host_.AskSaveFile("Macro (*.xml)", name + ".xml");
+  if (!path) return;
+  profiles_.Export(static_cast<int>(list.GetCurData()), name, *path);
+}
+
+void ProfilePage::OnImportProfile() {
+  Tessel::ProfileList& list = List();
+  if (list.GetItemCount() >= ProfileService::kMaxProfiles) {
+    ShowLimitMessage(nullptr);
+    return;
+  }
+  const std::optional<std::string> path = host_.AskOpenFile("Custom Key (*.xml)");
+  std::error_code error;
+  if (!path || !std::filesystem::is_regular_file(*path, error)) return;
+  std::string name;
+  const int id = profiles_.Import(*path, name);
+  if (id <= 0) return;
+  list.SetSelectItem(list.AddItem(name, id, ProfileService::kProfileIcon));
+  SwitchTo(static_cast<int>(list.GetCurData()));
+}
+
+// The profile dialog ---------------------------------------------------------------------------
+
+void ProfilePage::ShowProfileDialog() {
+  ProfileDlg dialog(*this);
+  const int result = host_.RunDialog(dialog, Text(text::kProfileDialogTitle), 420, 520);
+  const int chosen = dialog.ChosenProfile();
+  if (result != Tessel::kResultOK || chosen == state_.currentProfile.load()) return;
+  // The dialog may have added or renamed profiles: show the list as stored, then switch.
+  Tessel::ProfileList& list = List();
+  FillList(list, profiles_.ListOrCreate(Text(text::kProfileBaseName), false));
+  list.SetCurData(chosen);
+  SwitchTo(chosen);
+}

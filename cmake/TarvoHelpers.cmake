@@ -5,8 +5,14 @@ endfunction()
 
 # tarvo_add_library(<name> SOURCES ... [DEPS ...])
 # A static library tarvo_<name> whose headers are included as "<folder>/<Header>.h" from src/.
+# The library's own folder and its DEPS are recorded for the layering check (tests/layering).
 function(tarvo_add_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+  if(NOT folder MATCHES "^\\.\\.")
+    list(JOIN ARG_DEPS " " deps)
+    set_property(GLOBAL APPEND PROPERTY TARVO_LAYERS "tarvo_${name} ${folder} ${deps}")
+  endif()
   add_library(tarvo_${name} STATIC ${ARG_SOURCES})
   target_include_directories(tarvo_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(tarvo_${name} PUBLIC ${ARG_DEPS})
@@ -56,4 +62,11 @@ function(tarvo_stage_application_folder)
       file(CREATE_LINK ${PROJECT_SOURCE_DIR}/data/${entry} ${TARVO_APP_BUILD_DIR}/${entry} SYMBOLIC)
     endif()
   endforeach()
+endfunction()
+
+# Writes what every library of src/ may use: one line per library, "<target> <folder> <deps>".
+function(tarvo_write_layers file)
+  get_property(layers GLOBAL PROPERTY TARVO_LAYERS)
+  list(JOIN layers "\n" text)
+  file(WRITE ${file} "${text}\n")
 endfunction()

@@ -79,7 +79,7 @@ void ApplicationPage::ApplyTexts() {
   // The close button says what it does: hide to the tray or end the application.
   if (Tessel::MControl* close = host_.FindControl(ids::kCloseButton)) {
     close->SetToolTip(Text(settings_.GetRegInt("exit_mode") == 1 ? text::kCloseTipHideToTray
-                                                                  : text::kCloseTipExit));
+                                                                 : text::kCloseTipExit));
   }
   Tessel::CUIMessageBox::SetButtonTitles(Text(text::kOk), Text(text::kCancel));
 }

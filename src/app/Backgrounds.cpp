@@ -68,11 +68,11 @@ void Backgrounds::RestoreDefaults() {
 }
 
 void Backgrounds::ShowMenu() {
-  host_.TrackMenu(UM_BACKGROUND_MENU,
-                  {{kChooseBackground, texts_.GetText(text::kDialogSection,
-                                                      text::kBackgroundChoosePicture)},
-                   {kDefaultBackground, texts_.GetText(text::kDialogSection,
-                                                       text::kBackgroundRestoreDefault)}});
+  host_.TrackMenu(
+      UM_BACKGROUND_MENU,
+      {{kChooseBackground, texts_.GetText(text::kDialogSection, text::kBackgroundChoosePicture)},
+       {kDefaultBackground,
+        texts_.GetText(text::kDialogSection, text::kBackgroundRestoreDefault)}});
 }
 
 void Backgrounds::OnMenuChosen(int item) {

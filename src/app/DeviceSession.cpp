@@ -75,7 +75,9 @@ bool DeviceSession::IsModePresent(std::size_t modeIndex) const {
   return modeIndex < presentCount_ && present_[modeIndex].load() != 0;
 }
 
-int DeviceSession::ConnectionKind() const { return link_.ConnectionKind(); }
+int DeviceSession::ConnectionKind() const {
+  return link_.ConnectionKind();
+}
 
 // Discovery ------------------------------------------------------------------------------------
 
@@ -147,7 +149,8 @@ int DeviceSession::PageToShow(int modelId, int kind) const {
   ModelCapabilities capabilities = model_.Get();
   if (capabilities.modelId != modelId) capabilities = CapabilitiesOfModel(modelId);
   int page = state_.pageAfterSwitch.load();
-  if (capabilities.keypad && (page == kPageLighting || page == kPageMatrix || page == kPageScreen)) {
+  if (capabilities.keypad &&
+      (page == kPageLighting || page == kPageMatrix || page == kPageScreen)) {
     page = kPageKeys;
   }
   if (!capabilities.ShowsPage(page, kind)) page = kPageLighting;
@@ -224,9 +227,13 @@ void DeviceSession::Hotplug(const char* what) {
   ApplySelectedDevice();
 }
 
-void DeviceSession::DeviceInstall() { Hotplug("Trd_DeviceInstall"); }
+void DeviceSession::DeviceInstall() {
+  Hotplug("Trd_DeviceInstall");
+}
 
-void DeviceSession::DeviceUnInstall() { Hotplug("Trd_DeviceUnInstall"); }
+void DeviceSession::DeviceUnInstall() {
+  Hotplug("Trd_DeviceUnInstall");
+}
 
 // Receiver notifications ----------------------------------------------------------------------
 
@@ -235,8 +242,8 @@ void DeviceSession::OnDeviceNotify() {
   int model = 0;
   link_.GetDeviceNotify(frame, model);
   if (frame[0] != 0) {
-    base::DebugLog("device notify data: %02X %02X %02X %02X %02X %02X model %d", frame[0],
-                   frame[1], frame[8], frame[9], frame[10], frame[13], model);
+    base::DebugLog("device notify data: %02X %02X %02X %02X %02X %02X model %d", frame[0], frame[1],
+                   frame[8], frame[9], frame[10], frame[13], model);
   }
   const std::optional<protocol::LinkState> link = protocol::ParseLinkNotification(frame);
   if (!link) return;

@@ -24,13 +24,13 @@ namespace {
 //
 // Showing a profile fills every page in this order; the settings page comes last.
 constexpr std::initializer_list<FeatureSlot> kShowProfileOrder = {
-    FeatureSlot::kKeys,   FeatureSlot::kLighting, FeatureSlot::kMacros,
-    FeatureSlot::kMatrix, FeatureSlot::kEffects,  FeatureSlot::kScreen,
+    FeatureSlot::kKeys,          FeatureSlot::kLighting, FeatureSlot::kMacros,
+    FeatureSlot::kMatrix,        FeatureSlot::kEffects,  FeatureSlot::kScreen,
     FeatureSlot::kSystemSettings};
 // After a switch the keyboard receives the profile in this order.
 constexpr std::initializer_list<FeatureSlot> kApplyProfileOrder = {
-    FeatureSlot::kKeys, FeatureSlot::kSystemSettings, FeatureSlot::kLighting,
-    FeatureSlot::kEffects, FeatureSlot::kMatrix};
+    FeatureSlot::kKeys, FeatureSlot::kSystemSettings, FeatureSlot::kLighting, FeatureSlot::kEffects,
+    FeatureSlot::kMatrix};
 // Loading the profile list prepares these pages before the keyboard is read.
 constexpr std::initializer_list<FeatureSlot> kBeforeKeyboardReadOrder = {FeatureSlot::kLighting,
                                                                          FeatureSlot::kMatrix};
@@ -58,10 +58,10 @@ constexpr PageFrame kPageFrames[] = {
 };
 
 // The pop-up windows a device switch closes, by window name.
-constexpr const char* kChildWindows[] = {"CloseWindowTipDlg", "CustomKeyDKSDlg",
-                                         "CustomKeyDKSTipsDlg", "CustomKeyStrokeDlg",
-                                         "StrokeCheckDlg", "StrokeTestDlg", "CustomKeyDlg",
-                                         "SystemSettingDlg", "UpdateTipDlg"};
+constexpr const char* kChildWindows[] = {
+    "CloseWindowTipDlg",  "CustomKeyDKSDlg",  "CustomKeyDKSTipsDlg",
+    "CustomKeyStrokeDlg", "StrokeCheckDlg",   "StrokeTestDlg",
+    "CustomKeyDlg",       "SystemSettingDlg", "UpdateTipDlg"};
 
 }  // namespace
 
@@ -88,8 +88,7 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
   // Every pause of the link ends early when the worker is asked to stop.
   link_.SetSleeper([this](std::chrono::milliseconds duration) { SleepFor(duration); });
   // A receiver's notification read in the middle of an exchange comes back as a message.
-  link_.SetNotifyHandler(
-      [this](bool online) { PostMessage(UM_DEVICE_NOTIFY, 0, online ? 1 : 0); });
+  link_.SetNotifyHandler([this](bool online) { PostMessage(UM_DEVICE_NOTIFY, 0, online ? 1 : 0); });
   if (hid_.ReportsHotPlug()) {
     hid_.SetHotPlugListener([this](device::HotPlugEvent event, const std::string& path) {
       OnDeviceChange(static_cast<int>(event), path);
@@ -170,7 +169,9 @@ void KeyboardDlg::LoadProfileList() {
   ShowProfilePages();
 }
 
-void KeyboardDlg::ShowProfilePages() { ForEachIn(kShowProfileOrder, &Feature::ShowProfile); }
+void KeyboardDlg::ShowProfilePages() {
+  ForEachIn(kShowProfileOrder, &Feature::ShowProfile);
+}
 
 void KeyboardDlg::ApplyProfile() {
   state_.fnLayer.store(0);
@@ -317,7 +318,9 @@ void KeyboardDlg::OnTimer(int timerId) {
   Tessel::MDialog::OnTimer(timerId);
 }
 
-void KeyboardDlg::ScheduleExit(int milliseconds) { SetMTimer(kExitTimer, milliseconds); }
+void KeyboardDlg::ScheduleExit(int milliseconds) {
+  SetMTimer(kExitTimer, milliseconds);
+}
 
 void KeyboardDlg::WhenSettled(std::function<void()> action) {
   whenSettled_ = std::move(action);
@@ -428,8 +431,7 @@ void KeyboardDlg::CloseChildWindows() {
 void KeyboardDlg::OnDeviceChange(int event, const std::string& interfacePath) {
   RunOnUiThread([this, event, interfacePath] {
     DeviceBroadcast broadcast{DeviceBroadcast::kDeviceInterface, interfacePath};
-    SendMessage(Tessel::WM_DEVICECHANGE, event,
-                         reinterpret_cast<std::intptr_t>(&broadcast));
+    SendMessage(Tessel::WM_DEVICECHANGE, event, reinterpret_cast<std::intptr_t>(&broadcast));
   });
 }
 
@@ -444,7 +446,8 @@ void KeyboardDlg::CreateControls() {
 }
 
 void KeyboardDlg::OnInitDialog() {
-  if (auto* title = GetControl<Tessel::MControlFont>(ids::kProductTitle)) title->SetTitle(GetTitle());
+  if (auto* title = GetControl<Tessel::MControlFont>(ids::kProductTitle))
+    title->SetTitle(GetTitle());
   keyboardModel_.LoadDeviceCatalogue();
   devices_.RegisterCatalogue();
   application_.ShowCatalogue();

@@ -36,8 +36,8 @@
 #include "keys/KeyMapReader.h"
 #include "profiles/ProfilesFeature.h"
 #include "storage/SettingsDatabase.h"
-#include "ui/tessel/MWindow.h"
 #include "ui/pages/WindowHost.h"
+#include "ui/tessel/MWindow.h"
 
 class KeyboardDlg : public Tessel::MDialog,
                     public CThreadBasic,

@@ -23,8 +23,7 @@ constexpr Tessel::Color kDefaultKeyColor = 0x604E3A;
 
 KeyboardModel::KeyboardModel(Tessel::PageHost& host, SharedState& state, const AppPaths& paths,
                              SettingsStore& settings, storage::SettingsDatabase& database,
-                             DeviceCatalogue& catalogue, CurrentLayout& layout,
-                             CurrentModel& model)
+                             DeviceCatalogue& catalogue, CurrentLayout& layout, CurrentModel& model)
     : host_(host),
       state_(state),
       paths_(paths),

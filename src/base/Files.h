@@ -2,10 +2,11 @@
 // Files replaced whole: a reader sees the old content or the new one, never a mixture, and a
 // write that fails (full disk, missing folder, no permission) leaves the old file untouched.
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace base {
 

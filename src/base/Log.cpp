@@ -24,8 +24,7 @@ void WriteLine(const char* prefix, const char* format, va_list args) {
   static std::mutex mutex;
   std::lock_guard lock(mutex);
   const std::size_t length = std::strlen(line);
-  std::fprintf(stderr, "%s%s%s", prefix, line,
-               length > 0 && line[length - 1] == '\n' ? "" : "\n");
+  std::fprintf(stderr, "%s%s%s", prefix, line, length > 0 && line[length - 1] == '\n' ? "" : "\n");
 }
 
 }  // namespace

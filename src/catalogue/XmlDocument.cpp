@@ -1,12 +1,11 @@
 #include "catalogue/XmlDocument.h"
 
-#include "base/Files.h"
-
 #include <algorithm>
 #include <fstream>
 #include <optional>
 #include <vector>
 
+#include "base/Files.h"
 #include "catalogue/XmlDocumentText.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include "core/SharedState.h"
 
 // The main tabs in order: position -> page id.
-inline constexpr std::array<int, 8> kMainTabPages = {kPageHome,   kPageLighting, kPageMatrix,
-                                                     kPageScreen, kPageKeys,     kPageMacros,
+inline constexpr std::array<int, 8> kMainTabPages = {kPageHome,       kPageLighting, kPageMatrix,
+                                                     kPageScreen,     kPageKeys,     kPageMacros,
                                                      kPageScreenSync, kPageSettings};
 inline constexpr int kMainTabCount = static_cast<int>(kMainTabPages.size());
 

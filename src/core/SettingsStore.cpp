@@ -1,11 +1,10 @@
 #include "core/SettingsStore.h"
 
-#include "base/Files.h"
-
 #include <fstream>
 #include <sstream>
 #include <system_error>
 
+#include "base/Files.h"
 #include "base/Text.h"
 #include "core/AppPaths.h"
 

@@ -3,7 +3,8 @@
 TaskTable::TaskTable() {
   for (int code = task::kFirstCode; code <= task::kLastCode; ++code) {
     if (const std::optional<task::Traits> traits = task::TraitsOf(code)) {
-      specs_[static_cast<std::size_t>(code)] = TaskSpec{traits->name, traits->when, traits->waitDialog, {}, {}};
+      specs_[static_cast<std::size_t>(code)] =
+          TaskSpec{traits->name, traits->when, traits->waitDialog, {}, {}};
     }
   }
 }

@@ -9,11 +9,17 @@ namespace {
 thread_local bool onWorker = false;
 }
 
-WorkerScope::WorkerScope() : previous_(onWorker) { onWorker = true; }
+WorkerScope::WorkerScope() : previous_(onWorker) {
+  onWorker = true;
+}
 
-WorkerScope::~WorkerScope() { onWorker = previous_; }
+WorkerScope::~WorkerScope() {
+  onWorker = previous_;
+}
 
-bool OnWorker() { return onWorker; }
+bool OnWorker() {
+  return onWorker;
+}
 
 bool OnUiThread() {
   const Tessel::Backend* backend = Tessel::Manager::GetBackend();

@@ -11,9 +11,13 @@ namespace command = protocol::command;
 
 KeyboardCommands::KeyboardCommands(HidDeviceManager& link) : link_(link) {}
 
-bool KeyboardCommands::OpenBracket() { return link_.BracketOpen(); }
+bool KeyboardCommands::OpenBracket() {
+  return link_.BracketOpen();
+}
 
-bool KeyboardCommands::CloseBracket() { return link_.BracketClose(); }
+bool KeyboardCommands::CloseBracket() {
+  return link_.BracketClose();
+}
 
 std::optional<protocol::DeviceInfo> KeyboardCommands::ReadDeviceInfo() {
   protocol::DeviceInfoBlock block{};
@@ -64,9 +68,13 @@ bool KeyboardCommands::ReadKnobIndices(
   return link_.TransferBlock(command::kReadKnobIndices, table);
 }
 
-bool KeyboardCommands::FactoryReset() { return SendCommandFrame(command::kFactoryReset); }
+bool KeyboardCommands::FactoryReset() {
+  return SendCommandFrame(command::kFactoryReset);
+}
 
-bool KeyboardCommands::StartScreenSync() { return SendCommandFrame(command::kScreenSyncStart); }
+bool KeyboardCommands::StartScreenSync() {
+  return SendCommandFrame(command::kScreenSyncStart);
+}
 
 bool KeyboardCommands::SendCommandFrame(std::uint8_t commandByte) {
   // A frame without data whose length byte says a full frame.

@@ -13,8 +13,7 @@ class KeyboardFeature : public Feature {
  public:
   KeyboardFeature(Tessel::PageHost& host, SharedState& state, device::KeyboardCommands& keyboard,
                   storage::SettingsDatabase& database, CurrentModel& model,
-                  const core::TextTable& texts, DeviceTaskQueue& tasks,
-                  ControllerActions& actions);
+                  const core::TextTable& texts, DeviceTaskQueue& tasks, ControllerActions& actions);
 
   FeatureSlot Slot() const override { return FeatureSlot::kSystemSettings; }
   void ApplyTexts() override { page_.ApplyTexts(); }

@@ -12,7 +12,9 @@ KeyboardInfo::KeyboardInfo(SharedState& state, device::KeyboardCommands& keyboar
                            storage::SettingsDatabase& database, CurrentModel& model)
     : state_(state), keyboard_(keyboard), database_(database), model_(model) {}
 
-void KeyboardInfo::AddObserver(Observer& observer) { observers_.push_back(&observer); }
+void KeyboardInfo::AddObserver(Observer& observer) {
+  observers_.push_back(&observer);
+}
 
 KeyboardInfo::Snapshot KeyboardInfo::Get() const {
   std::lock_guard lock(mutex_);

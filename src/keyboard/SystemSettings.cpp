@@ -28,7 +28,9 @@ constexpr SystemSettingKey kSystemSettingKeys[] = {
 
 }  // namespace
 
-std::span<const SystemSettingKey> SystemSettingKeys() { return kSystemSettingKeys; }
+std::span<const SystemSettingKey> SystemSettingKeys() {
+  return kSystemSettingKeys;
+}
 
 SystemSettings::SystemSettings(SharedState& state, device::KeyboardCommands& keyboard,
                                storage::SettingsDatabase& database, const KeyboardInfo& info)

@@ -197,7 +197,8 @@ void SystemSettingsPage::ShowVersionLabel() {
                            : protocol::PlaceholderFirmwareLabel(caption));
 }
 
-// Factory reset ------------------------------------------------------------------------------------
+// Factory reset
+// ------------------------------------------------------------------------------------
 
 void SystemSettingsPage::RestoreFactorySettings() {
   TARVO_EXPECT_UI_THREAD();
@@ -213,4 +214,6 @@ void SystemSettingsPage::RestoreFactorySettings() {
   host_.ShowWaitDialog(texts_.GetText(text::kDialogSection, text::kPleaseWait));
 }
 
-void SystemSettingsPage::FinishFactoryReset() { host_.SetWindowEnabled(true); }
+void SystemSettingsPage::FinishFactoryReset() {
+  host_.SetWindowEnabled(true);
+}

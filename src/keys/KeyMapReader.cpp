@@ -72,8 +72,7 @@ bool KeyMapReader::ReadLayers(bool factory, LayerTables& tables) {
     const bool read =
         factory ? keyboard_.ReadFactoryLayer(layer, table) : keyboard_.ReadLayer(layer, table);
     if (!read) {
-      base::DebugLog("key map: reading %s layer %d failed", factory ? "factory" : "current",
-                     layer);
+      base::DebugLog("key map: reading %s layer %d failed", factory ? "factory" : "current", layer);
       return false;
     }
   }

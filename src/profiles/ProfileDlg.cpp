@@ -1,9 +1,9 @@
 #include "profiles/ProfileDlg.h"
 
-#include "profiles/ProfilePage.h"
-#include "profiles/ProfileService.h"
 #include "core/TextIds.h"
 #include "core/WindowMessages.h"
+#include "profiles/ProfilePage.h"
+#include "profiles/ProfileService.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/Dialogs.h"
 #include "ui/tessel/ProfileList.h"

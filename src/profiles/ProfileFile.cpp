@@ -8,8 +8,8 @@
 namespace {
 
 // The attributes of a key row, in the order they are written.
-constexpr const char* kItemAttributes[] = {"fn_layer",    "key_code",     "layout_value",
-                                           "layout_desc", "macro_type",   "macro_value",
+constexpr const char* kItemAttributes[] = {"fn_layer",     "key_code",     "layout_value",
+                                           "layout_desc",  "macro_type",   "macro_value",
                                            "macro_value2", "macro_value3", "macro_desc"};
 
 }  // namespace
@@ -26,10 +26,14 @@ bool WriteProfileFile(const std::filesystem::path& path, const std::string& name
   document.EnterElement();
   for (const storage::KeyAssignmentRecord& row : rows) {
     document.AddElement("item");
-    const std::string values[] = {std::to_string(row.fn_layer),     std::to_string(row.key_code),
-                                  std::to_string(row.layout_value), row.layout_desc,
-                                  std::to_string(row.macro_type),   std::to_string(row.macro_value),
-                                  std::to_string(row.macro_value2), std::to_string(row.macro_value3),
+    const std::string values[] = {std::to_string(row.fn_layer),
+                                  std::to_string(row.key_code),
+                                  std::to_string(row.layout_value),
+                                  row.layout_desc,
+                                  std::to_string(row.macro_type),
+                                  std::to_string(row.macro_value),
+                                  std::to_string(row.macro_value2),
+                                  std::to_string(row.macro_value3),
                                   row.macro_desc};
     for (std::size_t i = 0; i < std::size(kItemAttributes); ++i) {
       document.SetAttribute(kItemAttributes[i], values[i]);

@@ -22,7 +22,7 @@
 #include "storage/Records.h"
 
 struct ProfileFileContent {
-  std::string name;  // empty when the file names none
+  std::string name;                                // empty when the file names none
   std::vector<storage::KeyAssignmentRecord> rows;  // profile 0; integers by the text rule
 };
 

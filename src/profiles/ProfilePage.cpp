@@ -39,7 +39,8 @@ std::string ProfilePage::DisplayName(const std::string& stored) const {
   };
   static constexpr Prefix kPrefixes[] = {
       {"Profile", 7, text::kProfileDisplayName},
-      {"\xE9\x85\x8D\xE7\xBD\xAE\xE6\x96\x87\xE4\xBB\xB6", 4, text::kProfileDisplayName},  // 配置文件
+      {"\xE9\x85\x8D\xE7\xBD\xAE\xE6\x96\x87\xE4\xBB\xB6", 4,
+       text::kProfileDisplayName},  // 配置文件
       {"\xE6\x88\x91\xE7\x9A\x84\xE5\xB0\x88\xE5\xB1\xAC\xE9\x85\x8D\xE5\xAF\x98", 6,
        text::kProfileBaseName},  // 我的專屬配寘
   };
@@ -148,7 +149,9 @@ void ProfilePage::OnDeleteProfile() {
   if (const int selected = DeleteSelected(List()); selected > 0) SwitchTo(selected);
 }
 
-void ProfilePage::OnRenameProfile(int position) { RenameItem(List(), position); }
+void ProfilePage::OnRenameProfile(int position) {
+  RenameItem(List(), position);
+}
 
 void ProfilePage::OnProfileMenu() {
   host_.TrackMenu(UM_PROFILE_MENU, {{kMenuDelete, Text(text::kProfileMenuDelete)},

@@ -33,8 +33,9 @@ std::vector<storage::ProfileRecord> ProfileService::ListOrCreate(const std::stri
   int first = 0;
   for (int n = 1; n <= 3; ++n) {
     const bool seeded = first == 0 || seedEveryProfile;
-    const int id = database_.AddCompleteProfile(NewProfileRecord(base + " " + std::to_string(n)),
-                                                seeded ? SeedRows(0) : std::vector<storage::KeyAssignmentRecord>{});
+    const int id = database_.AddCompleteProfile(
+        NewProfileRecord(base + " " + std::to_string(n)),
+        seeded ? SeedRows(0) : std::vector<storage::KeyAssignmentRecord>{});
     if (first == 0) first = id;
   }
   // The first profile that was actually created becomes active.
@@ -46,7 +47,9 @@ int ProfileService::Add(const std::string& name) {
   return database_.AddCompleteProfile(NewProfileRecord(name), SeedRows(0));
 }
 
-bool ProfileService::Delete(int profile) { return database_.DeleteProfile(profile); }
+bool ProfileService::Delete(int profile) {
+  return database_.DeleteProfile(profile);
+}
 
 std::string ProfileService::Rename(int profile, const std::string& name) {
   // What is shown afterwards is what is stored: a rename that failed keeps the old name.
@@ -61,9 +64,13 @@ bool ProfileService::Activate(int profile) {
   return database_.SetActiveProfile(profile);
 }
 
-bool ProfileService::MarkActive(int profile) { return database_.SetActiveProfile(profile); }
+bool ProfileService::MarkActive(int profile) {
+  return database_.SetActiveProfile(profile);
+}
 
-int ProfileService::ActiveProfile() { return database_.GetActiveProfile(); }
+int ProfileService::ActiveProfile() {
+  return database_.GetActiveProfile();
+}
 
 bool ProfileService::SeedKeyAssignments(int profile) {
   if (database_.CountKeyAssignments(profile) > 0) return true;
@@ -90,8 +97,8 @@ std::vector<storage::KeyAssignmentRecord> ProfileService::SeedRows(int profile) 
   return rows;
 }
 
-bool ProfileService::Export(int profile, const std::string& name,
-                            const std::filesystem::path& path, std::string* error) {
+bool ProfileService::Export(int profile, const std::string& name, const std::filesystem::path& path,
+                            std::string* error) {
   std::vector<storage::KeyAssignmentRecord> rows;
   database_.ListKeyAssignmentsOfProfile(profile, rows);
   return WriteProfileFile(path, name, rows, error);

@@ -10,7 +10,9 @@ ProfilesFeature::ProfilesFeature(Tessel::PageHost& host, SharedState& state,
                                  const core::TextTable& texts, DeviceTaskQueue& tasks)
     : service_(state, database, layout), page_(host, state, texts, service_, tasks) {}
 
-void ProfilesFeature::CreateControls(Tessel::PageHost& host) { CreateProfilePanelControls(host); }
+void ProfilesFeature::CreateControls(Tessel::PageHost& host) {
+  CreateProfilePanelControls(host);
+}
 
 std::vector<TextBinding> ProfilesFeature::TextBindings() const {
   return ProfilePanelTextBindings();
@@ -39,8 +41,7 @@ bool ProfilesFeature::OnControlEvent(int id, int code, std::intptr_t arg1, std::
 }
 
 std::optional<std::intptr_t> ProfilesFeature::OnWindowMessage(unsigned message,
-                                                              std::intptr_t wParam,
-                                                              std::intptr_t) {
+                                                              std::intptr_t wParam, std::intptr_t) {
   if (message != UM_PROFILE_MENU) return std::nullopt;
   page_.OnProfileMenuChosen(static_cast<int>(wParam));
   return 1;

@@ -33,7 +33,7 @@ int SettingsDatabase::AddProfile(const ProfileRecord& record) {
 }
 
 int SettingsDatabase::AddCompleteProfile(const ProfileRecord& record,
-                                          const std::vector<KeyAssignmentRecord>& rows) {
+                                         const std::vector<KeyAssignmentRecord>& rows) {
   auto lock = Lock();
   SQLiteAutoTransaction transaction(&connection_);
   const int profile = AddProfile(record);

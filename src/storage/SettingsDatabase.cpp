@@ -1,9 +1,8 @@
 #include "storage/SettingsDatabase.h"
 
-#include "base/Log.h"
-
 #include <system_error>
 
+#include "base/Log.h"
 #include "storage/RecordIo.h"
 #include "storage/Schema.h"
 #include "storage/Sql.h"

@@ -9,9 +9,9 @@
 #include <sstream>
 
 #include "ControllerFixture.h"
-#include "profiles/ProfileDlg.h"
 #include "core/TextIds.h"
 #include "core/WindowMessages.h"
+#include "profiles/ProfileDlg.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/Dialogs.h"

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "ControllerFixture.h"
-#include "ui/pages/WaitDlg.h"
 #include "core/WindowMessages.h"
+#include "ui/pages/WaitDlg.h"
 #include "ui/tessel/Controls.h"
 
 namespace {

@@ -59,7 +59,8 @@ TEST_F(ConcurrencyTest, TwoWritersLoseNothing) {
   std::thread macros([&] {
     for (int i = 0; i < kWrites; ++i) {
       const int macro = db_.AddMacro("M" + std::to_string(i));
-      EXPECT_TRUE(db_.InsertMacroSteps({{0, macro, 0, 0, i, 1, "down"}, {0, macro, 1, 1, i, 1, "up"}}));
+      EXPECT_TRUE(
+          db_.InsertMacroSteps({{0, macro, 0, 0, i, 1, "down"}, {0, macro, 1, 1, i, 1, "up"}}));
       EXPECT_TRUE(db_.UpdateLightSetting(0, 1, {.profile = 1, .brightness = i}));
     }
   });

@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
     if (!db.WriteDefaultConfig(profile)) return 1;
     if (!db.InsertKeyAssignments(KeysOf(profile))) return 1;
     if (!db.SetActiveProfile(profile)) return 1;
-    if (db.SaveKeyAssignment({.profile = 0, .key_code = 1 + profile % 8, .macro_value = profile}) <= 0)
+    if (db.SaveKeyAssignment({.profile = 0, .key_code = 1 + profile % 8, .macro_value = profile}) <=
+        0)
       return 1;
   }
 }

@@ -11,5 +11,4 @@ class PageHost;
 constexpr int kMainWindowWidth = 1400;
 constexpr int kMainWindowHeight = 788;
 
-
 void CreateMainWindowControls(Tessel::PageHost& window);

@@ -22,8 +22,7 @@ class WindowHost : public Tessel::PageHost {
   void PostMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) override {
     window_.PostMessage(message, wParam, lParam);
   }
-  std::intptr_t SendMessage(unsigned message, std::intptr_t wParam,
-                            std::intptr_t lParam) override {
+  std::intptr_t SendMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) override {
     return window_.SendMessage(message, wParam, lParam);
   }
   int AskMessage(const std::string& caption, const std::string& text, bool withCancel) override;
@@ -31,8 +30,7 @@ class WindowHost : public Tessel::PageHost {
   std::optional<std::string> AskSaveFile(const std::string& filter,
                                          const std::string& suggestedName) override;
   void TrackMenu(unsigned message, const std::vector<Tessel::MenuItem>& items) override;
-  int RunDialog(Tessel::MDialog& dialog, const std::string& title, int width,
-                int height) override;
+  int RunDialog(Tessel::MDialog& dialog, const std::string& title, int width, int height) override;
   void ShowWaitDialog(const std::string& message) override;
   void CloseWaitDialog() override;
   void SetWindowEnabled(bool enabled) override { window_.SetWindowEnabled(enabled); }

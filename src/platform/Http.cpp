@@ -64,6 +64,7 @@ struct Transfer {
   bool writeFailed = false;
   bool refusedStatus = false;
   bool headersDone = false;
+  long finalStatusCode = 0;  // set when the request is over
 
   long StatusCode() const {
     long code = 0;
@@ -175,8 +176,11 @@ HttpStatus Perform(const std::string& url, const HttpOptions& options, Transfer&
   }
   if (!easy || !multi) return HttpStatus::Failed;
   transfer.easy = easy.get();
-  if (!Configure(easy.get(), url, options, headers.get(), transfer)) return HttpStatus::Failed;
-  if (curl_multi_add_handle(multi.get(), easy.get()) != CURLM_OK) return HttpStatus::Failed;
+  if (!Configure(easy.get(), url, options, headers.get(), transfer) ||
+      curl_multi_add_handle(multi.get(), easy.get()) != CURLM_OK) {
+    transfer.easy = nullptr;
+    return HttpStatus::Failed;
+  }
 
   std::optional<HttpStatus> stopped;
   transfer.lastActivity = Clock::now();
@@ -208,8 +212,11 @@ HttpStatus Perform(const std::string& url, const HttpOptions& options, Transfer&
     }
   }
   curl_multi_remove_handle(multi.get(), easy.get());
-  if (stopped) return *stopped;
-  return FromCurlCode(code, transfer);
+  const HttpStatus status = stopped ? *stopped : FromCurlCode(code, transfer);
+  // The handle goes with this function: keep what the caller may still ask.
+  transfer.finalStatusCode = transfer.StatusCode();
+  transfer.easy = nullptr;
+  return status;
 }
 
 // Reports each percentage once, rising, within 0 to 100.
@@ -301,7 +308,7 @@ HttpResponse HttpClient::Get(const std::string& url, std::size_t maxBodyBytes,
     return true;
   };
   response.status = Perform(url, options_, transfer, cancel);
-  if (transfer.easy != nullptr) response.statusCode = transfer.StatusCode();
+  response.statusCode = transfer.finalStatusCode;
   if (response.status == HttpStatus::HttpError) response.body = std::move(transfer.errorBody);
   if (response.status != HttpStatus::Ok && response.status != HttpStatus::HttpError)
     response.body.clear();

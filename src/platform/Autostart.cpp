@@ -202,6 +202,8 @@ std::string Autostart::BuildEntry() const {
 }
 
 bool Autostart::IsEnabled() const {
+  std::error_code error;
+  if (!fs::is_regular_file(GetFile(), error)) return false;
   std::ifstream in(GetFile(), std::ios::binary);
   if (!in) return false;
   bool inGroup = false;

@@ -101,18 +101,19 @@ bool KeyboardAudio::CaptureStep() {
     taken_.swap(queue_);
     queuedFrames_ = 0;
   }
+  if (taken_.empty()) return false;
   analyser_.SetWaveGain(waveGain_.load());
   for (const QueuedPacket& packet : taken_)
     analyser_.AddPacket({packet.samples, packet.samples.size() / 2, packet.sampleRate});
   taken_.clear();
-  if (!analyser_.FinishStep()) return false;
+  const bool sound = analyser_.FinishStep();
   const AudioAnalysis& results = analyser_.Results();
   {
     std::lock_guard lock(snapshotMutex_);
     snapshot_ = results;
   }
-  FeedEffectViews(results);
-  return true;
+  if (sound) FeedEffectViews(results);
+  return sound;
 }
 
 void KeyboardAudio::FeedEffectViews(const AudioAnalysis& r) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <numbers>
 
@@ -24,7 +25,9 @@ float SignalGenerator::ClickSample(std::uint64_t frame) const {
   }
   const double t = static_cast<double>(frame - start) / sampleRate_;
   if (t >= spec_.clickSeconds) return 0.0f;
-  const double envelope = std::exp(-5.0 * t / spec_.clickSeconds);
+  // A steady tone with 2 ms fades at both ends, so that it has no crack of its own.
+  const double fade = std::min(0.002, spec_.clickSeconds / 2);
+  const double envelope = std::min({1.0, t / fade, (spec_.clickSeconds - t) / fade});
   return static_cast<float>(spec_.amplitude * envelope *
                             std::sin(2.0 * std::numbers::pi * spec_.frequency * t));
 }

@@ -21,7 +21,7 @@ struct SignalSpec {
   double amplitude = 0.5;
   double frequency = 440.0;       // of the sine, and of the tone inside each click
   double beatsPerMinute = 120.0;  // clicks
-  double clickSeconds = 0.03;     // length of one click; it decays over that time
+  double clickSeconds = 0.1;      // length of one click (a tone burst)
   std::size_t nanEvery = 0;       // every n-th sample is a NaN (0: none)
   std::size_t infinityEvery = 0;  // every n-th sample is +infinity (0: none)
 };

@@ -30,8 +30,9 @@ const char* AudioSourceStateName(AudioSourceState state);
 
 struct AudioSourceStatus {
   AudioSourceState state = AudioSourceState::Stopped;
-  std::string device;  // what is being listened to, when known
-  std::string detail;  // the last problem, in words
+  std::string device;       // what is being listened to, when known
+  std::string detail;       // the last problem, in words
+  unsigned sampleRate = 0;  // of the packets, once known
   std::uint64_t connectAttempts = 0;
   std::uint64_t packets = 0;
 };

@@ -16,6 +16,7 @@ PacedDelivery::PacedDelivery(unsigned sampleRate, std::size_t packetFrames, Mono
       packetFrames_(std::max<std::size_t>(1, packetFrames)),
       clock_(std::move(clock)) {
   status_.device = std::move(device);
+  status_.sampleRate = sampleRate_;
 }
 
 PacedDelivery::~PacedDelivery() {
@@ -31,7 +32,8 @@ bool PacedDelivery::Start(Producer producer, AudioSource::PacketHandler handler)
   handler_ = std::move(handler);
   buffer_.assign(packetFrames_ * 2, 0.0f);
   status_.state = AudioSourceState::Capturing;
-  thread_ = std::thread([this] { Run(); });
+  const auto start = clock_();  // the pace counts from the call, not from the thread's start
+  thread_ = std::thread([this, start] { Run(start); });
   return true;
 }
 
@@ -75,8 +77,7 @@ void PacedDelivery::SetState(AudioSourceState state) {
   status_.state = state;
 }
 
-void PacedDelivery::Run() {
-  const auto start = clock_();
+void PacedDelivery::Run(std::chrono::nanoseconds start) {
   std::size_t delivered = 0;
   std::unique_lock lock(mutex_);
   while (running_) {

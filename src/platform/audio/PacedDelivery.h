@@ -35,7 +35,7 @@ class PacedDelivery {
   AudioSourceStatus Status() const;
 
  private:
-  void Run();
+  void Run(std::chrono::nanoseconds start);
   std::size_t FramesDue(std::chrono::nanoseconds elapsed) const;
   // Delivers one packet of at most `frames` frames; false when the producer is exhausted.
   bool DeliverPacket(std::size_t frames);

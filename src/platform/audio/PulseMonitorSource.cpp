@@ -270,6 +270,10 @@ void PulseMonitorSource::Impl::OnStreamState() {
         return;
       }
       assembler.emplace(layout);
+      {
+        std::lock_guard lock(statusMutex);
+        status.sampleRate = layout.sampleRate;
+      }
       SetStatus(AudioSourceState::Capturing, device, {});
       break;
     }

@@ -12,6 +12,7 @@ namespace {
 const std::vector<float> kStereo{0.5f, -0.5f, 0.25f, 0.0f};
 
 struct HostileCase {
+  friend void PrintTo(const HostileCase& c, std::ostream* out) { *out << c.name; }
   const char* name;
   std::function<WavBytes()> make;
   const char* reason;  // part of the error text

@@ -5,7 +5,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,6 +38,8 @@ inline bool WaitFor(const std::function<bool()>& condition,
 // A child process, ended (if still running) and reaped when this goes.
 class ChildProcess {
  public:
+  // Started with fork and exec so that the child can be told to end with this process:
+  // a test that crashes must not leave a sound server running behind it.
   static std::optional<ChildProcess> Spawn(const std::vector<std::string>& arguments,
                                            const std::vector<std::string>& environment,
                                            const std::filesystem::path& output) {
@@ -47,16 +49,22 @@ class ChildProcess {
     std::vector<char*> envp;
     for (const auto& entry : environment) envp.push_back(const_cast<char*>(entry.c_str()));
     envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                     0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = -1;
-    const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) return std::nullopt;
+    const std::string program = "/usr/bin/" + arguments.at(0);
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid < 0) return std::nullopt;
+    if (pid == 0) {  // only async-signal-safe calls until exec
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (getppid() != parent) _exit(127);
+      const int in = open("/dev/null", O_RDONLY);
+      const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+      if (in < 0 || out < 0) _exit(127);
+      dup2(in, 0);
+      dup2(out, 1);
+      dup2(out, 2);
+      execve(program.c_str(), argv.data(), envp.data());
+      _exit(127);
+    }
     return ChildProcess(pid);
   }
 

@@ -1,0 +1,198 @@
+#pragma once
+// A private PulseAudio server for tests: its own runtime, state and home folders, a null
+// output to play into, a socket of its own. The user's or system's server is never touched.
+// It runs as root too (CI does), which the server allows outside its system mode.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/TempFolder.h"
+
+extern char** environ;
+
+// Polls until the condition holds or the time is up.
+inline bool WaitFor(const std::function<bool()>& condition,
+                    std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+// A child process, ended (if still running) and reaped when this goes.
+class ChildProcess {
+ public:
+  // Started with fork and exec so that the child can be told to end with this process:
+  // a test that crashes must not leave a sound server running behind it.
+  static std::optional<ChildProcess> Spawn(const std::vector<std::string>& arguments,
+                                           const std::vector<std::string>& environment,
+                                           const std::filesystem::path& output) {
+    std::vector<char*> argv;
+    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const auto& entry : environment) envp.push_back(const_cast<char*>(entry.c_str()));
+    envp.push_back(nullptr);
+    const std::string program = "/usr/bin/" + arguments.at(0);
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid < 0) return std::nullopt;
+    if (pid == 0) {  // only async-signal-safe calls until exec
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (getppid() != parent) _exit(127);
+      const int in = open("/dev/null", O_RDONLY);
+      const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+      if (in < 0 || out < 0) _exit(127);
+      dup2(in, 0);
+      dup2(out, 1);
+      dup2(out, 2);
+      execve(program.c_str(), argv.data(), envp.data());
+      _exit(127);
+    }
+    return ChildProcess(pid);
+  }
+
+  ChildProcess(ChildProcess&& other) noexcept : pid_(std::exchange(other.pid_, -1)) {}
+  ChildProcess& operator=(ChildProcess&& other) noexcept {
+    if (this != &other) {
+      this->~ChildProcess();
+      pid_ = std::exchange(other.pid_, -1);
+    }
+    return *this;
+  }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+  ~ChildProcess() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      Wait();
+    }
+  }
+
+  void Signal(int signal) {
+    if (pid_ > 0) kill(pid_, signal);
+  }
+  bool Running() {
+    if (pid_ <= 0) return false;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == 0) return true;
+    pid_ = -1;
+    return false;
+  }
+  // The exit code; -1 when it did not exit normally.
+  int Wait() {
+    if (pid_ <= 0) return -1;
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  explicit ChildProcess(pid_t pid) : pid_(pid) {}
+  pid_t pid_;
+};
+
+class PulseDaemon {
+ public:
+  static constexpr const char* kFirstSink = "tarvo_first";
+
+  PulseDaemon() {
+    for (const char* folder : {"run", "run/pulse", "config", "state"})
+      std::filesystem::create_directories(folder_ / folder);
+    for (char** entry = environ; *entry; ++entry) {
+      const std::string text = *entry;
+      if (text.rfind("PULSE_", 0) == 0 || text.rfind("HOME=", 0) == 0 ||
+          text.rfind("XDG_", 0) == 0 || text.rfind("DBUS_", 0) == 0)
+        continue;
+      environment_.push_back(text);
+    }
+    const std::string root = folder_.Path().string();
+    environment_.push_back("HOME=" + root);
+    environment_.push_back("XDG_RUNTIME_DIR=" + root + "/run");
+    environment_.push_back("XDG_CONFIG_HOME=" + root + "/config");
+    environment_.push_back("PULSE_RUNTIME_PATH=" + root + "/run/pulse");
+    environment_.push_back("PULSE_STATE_PATH=" + root + "/state");
+  }
+
+  // Starts the server and waits until it answers.
+  bool Start() {
+    daemon_ = ChildProcess::Spawn(
+        {"pulseaudio", "-n", "--daemonize=no", "--system=false", "--exit-idle-time=-1",
+         "--use-pid-file=false", "--realtime=false", "--high-priority=false",
+         "--disallow-exit=false", "--log-target=stderr",
+         std::string("--load=module-null-sink rate=48000 sink_name=") + kFirstSink,
+         "--load=module-native-protocol-unix auth-anonymous=1 socket=" + Socket()},
+        environment_, folder_ / "daemon.log");
+    if (!daemon_) return false;
+    return WaitFor([this] {
+             return !daemon_->Running() || (std::filesystem::exists(Socket()) && Pactl({"info"}));
+           }) &&
+           daemon_->Running();
+  }
+
+  // Ends the server the hard way: nothing is cleaned up behind it.
+  void Kill() {
+    if (!daemon_) return;
+    daemon_->Signal(SIGKILL);
+    daemon_->Wait();
+    daemon_.reset();
+  }
+
+  std::string Socket() const { return (folder_ / "native").string(); }
+  std::string Server() const { return "unix:" + Socket(); }
+
+  bool Pactl(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command{"pactl", "-s", Server()};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    auto child = ChildProcess::Spawn(command, environment_, folder_ / "tools.log");
+    return child && child->Wait() == 0;
+  }
+
+  // An idle null output renders in blocks of two seconds and takes up the short blocks a
+  // new recording asks for only after the current one. Suspending and resuming it starts
+  // the short blocks at once.
+  bool Wake(const std::string& sink) {
+    return Pactl({"suspend-sink", sink, "1"}) && Pactl({"suspend-sink", sink, "0"});
+  }
+
+  // Plays a sound file into the output; it runs until the file has played.
+  std::optional<ChildProcess> Play(const std::filesystem::path& file, const std::string& sink) {
+    return ChildProcess::Spawn(
+        {"paplay", "-s", Server(), "-d", sink, "--latency-msec=40", file.string()}, environment_,
+        folder_ / "tools.log");
+  }
+
+  std::filesystem::path File(const std::string& name) const { return folder_ / name; }
+
+  std::string Log() const {
+    std::stringstream text;
+    for (const char* name : {"daemon.log", "tools.log"}) {
+      std::ifstream in(folder_ / name);
+      text << "== " << name << "\n" << in.rdbuf();
+    }
+    return text.str();
+  }
+
+ private:
+  TempFolder folder_;
+  std::vector<std::string> environment_;
+  std::optional<ChildProcess> daemon_;
+};

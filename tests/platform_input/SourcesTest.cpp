@@ -29,8 +29,8 @@ TEST(NativeCodes, KeycodesAndButtons) {
 }
 
 TEST(FakeInputSource, DeliversOnlyWhileStartedAndCountsGrabs) {
-  FakeInputSource source;
   test_support::EventCollector events;
+  FakeInputSource source;
   EXPECT_FALSE(source.EmitKey(KEY_A, InputAction::kPress));
   ASSERT_TRUE(source.Start(events.Callback()));
   EXPECT_TRUE(source.EmitKey(KEY_KP1, InputAction::kPress, false));
@@ -62,8 +62,8 @@ TEST(FakeInputSource, DeliversOnlyWhileStartedAndCountsGrabs) {
 TEST(WindowInputSource, PushedEventsArriveOnTheSourceThreadInOrder) {
   auto feed = std::make_shared<WindowInputFeed>();
   feed->PushKey(38, true, false, true);  // nobody listens: dropped
-  WindowInputSource source(feed);
   test_support::EventCollector events;
+  WindowInputSource source(feed);
   std::thread::id callbackThread;
   ASSERT_TRUE(source.Start([&, collect = events.Callback()](const InputEvent& event) {
     callbackThread = std::this_thread::get_id();
@@ -99,8 +99,8 @@ TEST(WindowInputSource, PushedEventsArriveOnTheSourceThreadInOrder) {
 
 TEST(WindowInputSource, ALaterSourceTakesTheFeedOver) {
   auto feed = std::make_shared<WindowInputFeed>();
-  WindowInputSource first(feed), second(feed);
   test_support::EventCollector firstEvents, secondEvents;
+  WindowInputSource first(feed), second(feed);
   ASSERT_TRUE(first.Start(firstEvents.Callback()));
   ASSERT_TRUE(second.Start(secondEvents.Callback()));
   first.Stop();  // must not detach the second
@@ -231,8 +231,8 @@ TEST(EvdevInputSource, NodesThatAreNoDevicesAreSkipped) {
   TempFolder folder;
   std::ofstream(folder / "event0") << "not a device";
   std::ofstream(folder / "mouse0") << "not an event node";
-  EvdevInputSource source(folder.Path());
   test_support::EventCollector events;
+  EvdevInputSource source(folder.Path());
   EXPECT_FALSE(source.GrabKeyboard().IsHeld());  // not running
   ASSERT_TRUE(source.Start(events.Callback()));
   std::ofstream(folder / "event1") << "appears later";

@@ -51,8 +51,8 @@ TEST(WindowWiring, MainWindowKeysAndButtonsReachTheWindowSource) {
   TesselQt::QtBackend backend(g_argc, g_argv);
   auto feed = std::make_shared<platform::input::WindowInputFeed>();
   WireFeed(feed);
-  platform::input::WindowInputSource source(feed);
   test_support::EventCollector events;
+  platform::input::WindowInputSource source(feed);
   ASSERT_TRUE(source.Start(events.Callback()));
 
   Tessel::MDialog main("Main");

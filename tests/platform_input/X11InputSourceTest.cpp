@@ -80,8 +80,8 @@ class KeyWindow {
 };
 
 TEST_F(X11InputSourceTest, TypedKeyReachesTheCallbackAsPressAndRelease) {
-  X11InputSource source(Display());
   test_support::EventCollector events;
+  X11InputSource source(Display());
   ASSERT_TRUE(source.Start(events.Callback())) << source.StartFailure();
   XdoTool({"key", "a"});
   ASSERT_TRUE(events.WaitFor(KEY_A, InputAction::kRelease));
@@ -99,8 +99,8 @@ TEST_F(X11InputSourceTest, TypedKeyReachesTheCallbackAsPressAndRelease) {
 }
 
 TEST_F(X11InputSourceTest, MouseButtonsButNotTheWheel) {
-  X11InputSource source(Display());
   test_support::EventCollector events;
+  X11InputSource source(Display());
   ASSERT_TRUE(source.Start(events.Callback()));
   XdoTool({"click", "3"});
   XdoTool({"click", "8"});
@@ -118,8 +118,8 @@ TEST_F(X11InputSourceTest, MouseButtonsButNotTheWheel) {
 }
 
 TEST_F(X11InputSourceTest, KeypadKeysCarryTheNumLockState) {
-  X11InputSource source(Display());
   test_support::EventCollector events;
+  X11InputSource source(Display());
   ASSERT_TRUE(source.Start(events.Callback()));
   XdoTool({"key", "KP_Home"});
   ASSERT_TRUE(events.WaitFor(KEY_KP7, InputAction::kRelease));
@@ -133,8 +133,8 @@ TEST_F(X11InputSourceTest, KeypadKeysCarryTheNumLockState) {
 }
 
 TEST_F(X11InputSourceTest, GrabKeepsKeysFromOtherClientsUntilReleased) {
-  X11InputSource source(Display());
   test_support::EventCollector events;
+  X11InputSource source(Display());
   ASSERT_TRUE(source.Start(events.Callback()));
   KeyWindow window(Display());
   ASSERT_TRUE(window.IsOpen());
@@ -164,8 +164,8 @@ TEST_F(X11InputSourceTest, SecondGrabFailsWhileTheFirstIsHeld) {
 }
 
 TEST_F(X11InputSourceTest, LostServerEndsTheSourceWithoutEndingTheProcess) {
-  X11InputSource source(Display());
   test_support::EventCollector events;
+  X11InputSource source(Display());
   ASSERT_TRUE(source.Start(events.Callback()));
   platform::input::KeyboardGrab grab = source.GrabKeyboard();
   ASSERT_TRUE(grab.IsHeld());
@@ -183,6 +183,7 @@ int CountForeignError(::Display*, XErrorEvent*) {
 }
 
 TEST_F(X11InputSourceTest, ProtocolErrorsAreRecordedForOursAndPassedOnForOthers) {
+  g_foreignErrors = 0;
   XErrorHandler before = XSetErrorHandler(CountForeignError);
   ::Display* foreign = XOpenDisplay(Display().c_str());
   ASSERT_NE(foreign, nullptr);

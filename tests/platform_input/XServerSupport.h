@@ -121,6 +121,7 @@ class XvfbServer {
 };
 
 // Collects events from a source's thread for the test thread.
+// Declared before the source it listens to, so that it outlives the source's thread.
 class EventCollector {
  public:
   platform::input::InputCallback Callback() {

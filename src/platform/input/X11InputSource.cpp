@@ -4,9 +4,11 @@
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 #include <poll.h>
+#include <signal.h>
 
 #include <bitset>
 #include <chrono>
+#include <future>
 #include <optional>
 #include <utility>
 
@@ -118,10 +120,23 @@ class RawEventReader {
   unsigned numLockMask_ = 0;
 };
 
-// Reads what has arrived; false when the connection broke.
-bool DrainEvents(XConnection& connection, int xinputOpcode, RawEventReader* reader) {
+// Waits for the connection or the stop signal; false when stopped or the server went away.
+bool WaitForEvents(XConnection& connection, const StopSignal& stop) {
+  pollfd fds[2] = {{stop.Fd(), POLLIN, 0}, {connection.Fd(), POLLIN, 0}};
+  while (::poll(fds, 2, -1) < 0) {
+    if (errno != EINTR) return false;
+  }
+  if (fds[0].revents != 0) return false;
+  return !connection.CheckServerGone();
+}
+
+// Handles the events Xlib holds, after reading once what the server sent when `read` (only
+// when the server is known to have sent something: a read or a flush that finds the server gone
+// would take Xlib's lost-server path, see XConnection).
+void HandleEvents(XConnection& connection, bool read, int xinputOpcode, RawEventReader* reader) {
   Display* display = connection.Get();
-  while (!connection.IsBroken() && XPending(display) > 0) {
+  if (read) XEventsQueued(display, QueuedAfterReading);
+  while (!connection.IsBroken() && XEventsQueued(display, QueuedAlready) > 0) {
     XEvent event;
     XNextEvent(display, &event);
     XGenericEventCookie& cookie = event.xcookie;
@@ -132,47 +147,23 @@ bool DrainEvents(XConnection& connection, int xinputOpcode, RawEventReader* read
     reader->Handle(cookie.evtype, *static_cast<const XIRawEvent*>(cookie.data));
     XFreeEventData(display, &cookie);
   }
-  return !connection.IsBroken();
 }
 
-// Waits for the connection or the stop signal; false when stopped or the connection closed.
-bool WaitForEvents(XConnection& connection, const StopSignal& stop) {
-  pollfd fds[2] = {{stop.Fd(), POLLIN, 0}, {connection.Fd(), POLLIN, 0}};
-  while (::poll(fds, 2, -1) < 0) {
-    if (errno != EINTR) return false;
-  }
-  if (fds[0].revents != 0) return false;
-  // A hung-up connection is still read once so that Xlib notices and marks it broken.
-  return true;
+// Handles events until stopped or the server goes away.
+void ServeEvents(XConnection& connection, const StopSignal& stop, int xinputOpcode,
+                 RawEventReader* reader) {
+  HandleEvents(connection, false, xinputOpcode, reader);
+  while (WaitForEvents(connection, stop)) HandleEvents(connection, true, xinputOpcode, reader);
 }
 
-// The keyboard held by a connection of its own; its thread takes the keys the grab brings.
-class X11GrabHolder : public KeyboardGrab::Holder {
- public:
-  explicit X11GrabHolder(std::unique_ptr<XConnection> connection)
-      : connection_(std::move(connection)) {
-    thread_ = std::thread([this] {
-      while (DrainEvents(*connection_, 0, nullptr) && WaitForEvents(*connection_, stop_)) {
-      }
-      if (connection_->IsBroken()) connection_.reset();  // see XConnection
-    });
-  }
-
-  ~X11GrabHolder() override {
-    stop_.Raise();
-    thread_.join();
-    if (connection_ && !connection_->IsBroken()) {
-      XUngrabKeyboard(connection_->Get(), CurrentTime);
-      // The server has let go when this returns: keys typed next reach their windows.
-      XSync(connection_->Get(), True);
-    }
-  }
-
- private:
-  std::unique_ptr<XConnection> connection_;
-  StopSignal stop_;
-  std::thread thread_;
-};
+// A write to a server that has gone raises SIGPIPE in the writing thread; blocked there, the
+// write fails and Xlib reports it instead of the signal ending the process.
+void BlockBrokenPipeSignal() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
 
 const char* GrabFailureText(int status) {
   switch (status) {
@@ -202,6 +193,51 @@ int TryGrab(Display* display) {
   return status;
 }
 
+// The keyboard held by a connection of its own. Its thread opens the connection, grabs, takes
+// the keys the grab brings, lets go and closes: every call on the connection happens there.
+class X11GrabHolder : public KeyboardGrab::Holder {
+ public:
+  // Empty when the keyboard is held, otherwise why not.
+  std::string Begin(const std::string& displayName) {
+    std::promise<std::string> grabbed;
+    std::future<std::string> result = grabbed.get_future();
+    thread_ = std::thread(
+        [this, displayName, grabbed = std::move(grabbed)]() mutable { Run(displayName, grabbed); });
+    std::string failure = result.get();
+    if (!failure.empty()) thread_.join();
+    return failure;
+  }
+
+  ~X11GrabHolder() override {
+    if (!thread_.joinable()) return;
+    stop_.Raise();
+    // The server has let go when this returns: keys typed next reach their windows.
+    thread_.join();
+  }
+
+ private:
+  void Run(const std::string& displayName, std::promise<std::string>& grabbed) {
+    BlockBrokenPipeSignal();
+    std::string failure;
+    std::unique_ptr<XConnection> connection = XConnection::Open(displayName, &failure);
+    if (connection) {
+      const int status = TryGrab(connection->Get());
+      if (status != GrabSuccess || connection->IsBroken()) {
+        failure = std::string("keyboard not grabbed: ") + GrabFailureText(status);
+      }
+    }
+    grabbed.set_value(failure);
+    if (!failure.empty()) return;
+    ServeEvents(*connection, stop_, 0, nullptr);
+    if (connection->CheckServerGone()) return;
+    XUngrabKeyboard(connection->Get(), CurrentTime);
+    XSync(connection->Get(), True);
+  }
+
+  StopSignal stop_;
+  std::thread thread_;
+};
+
 }  // namespace
 
 X11InputSource::X11InputSource(std::string displayName) : displayName_(std::move(displayName)) {}
@@ -220,51 +256,51 @@ bool X11InputSource::IsAvailable(const std::string& displayName, std::string* fa
 
 bool X11InputSource::Start(InputCallback callback) {
   Stop();
-  startFailure_.clear();
   if (!stop_.IsValid()) {
     startFailure_ = "no event descriptor for the input thread";
     return false;
   }
-  connection_ = OpenWithRawEvents(displayName_, &xinputOpcode_, &startFailure_);
-  if (connection_ && !SelectRawEvents(*connection_)) {
-    startFailure_ = "the X display " + connection_->Name() + " refused raw input events";
-    connection_.reset();
-  }
-  if (!connection_) {
-    base::DebugLog("input: %s", startFailure_.c_str());
-    return false;
-  }
   stop_.Clear();
-  thread_ = std::thread([this, callback = std::move(callback)]() mutable { Run(callback); });
-  return true;
+  std::promise<std::string> started;
+  std::future<std::string> result = started.get_future();
+  thread_ = std::thread([this, callback = std::move(callback),
+                         started = std::move(started)]() mutable { Run(callback, started); });
+  startFailure_ = result.get();
+  if (startFailure_.empty()) return true;
+  thread_.join();
+  base::DebugLog("input: %s", startFailure_.c_str());
+  return false;
 }
 
-void X11InputSource::Run(InputCallback callback) {
-  RawEventReader reader(*connection_, callback);
-  while (DrainEvents(*connection_, xinputOpcode_, &reader) && WaitForEvents(*connection_, stop_)) {
+// The connection lives and dies on this thread: see XConnection.
+void X11InputSource::Run(InputCallback& callback, std::promise<std::string>& started) {
+  BlockBrokenPipeSignal();
+  std::string failure;
+  int xinputOpcode = 0;
+  std::unique_ptr<XConnection> connection =
+      OpenWithRawEvents(displayName_, &xinputOpcode, &failure);
+  if (connection && !SelectRawEvents(*connection)) {
+    failure = "the X display " + connection->Name() + " refused raw input events";
   }
-  if (connection_->IsBroken()) {
-    base::DebugLog("input: the X display went away");
-    connection_.reset();  // see XConnection
-  }
+  std::optional<RawEventReader> reader;
+  if (failure.empty()) reader.emplace(*connection, callback);
+  started.set_value(failure);
+  if (!failure.empty()) return;
+  ServeEvents(*connection, stop_, xinputOpcode, &*reader);
+  if (connection->IsBroken()) base::DebugLog("input: the X display went away");
 }
 
 void X11InputSource::Stop() {
   if (!thread_.joinable()) return;
   stop_.Raise();
   thread_.join();
-  connection_.reset();
 }
 
 KeyboardGrab X11InputSource::GrabKeyboard() {
-  std::string failure;
-  std::unique_ptr<XConnection> connection = XConnection::Open(displayName_, &failure);
-  if (!connection) return KeyboardGrab::Failed(failure);
-  const int status = TryGrab(connection->Get());
-  if (status != GrabSuccess || connection->IsBroken()) {
-    return KeyboardGrab::Failed(std::string("keyboard not grabbed: ") + GrabFailureText(status));
-  }
-  return KeyboardGrab::Held(std::make_unique<X11GrabHolder>(std::move(connection)));
+  auto holder = std::make_unique<X11GrabHolder>();
+  std::string failure = holder->Begin(displayName_);
+  if (!failure.empty()) return KeyboardGrab::Failed(std::move(failure));
+  return KeyboardGrab::Held(std::move(holder));
 }
 
 }  // namespace platform::input

@@ -5,6 +5,7 @@
 //
 // Time stamps are taken when an event is read (the server's clock is not ours to compare).
 
+#include <future>
 #include <memory>
 #include <string>
 #include <thread>
@@ -13,8 +14,6 @@
 #include "platform/input/StopSignal.h"
 
 namespace platform::input {
-
-class XConnection;
 
 class X11InputSource : public InputSource {
  public:
@@ -28,20 +27,18 @@ class X11InputSource : public InputSource {
   SourceKind Kind() const override { return SourceKind::kX11; }
   bool Start(InputCallback callback) override;
   void Stop() override;
-  // XGrabKeyboard on a connection of the grab's own, with a thread that takes the keys the
-  // grab receives. Works whether or not the source runs.
+  // XGrabKeyboard on a connection and a thread of the grab's own, which take the keys the grab
+  // receives. Works whether or not the source runs.
   KeyboardGrab GrabKeyboard() override;
 
   // Why the last Start failed; empty after a successful one.
   const std::string& StartFailure() const { return startFailure_; }
 
  private:
-  void Run(InputCallback callback);
+  void Run(InputCallback& callback, std::promise<std::string>& started);
 
   std::string displayName_;
   std::string startFailure_;
-  std::unique_ptr<XConnection> connection_;  // used by the thread while it runs
-  int xinputOpcode_ = 0;
   StopSignal stop_;
   std::thread thread_;
 };

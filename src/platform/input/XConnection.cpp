@@ -1,10 +1,15 @@
 #include "platform/input/XConnection.h"
 
+#include <poll.h>
+
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <mutex>
 #include <utility>
+
+#include "platform/input/XlibConnectionState.h"
 
 namespace platform::input {
 namespace {
@@ -122,6 +127,7 @@ XConnection::XConnection(Display* display, std::string name)
 }
 
 XConnection::~XConnection() {
+  CheckServerGone();  // closing a connection to a server that has gone must not write to it
   XCloseDisplay(display_);
   {
     std::lock_guard lock(Registry().mutex);
@@ -144,6 +150,19 @@ bool XConnection::IsBroken() const {
   std::lock_guard lock(Registry().mutex);
   auto found = Registry().connections.find(display_);
   return found != Registry().connections.end() && found->second.broken;
+}
+
+bool XConnection::CheckServerGone() {
+  if (IsBroken()) return true;
+  // The server's end closing shows even while some of what it sent is still unread.
+  pollfd state{Fd(), POLLRDHUP, 0};
+  if (::poll(&state, 1, 0) <= 0 || (state.revents & (POLLRDHUP | POLLHUP | POLLERR)) == 0) {
+    return false;
+  }
+  // Xlib's flag makes its calls, closing included, skip the connection.
+  MarkXlibConnectionDead(display_);
+  MarkBroken(display_);
+  return true;
 }
 
 }  // namespace platform::input

@@ -3,8 +3,11 @@
 // handlers print and exit on a protocol error or a lost server; while any XConnection lives, a
 // process-wide handler of ours records the errors of our connections instead and passes those
 // of other connections on to the handler that was there before. A lost server marks the
-// connection broken; its owner then stops using it and destroys it on the thread whose call
-// found it broken: Xlib leaves the display locked for that thread.
+// connection broken; its owner then stops using it.
+//
+// Xlib's handling of a lost server leaves the display locked for the thread whose call found
+// it, so a connection is best used, and destroyed, on one thread; CheckServerGone lets a
+// thread that polls the connection see the loss first and keep clear of that handling.
 
 #include <X11/Xlib.h>
 
@@ -31,6 +34,10 @@ class XConnection {
   int TakeError();
   // The server went away (or the connection broke): every further request is useless.
   bool IsBroken() const;
+  // Looks whether the server closed the connection, without reading from it. When it did, the
+  // connection is marked broken, for this object and for Xlib, so that no call of ours reaches
+  // Xlib's handling of a lost server (see above). True when it is broken.
+  bool CheckServerGone();
 
  private:
   Display* display_;

@@ -144,8 +144,8 @@ struct FakeEvdev {
   FakeEvdev() : device(libevdev_new()) {}
   void Enable(unsigned type, unsigned code) {
     const input_absinfo axis{0, 0, 1000, 0, 0, 10};
-    ASSERT_EQ(libevdev_enable_event_code(device.get(), type, code, type == EV_ABS ? &axis : nullptr),
-              0);
+    ASSERT_EQ(
+        libevdev_enable_event_code(device.get(), type, code, type == EV_ABS ? &axis : nullptr), 0);
   }
   std::unique_ptr<libevdev, EvdevFree> device;
 };

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,18 +24,22 @@ extern char** environ;
 
 namespace test_support {
 
-inline bool ProgramExists(const std::string& name) {
+// The full path of a program on PATH; empty when there is none.
+inline std::string FindProgram(const std::string& name) {
   const char* path = std::getenv("PATH");
-  std::string folders = path != nullptr ? path : "/usr/bin:/bin";
+  const std::string folders = path != nullptr ? path : "/usr/bin:/bin";
   std::size_t start = 0;
   while (start <= folders.size()) {
     const std::size_t end = std::min(folders.find(':', start), folders.size());
-    if (::access((folders.substr(start, end - start) + "/" + name).c_str(), X_OK) == 0) {
-      return true;
-    }
+    const std::string candidate = folders.substr(start, end - start) + "/" + name;
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
     start = end + 1;
   }
-  return false;
+  return {};
+}
+
+inline bool ProgramExists(const std::string& name) {
+  return !FindProgram(name).empty();
 }
 
 // Runs a program with DISPLAY set and waits for it; its exit status, -1 when it did not run.
@@ -61,24 +66,15 @@ inline int RunWithDisplay(const std::string& display, std::vector<std::string> a
 class XvfbServer {
  public:
   XvfbServer() {
+    const std::string program = FindProgram("Xvfb");
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) return;
+    if (program.empty() || ::pipe2(fds, O_CLOEXEC) != 0) return;
     platform::UniqueFd readEnd(fds[0]);
     platform::UniqueFd writeEnd(fds[1]);
-    constexpr int kChildFd = 3;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, writeEnd.Get(), kChildFd);
-    std::string fdText = std::to_string(kChildFd);
-    std::vector<std::string> arguments{"Xvfb",    "-displayfd", fdText,       "-nolisten", "tcp",
-                                       "-screen", "0",          "640x480x24", "-noreset"};
-    std::vector<char*> argv;
-    for (auto& a : arguments) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const int rc = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    pid_ = ::fork();
+    if (pid_ == 0) RunServer(program, writeEnd.Get());
     writeEnd.Reset();
-    if (rc != 0) {
+    if (pid_ < 0) {
       pid_ = 0;
       return;
     }
@@ -101,6 +97,20 @@ class XvfbServer {
   }
 
  private:
+  // In the child: the server dies with the test even when the test itself is killed, and its
+  // output does not keep the test runner's pipes open.
+  [[noreturn]] static void RunServer(const std::string& program, int displayFd) {
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    ::dup2(displayFd, 3);
+    const int quiet = ::open("/dev/null", O_WRONLY);
+    ::dup2(quiet, 1);
+    ::dup2(quiet, 2);
+    const char* argv[] = {"Xvfb",    "-displayfd", "3",          "-nolisten", "tcp",
+                          "-screen", "0",          "640x480x24", "-noreset",  nullptr};
+    ::execv(program.c_str(), const_cast<char* const*>(argv));
+    ::_exit(127);
+  }
+
   static std::string ReadDisplayNumber(int fd) {
     std::string text;
     pollfd waiting{fd, POLLIN, 0};

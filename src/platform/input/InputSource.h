@@ -96,7 +96,8 @@ class InputSource {
   virtual void Stop() = 0;
 
   // Takes the keyboard from every other program while the returned object lives; the source
-  // keeps reporting the keys. Independent of Start and Stop.
+  // keeps reporting the keys. The X11 grab does not need the source to run; the evdev grab
+  // holds only while it runs; the window source cannot grab.
   virtual KeyboardGrab GrabKeyboard() = 0;
 };
 

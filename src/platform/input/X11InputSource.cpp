@@ -130,13 +130,16 @@ bool WaitForEvents(XConnection& connection, const StopSignal& stop) {
   return !connection.CheckServerGone();
 }
 
-// Handles the events Xlib holds, after reading once what the server sent when `read` (only
-// when the server is known to have sent something: a read or a flush that finds the server gone
-// would take Xlib's lost-server path, see XConnection).
-void HandleEvents(XConnection& connection, bool read, int xinputOpcode, RawEventReader* reader) {
+// Handles what the server sent. Each read is preceded by a look whether the server is still
+// there: a read that finds it gone would take Xlib's lost-server path (see XConnection).
+void HandleEvents(XConnection& connection, int xinputOpcode, RawEventReader* reader) {
   Display* display = connection.Get();
-  if (read) XEventsQueued(display, QueuedAfterReading);
-  while (!connection.IsBroken() && XEventsQueued(display, QueuedAlready) > 0) {
+  for (;;) {
+    if (XEventsQueued(display, QueuedAlready) == 0 &&
+        (connection.CheckServerGone() || XEventsQueued(display, QueuedAfterReading) == 0)) {
+      return;
+    }
+    if (connection.IsBroken()) return;
     XEvent event;
     XNextEvent(display, &event);
     XGenericEventCookie& cookie = event.xcookie;
@@ -152,8 +155,9 @@ void HandleEvents(XConnection& connection, bool read, int xinputOpcode, RawEvent
 // Handles events until stopped or the server goes away.
 void ServeEvents(XConnection& connection, const StopSignal& stop, int xinputOpcode,
                  RawEventReader* reader) {
-  HandleEvents(connection, false, xinputOpcode, reader);
-  while (WaitForEvents(connection, stop)) HandleEvents(connection, true, xinputOpcode, reader);
+  do {
+    HandleEvents(connection, xinputOpcode, reader);
+  } while (WaitForEvents(connection, stop));
 }
 
 // A write to a server that has gone raises SIGPIPE in the writing thread; blocked there, the

@@ -19,10 +19,15 @@ function(tarvo_add_library name)
   tarvo_warnings(tarvo_${name})
 endfunction()
 
-# tarvo_add_test(<name> SOURCES ... [DEPS ...] [ENV ...])
-# A GoogleTest executable tests_<name>; its cases are discovered when ctest runs.
+# tarvo_add_test(<name> [SERIAL] SOURCES ... [DEPS ...] [ENV ...])
+# A GoogleTest executable tests_<name>; its cases are discovered when ctest runs. SERIAL keeps
+# its cases from running beside others (they measure something in real time).
 function(tarvo_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;DEPS;ENV" ${ARGN})
+  set(serial FALSE)
+  if(ARG_SERIAL)
+    set(serial TRUE)
+  endif()
   add_executable(tests_${name} ${ARG_SOURCES})
   target_include_directories(tests_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(tests_${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
@@ -33,7 +38,7 @@ function(tarvo_add_test name)
   gtest_discover_tests(tests_${name}
     DISCOVERY_MODE PRE_TEST
     TEST_PREFIX "${name}."
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}" TIMEOUT 120)
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENV}" TIMEOUT 120 RUN_SERIAL ${serial})
 endfunction()
 
 # tarvo_add_bench(<name> SOURCES ... [DEPS ...]): a Google Benchmark program bench_<name>.

@@ -24,6 +24,7 @@
 #include "ui/qt/ControlView.h"
 #include "ui/qt/FileFilter.h"
 #include "ui/qt/Painting.h"
+#include "ui/qt/RawInputForwarder.h"
 #include "ui/qt/Theme.h"
 #include "ui/qt/WindowWidget.h"
 #include "ui/tessel/Dialogs.h"
@@ -110,6 +111,8 @@ struct QtBackend::Impl {
   std::thread::id uiThread = std::this_thread::get_id();
   // Receives the work posted to the UI thread.
   std::unique_ptr<Dispatcher> dispatcher;
+  // Reports the main window's keys and buttons to the toolkit's raw input observer.
+  std::unique_ptr<RawInputForwarder> rawInput;
 
   mutable std::mutex entriesMutex;
   std::unordered_map<const Tessel::MControl*, std::shared_ptr<Entry>> entries;
@@ -313,6 +316,8 @@ QtBackend::QtBackend(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
   // Windows live and die with the model, not with the last visible window.
   impl_->application->setQuitOnLastWindowClosed(false);
   impl_->dispatcher = std::make_unique<Dispatcher>();
+  impl_->rawInput = std::make_unique<RawInputForwarder>();
+  impl_->application->installEventFilter(impl_->rawInput.get());
   theme::Apply(*impl_->application);
   Tessel::Manager::SetBackend(this);
 }
@@ -328,6 +333,7 @@ QtBackend::~QtBackend() {
   for (auto& [window, record] : impl_->windows) delete record.widget.data();
   impl_->windows.clear();
   impl_->dispatcher.reset();
+  impl_->rawInput.reset();
   impl_->application.reset();
 }
 

@@ -74,7 +74,8 @@ void ApplicationPage::ApplyTexts() {
   if (auto* list = host_.GetControl<Tessel::CDeviceList>(ids::kDeviceList)) {
     list->SetLabels({Text(text::kDeviceConnected), Text(text::kDeviceDisconnected),
                      Text(text::kDeviceWired), Text(text::kDeviceWireless),
-                     Text(text::kDeviceCharging)});
+                     Text(text::kDeviceCharging), Text(text::kDeviceAsleep),
+                     Text(text::kBatteryLow)});
   }
   // The close button says what it does: hide to the tray or end the application.
   if (Tessel::MControl* close = host_.FindControl(ids::kCloseButton)) {

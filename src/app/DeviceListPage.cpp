@@ -1,6 +1,10 @@
 #include "app/DeviceListPage.h"
 
+#include "base/Text.h"
+#include "core/TextIds.h"
+#include "core/TextTable.h"
 #include "ui/pages/ControlIds.h"
+#include "ui/tessel/Controls.h"
 #include "ui/tessel/DeviceList.h"
 #include "ui/tessel/PageHost.h"
 
@@ -13,14 +17,25 @@ constexpr int kHintOffset = 50;
 
 }  // namespace
 
-DeviceListPage::DeviceListPage(Tessel::PageHost& host) : host_(host) {}
+DeviceListPage::DeviceListPage(Tessel::PageHost& host, const core::TextTable& texts)
+    : host_(host), texts_(texts) {}
+
+namespace {
+
+// What a connection mode shows: a receiver whose keyboard does not answer is asleep.
+int ModeState(int mode, bool online) {
+  if (online) return Tessel::kModeOnline;
+  return mode == device::kModeReceiver ? Tessel::kModeAsleep : Tessel::kModeAbsent;
+}
+
+}  // namespace
 
 void DeviceListPage::ShowDevices(const std::vector<device::DeviceRecordInfo>& records,
                                  int storedModel) {
   auto* list = host_.GetControl<Tessel::CDeviceList>(ids::kDeviceList);
   list->SetAllDeviceState(0);
   for (const device::DeviceRecordInfo& record : records) {
-    list->SetDeviceState(record.modelId, record.mode, record.online);
+    list->SetDeviceState(record.modelId, record.mode, ModeState(record.mode, record.online != 0));
     // A keyboard that has not reported its battery (asleep behind its receiver) shows none.
     if (record.batteryReported) {
       list->SetDeviceBattery(record.modelId, record.mode, record.battery, record.charging);
@@ -35,7 +50,7 @@ int DeviceListPage::SelectedModel() const {
 
 void DeviceListPage::ShowModeState(int modelId, int mode, bool online) {
   host_.GetControl<Tessel::CDeviceList>(ids::kDeviceList)
-      ->SetDeviceState(modelId, mode, online ? 1 : 0);
+      ->SetDeviceState(modelId, mode, ModeState(mode, online));
 }
 
 void DeviceListPage::ShowBattery(int modelId, int mode, int level, int charging) {
@@ -52,8 +67,13 @@ void DeviceListPage::ShowConnected() {
   });
 }
 
-void DeviceListPage::ShowDisconnected(bool anyKeyboard) {
+void DeviceListPage::ShowDisconnected(bool anyKeyboard, const NoKeyboardMessage& message) {
+  {
+    std::lock_guard lock(mutex_);
+    message_ = message;
+  }
   host_.RunOnUiThread([this, anyKeyboard] {
+    ApplyTexts();
     host_.SetVisible(ids::kMainTabs, false);
     host_.SetVisible(ids::kDeviceList, anyKeyboard);
     const int top = anyKeyboard ? kMessageTopBelowCards : kMessageTop;
@@ -65,6 +85,40 @@ void DeviceListPage::ShowDisconnected(bool anyKeyboard) {
       control->SetVisible(true);
     }
   });
+}
+
+void DeviceListPage::ApplyTexts() {
+  NoKeyboardMessage message;
+  {
+    std::lock_guard lock(mutex_);
+    message = message_;
+  }
+  ShowMessage(message);
+}
+
+void DeviceListPage::ShowMessage(const NoKeyboardMessage& message) {
+  auto text = [this](int id) { return texts_.GetText(text::kDialogSection, id); };
+  std::string title = text(text::kHomeNoKeyboard);
+  std::string hint = text(text::kHomeNoKeyboardHint);
+  switch (message.kind) {
+    case NoKeyboardMessage::Kind::kNothingAttached:
+      break;
+    case NoKeyboardMessage::Kind::kAsleep:
+      title = base::Format(text(text::kHomeKeyboardAsleep), message.selectedName);
+      hint = text(text::kHomeKeyboardAsleepHint);
+      break;
+    case NoKeyboardMessage::Kind::kOtherAttached:
+      title =
+          base::Format(text(text::kHomeOtherKeyboard), message.selectedName, message.attachedName);
+      hint.clear();
+      break;
+  }
+  if (auto* label = host_.GetControl<Tessel::MControlFont>(ids::kNoKeyboardText)) {
+    label->SetTitle(title);
+  }
+  if (auto* label = host_.GetControl<Tessel::MControlFont>(ids::kNoKeyboardHint)) {
+    label->SetTitle(hint);
+  }
 }
 
 bool DeviceListPage::OverviewShown() const {

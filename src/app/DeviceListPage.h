@@ -4,17 +4,34 @@
 // and whether the model's pages are offered at all. Every operation may be called from the
 // worker: the controls keep their state behind their own locks.
 
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "device/HidDeviceManager.h"
 
+namespace core {
+class TextTable;
+}
 namespace Tessel {
 class PageHost;
 }
 
+// Why the pages of the selected keyboard are not offered, as the home page says it.
+struct NoKeyboardMessage {
+  enum class Kind {
+    kNothingAttached,  // no keyboard of ours at all
+    kAsleep,           // the receiver is there, the keyboard behind it sleeps
+    kOtherAttached,    // the selected model is not there, another is
+  };
+  Kind kind = Kind::kNothingAttached;
+  std::string selectedName;
+  std::string attachedName;
+};
+
 class DeviceListPage {
  public:
-  explicit DeviceListPage(Tessel::PageHost& host);
+  DeviceListPage(Tessel::PageHost& host, const core::TextTable& texts);
 
   // What an enumeration found; the stored model is selected when it is listed.
   void ShowDevices(const std::vector<device::DeviceRecordInfo>& records, int storedModel);
@@ -25,12 +42,19 @@ class DeviceListPage {
 
   // The selected keyboard is there: the tabs of its pages come back.
   void ShowConnected();
-  // It is not: no tabs, a message; the cards stay while another model is attached, so that
-  // the user can pick it (the message then goes below them).
-  void ShowDisconnected(bool anyKeyboard);
+  // It is not: no tabs, a message saying why; the cards stay while another model is attached,
+  // so that the user can pick it (the message then goes below them).
+  void ShowDisconnected(bool anyKeyboard, const NoKeyboardMessage& message);
+  // The message again in the current language.
+  void ApplyTexts();
   // Whether the home page with the cards is what the user sees.
   bool OverviewShown() const;
 
  private:
+  void ShowMessage(const NoKeyboardMessage& message);
+
   Tessel::PageHost& host_;
+  const core::TextTable& texts_;
+  std::mutex mutex_;
+  NoKeyboardMessage message_;
 };

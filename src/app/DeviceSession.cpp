@@ -20,8 +20,8 @@
 DeviceSession::DeviceSession(Tessel::PageHost& host, SharedState& state,
                              device::HidDeviceManager& link, const DeviceCatalogue& catalogue,
                              SettingsStore& settings, const CurrentModel& model,
-                             DeviceTaskQueue& tasks, ControllerActions& actions,
-                             core::Sleeper& sleeper)
+                             const core::TextTable& texts, DeviceTaskQueue& tasks,
+                             ControllerActions& actions, core::Sleeper& sleeper)
     : state_(state),
       link_(link),
       catalogue_(catalogue),
@@ -30,7 +30,7 @@ DeviceSession::DeviceSession(Tessel::PageHost& host, SharedState& state,
       tasks_(tasks),
       actions_(actions),
       sleeper_(sleeper),
-      page_(host) {}
+      page_(host, texts) {}
 
 void DeviceSession::RegisterTasks(TaskTable& table) {
   table.SetRun(task::kDeviceInstall, [this] { DeviceInstall(); });
@@ -88,13 +88,11 @@ void DeviceSession::RefreshDevices() {
   link_.CloseAll();
   link_.EnumerateDevice();
 
-  // The same rule as when the catalogue is loaded: nothing stored (or below 100) means 101.
-  const int storedModel = settings_.ReadSelectedModel();
   link_.SetSelectedModel(0);
-
   std::vector<device::DeviceRecordInfo> records;
   link_.GetDevices(records);
-  page_.ShowDevices(records, storedModel);
+  attached_ = records;
+  page_.ShowDevices(records, ModelToShow(records));
 
   const auto& modes = catalogue_.modes;
   for (std::size_t i = 0; i < modes.size() && i < presentCount_; ++i) {
@@ -143,6 +141,44 @@ void DeviceSession::ApplySelectedDevice() {
   }
 }
 
+int DeviceSession::ModelToShow(const std::vector<device::DeviceRecordInfo>& records) const {
+  // The same rule as when the catalogue is loaded: a stored number below 100 means 101.
+  if (settings_.ReadDeviceType() >= 100 || records.empty()) return settings_.ReadSelectedModel();
+  // First start: the keyboard that answers, else any that is attached.
+  for (const device::DeviceRecordInfo& record : records) {
+    if (record.online != 0 && catalogue_.FindModel(record.modelId) != nullptr) {
+      return record.modelId;
+    }
+  }
+  for (const device::DeviceRecordInfo& record : records) {
+    if (catalogue_.FindModel(record.modelId) != nullptr) return record.modelId;
+  }
+  return settings_.ReadSelectedModel();
+}
+
+std::string DeviceSession::ModelName(int modelId) const {
+  const KeyboardModelRecord* model = catalogue_.FindModel(modelId);
+  return model != nullptr ? model->name : std::string();
+}
+
+NoKeyboardMessage DeviceSession::WhyDisconnected() const {
+  NoKeyboardMessage message;
+  const int selected = state_.selectedModel.load();
+  message.selectedName = ModelName(selected);
+  if (!state_.devicePresent.load()) return message;
+  if (link_.OnlineState(selected, kModeReceiver) == 0) {
+    message.kind = NoKeyboardMessage::Kind::kAsleep;
+    return message;
+  }
+  for (const device::DeviceRecordInfo& record : attached_) {
+    if (record.modelId == selected || ModelName(record.modelId).empty()) continue;
+    message.kind = NoKeyboardMessage::Kind::kOtherAttached;
+    message.attachedName = ModelName(record.modelId);
+    break;
+  }
+  return message;
+}
+
 // Views ------------------------------------------------------------------------------------------
 
 int DeviceSession::PageToShow(int modelId, int kind) const {
@@ -165,7 +201,7 @@ void DeviceSession::ShowConnectedView(int modelId, int kind) {
 
 void DeviceSession::ShowDisconnectedView() {
   base::DebugLog("view: disconnected");
-  page_.ShowDisconnected(state_.devicePresent.load());
+  page_.ShowDisconnected(state_.devicePresent.load(), WhyDisconnected());
   actions_.ShowPage(kPageHome);
 }
 
@@ -273,6 +309,9 @@ void DeviceSession::OnDeviceNotify() {
 
 void DeviceSession::OnKeyboardWoke(int modelId) {
   state_.online.store(true);
+  // What the keyboard is, its battery and its settings are read again: a keyboard that slept
+  // through the last read shows its real firmware and battery from now on.
+  tasks_.Append(task::kRefreshProfileView);
   actions_.ShowPage(kPageHome);
   // The disconnected view hid the pages' tabs; the keyboard is back, so are they.
   page_.ShowConnected();

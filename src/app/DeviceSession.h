@@ -18,16 +18,18 @@ class SettingsStore;
 struct DeviceCatalogue;
 namespace core {
 class Sleeper;
-}
+class TextTable;
+}  // namespace core
 
 class DeviceSession : public Feature {
  public:
   DeviceSession(Tessel::PageHost& host, SharedState& state, device::HidDeviceManager& link,
                 const DeviceCatalogue& catalogue, SettingsStore& settings,
-                const CurrentModel& model, DeviceTaskQueue& tasks, ControllerActions& actions,
-                core::Sleeper& sleeper);
+                const CurrentModel& model, const core::TextTable& texts, DeviceTaskQueue& tasks,
+                ControllerActions& actions, core::Sleeper& sleeper);
 
   FeatureSlot Slot() const override { return FeatureSlot::kDevices; }
+  void ApplyTexts() override { page_.ApplyTexts(); }
   void RegisterTasks(TaskTable& table) override;
   bool OnControlEvent(int id, int code, std::intptr_t arg1, std::intptr_t arg2) override;
   std::optional<std::intptr_t> OnWindowMessage(unsigned message, std::intptr_t wParam,
@@ -65,6 +67,13 @@ class DeviceSession : public Feature {
   void Hotplug(const char* what);
   void ShowConnectedView(int modelId, int kind);
   void ShowDisconnectedView();
+  // Why the selected keyboard cannot be talked to: asleep behind its receiver, another model
+  // attached instead, or nothing at all.
+  NoKeyboardMessage WhyDisconnected() const;
+  std::string ModelName(int modelId) const;
+  // The model to show after an enumeration: the stored one; on the first start (nothing
+  // stored yet) the one that is attached.
+  int ModelToShow(const std::vector<device::DeviceRecordInfo>& records) const;
   void OnKeyboardWoke(int modelId);
   // The page to show for a model after a switch: the remembered one, moved off pages the
   // model does not have.
@@ -80,6 +89,8 @@ class DeviceSession : public Feature {
   core::Sleeper& sleeper_;
   DeviceListPage page_;
 
+  // Every keyboard record of the last enumeration (worker).
+  std::vector<device::DeviceRecordInfo> attached_;
   // The model the last hot-plug event or notification was about (the task's argument).
   std::atomic<int> hotplugModel_{0};
   // One flag per connection mode of the catalogue; written by the worker, read by the UI.

@@ -1,6 +1,7 @@
 #include "app/KeyboardDlg.h"
 
 #include "base/Log.h"
+#include "base/Text.h"
 #include "core/MainTabs.h"
 #include "core/TextIds.h"
 #include "core/ThreadCheck.h"
@@ -79,12 +80,13 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       application_(host_, settings_, texts_, catalogue_,
                    options_.openUrl ? options_.openUrl : platform::OpenUrl),
       backgrounds_(host_, state_, settings_, texts_),
-      devices_(host_, state_, link_, catalogue_, settings_, model_, tasks_, *this, *this),
+      devices_(host_, state_, link_, catalogue_, settings_, model_, texts_, tasks_, *this, *this),
       profiles_(host_, state_, database_, layout_, texts_, tasks_),
       keyMaps_(state_, keyboardCommands_, database_, texts_, layout_),
       keyboard_(host_, state_, keyboardCommands_, database_, model_, texts_, tasks_, *this),
       features_{&application_, &backgrounds_, &devices_, &profiles_, &keyboard_} {
   keyboard_.Info().AddObserver(*this);
+  database_.SetWriteFailureHandler([this](const std::string&) { OnDatabaseWriteFailed(); });
   // Every pause of the link ends early when the worker is asked to stop.
   link_.SetSleeper([this](std::chrono::milliseconds duration) { SleepFor(duration); });
   // A receiver's notification read in the middle of an exchange comes back as a message.
@@ -271,6 +273,9 @@ std::intptr_t KeyboardDlg::OnWindowMessage(unsigned message, std::intptr_t wPara
     case UM_DOWNLOAD_PROGRESS:
     case UM_SWALLOW:
       return 1;
+    case UM_NOTICE:
+      ShowNotices();
+      return 1;
     case UM_APPLY_TEXTS:
       ApplyTexts();
       break;
@@ -288,6 +293,8 @@ void KeyboardDlg::OnControlEvent(int id, int code, std::intptr_t arg1, std::intp
   TARVO_EXPECT_UI_THREAD();
   if (id == ids::kMainTabs && code == Tessel::kEventSelChanged) {
     OnMainPageChanged(static_cast<int>(arg1));
+    // The page the user chose is where a keyboard that comes back returns to.
+    state_.pageAfterSwitch.store(state_.currentPage.load());
   } else if (id == ids::kMinimizeButton && code == Tessel::kEventClick) {
     ShowWindow(Tessel::kMinimize);
   } else if (id == ids::kCloseButton && code == Tessel::kEventClick) {
@@ -340,7 +347,6 @@ void KeyboardDlg::OnMainPageChanged(int tabPosition) {
   for (Feature* feature : features_) feature->OnPageLeft(left);
   ShowPageFrame(page);
   state_.currentPage.store(page);
-  state_.pageAfterSwitch.store(page);
   for (Feature* feature : features_) feature->OnPageShown(page);
 }
 
@@ -407,6 +413,41 @@ void KeyboardDlg::ApplyTexts() {
 void KeyboardDlg::LoadKeyboardModel(int modelId) {
   keyboardModel_.Load(modelId);
   RunOnUiThread([this] { ShowTabsOfModel(); });
+  const std::filesystem::path setAside = database_.TakeSetAsideFile();
+  if (!setAside.empty()) {
+    PostNotice(text::kDatabaseSetAsideCaption,
+               base::Format(texts_.GetText(text::kDialogSection, text::kDatabaseSetAside),
+                            setAside.string()));
+  }
+}
+
+// Notices
+// -------------------------------------------------------------------------------------------
+
+void KeyboardDlg::PostNotice(int captionId, std::string text) {
+  {
+    std::lock_guard lock(noticesMutex_);
+    notices_.emplace_back(captionId, std::move(text));
+  }
+  PostMessage(UM_NOTICE, 0, 0);
+}
+
+void KeyboardDlg::OnDatabaseWriteFailed() {
+  if (writeFailureShown_.exchange(true)) return;
+  PostNotice(text::kDatabaseWriteFailedCaption,
+             texts_.GetText(text::kDialogSection, text::kDatabaseWriteFailed));
+}
+
+void KeyboardDlg::ShowNotices() {
+  std::vector<std::pair<int, std::string>> notices;
+  {
+    std::lock_guard lock(noticesMutex_);
+    notices.swap(notices_);
+  }
+  for (const auto& [caption, text] : notices) {
+    host_.AskMessage(texts_.GetText(text::kDialogSection, caption), text, false);
+    if (caption == text::kDatabaseWriteFailedCaption) writeFailureShown_.store(false);
+  }
 }
 
 void KeyboardDlg::CloseChildWindows() {

@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ApplicationPage.h"
@@ -125,6 +127,10 @@ class KeyboardDlg : public Tessel::MDialog,
   void ShowProfilePages() override;
   void RestoreDefaultBackgrounds() override { backgrounds_.RestoreDefaults(); }
 
+  // Any thread: a message box the user sees once the UI thread is free (never inside the
+  // operation that failed, which may hold the database).
+  void PostNotice(int captionId, std::string text);
+
  protected:
   void CreateControls() override;
   void OnInitDialog() override;
@@ -145,6 +151,8 @@ class KeyboardDlg : public Tessel::MDialog,
   void IdleCycle();
   void WaitForUpdater();
   void ShowPageFrame(int pageId);
+  void OnDatabaseWriteFailed();
+  void ShowNotices();
   void ShowTabsOfModel();
 
   const AppPaths& paths_;
@@ -173,6 +181,10 @@ class KeyboardDlg : public Tessel::MDialog,
   KeyboardFeature keyboard_;
   std::vector<Feature*> features_;
 
+  std::mutex noticesMutex_;
+  std::vector<std::pair<int, std::string>> notices_;
+  // A write failure already waits to be shown: a burst of them makes one message.
+  std::atomic<bool> writeFailureShown_{false};
   std::atomic<int> updaterProcessId_{0};
   std::atomic<bool> workerEnded_{true};
   std::atomic<bool> taskRunning_{false};

@@ -160,4 +160,23 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
+std::string Format(std::string_view pattern, std::initializer_list<std::string_view> values) {
+  std::string out;
+  auto next = values.begin();
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const char c = pattern[i];
+    const char following = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+    if (c == '%' && following == '%') {
+      out += '%';
+      ++i;
+    } else if (c == '%' && (following == 's' || following == 'd') && next != values.end()) {
+      out += *next++;
+      ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace base

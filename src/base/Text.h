@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -42,5 +43,14 @@ bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b);
 
 // Blanks (space, tab, CR, LF) removed from both ends.
 std::string_view Trim(std::string_view text);
+
+// A language text with its placeholders filled: each "%s" or "%d" takes the next value in turn
+// ("%%" is a percent sign). The text comes from a file, so it is never used as a printf format:
+// a placeholder without a value stays as it is.
+std::string Format(std::string_view pattern, std::initializer_list<std::string_view> values);
+template <typename... Values>
+std::string Format(std::string_view pattern, const Values&... values) {
+  return Format(pattern, {std::string_view(values)...});
+}
 
 }  // namespace base

@@ -26,8 +26,8 @@ bool ModelCapabilities::ShowsPage(int pageId, int connectionKind) const {
     case kPageLighting:
       return !keypad;
     case kPageMatrix:
-      // Until the keyboard has said whether it has one, the tab stays.
-      return !keypad && (!device || device->matrix.present);
+      // Only a keyboard that said it has a matrix light shows its page.
+      return !keypad && device && device->matrix.present;
     case kPageScreen:
       // Through the receiver a screen that only takes updates by cable has nothing to offer.
       return !keypad && !(screenByCableOnly && (connectionKind == kConnectionReceiver ||

@@ -432,6 +432,29 @@ struct IdRange {
   int last;  // inclusive
 };
 
+// Messages about the settings database, files and the keyboard's state.
+inline constexpr int kDatabaseWriteFailedCaption = 1300;
+inline constexpr int kDatabaseWriteFailed = 1301;
+inline constexpr int kDatabaseSetAsideCaption = 1302;
+inline constexpr int kDatabaseSetAside = 1303;  // %s: where the old file is
+inline constexpr int kExportFailedCaption = 1304;
+inline constexpr int kExportFailed = 1305;  // %s: the reason
+inline constexpr int kImportFailedCaption = 1306;
+inline constexpr int kImportUnreadable = 1307;
+inline constexpr int kImportStoreFailed = 1308;
+inline constexpr int kImportRowsLeftOut = 1309;  // %d: how many
+inline constexpr int kFactoryResetDone = 1310;
+inline constexpr int kFactoryResetNotDone = 1311;
+inline constexpr int kDeleteProfileCaption = 1312;
+inline constexpr int kDeleteProfileMessage = 1313;  // %s: the profile's name
+inline constexpr int kRenameTakenMessage = 1314;
+inline constexpr int kDeviceAsleep = 1315;
+inline constexpr int kHomeKeyboardAsleep = 1316;  // %s: the model's name
+inline constexpr int kHomeKeyboardAsleepHint = 1317;
+inline constexpr int kHomeOtherKeyboard = 1318;  // %s, %s: the selected and the attached model
+inline constexpr int kMinutes = 1319;            // %d: a number of minutes
+inline constexpr int kBatteryLow = 1320;
+
 namespace detail {
 
 template <std::size_t N>
@@ -518,6 +541,7 @@ inline constexpr IdRange kDialogIdRanges[] = {
     {kScreenSaveBadScreen, kScreenSaveBadScreen},
     {kScreenSaveScreen, kScreenSavePreview},
     {kScreenSaveDone, kScreenSaveDone},
+    {kDatabaseWriteFailedCaption, kBatteryLow},
 };
 
 }  // namespace detail

@@ -18,6 +18,8 @@ enum AppMessage : unsigned {
   UM_APPLY_TEXTS = 2024,
   UM_VIEW_DRAG = 2025,
   UM_SWALLOW = 2026,
+  // Our own: a notice waits to be shown to the user (see KeyboardDlg::PostNotice).
+  UM_NOTICE = 2100,
 };
 
 // Power events carried by WM_POWERBROADCAST.

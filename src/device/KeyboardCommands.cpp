@@ -81,7 +81,9 @@ bool KeyboardCommands::SendCommandFrame(std::uint8_t commandByte) {
   const protocol::Frame request = protocol::MakeFrame(commandByte, 0, protocol::kFrameDataLength);
   std::array<std::uint8_t, protocol::kReportLength> frame{};
   std::copy(request.begin(), request.end(), frame.begin());
-  return link_.SendFrame(frame);
+  // A refusal is a reply too: only the keyboard's acceptance counts.
+  return link_.SendFrame(frame) &&
+         protocol::IsAccepted(std::span<const std::uint8_t>(frame).first(protocol::kFrameLength));
 }
 
 }  // namespace device

@@ -46,7 +46,8 @@ class KeyboardCommands {
   // The key indices of the knob's actions (0x3E).
   bool ReadKnobIndices(std::array<std::uint8_t, protocol::kKnobIndexTableLength>& table);
 
-  // Commands without data: the factory reset (0x31) and the screen-sync start (0x2F).
+  // Commands without data: the factory reset (0x31) and the screen-sync start (0x2F); true
+  // when the keyboard accepted them.
   bool FactoryReset();
   bool StartScreenSync();
 

@@ -4,6 +4,7 @@
 #include "core/DeviceTaskQueue.h"
 #include "core/TaskTable.h"
 #include "device/KeyboardCommands.h"
+#include "storage/SettingsDatabase.h"
 
 KeyboardFeature::KeyboardFeature(Tessel::PageHost& host, SharedState& state,
                                  device::KeyboardCommands& keyboard,
@@ -11,6 +12,7 @@ KeyboardFeature::KeyboardFeature(Tessel::PageHost& host, SharedState& state,
                                  const core::TextTable& texts, DeviceTaskQueue& tasks,
                                  ControllerActions& actions)
     : state_(state),
+      database_(database),
       tasks_(tasks),
       actions_(actions),
       keyboard_(keyboard),
@@ -28,18 +30,28 @@ void KeyboardFeature::RegisterTasks(TaskTable& table) {
   table.SetRun(task::kPageSwitch, [this] { SendPageSwitch(); });
 }
 
+void KeyboardFeature::ApplyProfile() {
+  page_.LoadSystemSettings();
+  settings_.SendSystemSettings();
+}
+
+// The keyboard first: its profiles are removed from the database only once the keyboard has
+// accepted the reset, so a reset that does not happen (keyboard pulled out, reset refused)
+// changes nothing at all.
 void KeyboardFeature::FactoryReset() {
-  resetRan_.store(true);
-  settings_.SendFactoryReset();
+  if (!settings_.SendFactoryReset()) {
+    resetOutcome_.store(ResetOutcome::kRefused);
+    return;
+  }
+  resetOutcome_.store(ResetOutcome::kDone);
+  if (!database_.ClearAllData()) return;  // reported as a failed write; the profiles stay
+  actions_.LoadKeyboardModel(state_.selectedModel.load());
   actions_.LoadProfileList();
   page_.LoadSystemSettings();
 }
 
 void KeyboardFeature::FinishFactoryReset() {
-  page_.FinishFactoryReset();
-  // A reset that never reached the keyboard still emptied the database: the profile view is
-  // built again from it.
-  if (!resetRan_.exchange(false)) tasks_.Append(task::kReconnect);
+  page_.FinishFactoryReset(resetOutcome_.exchange(ResetOutcome::kNotRun) == ResetOutcome::kDone);
 }
 
 void KeyboardFeature::OnPageShown(int pageId) {

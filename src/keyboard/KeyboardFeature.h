@@ -23,7 +23,9 @@ class KeyboardFeature : public Feature {
   }
   void OnPageShown(int pageId) override;
   void ShowProfile() override { page_.LoadSystemSettings(); }
-  void ApplyProfile() override { page_.LoadSystemSettings(); }
+  // A switch shows the profile's settings and sends them: the keyboard never keeps the last
+  // profile's game mode while the page shows this one's.
+  void ApplyProfile() override;
 
   KeyboardInfo& Info() { return info_; }
   SystemSettings& Settings() { return settings_; }
@@ -34,14 +36,17 @@ class KeyboardFeature : public Feature {
   void FinishFactoryReset();
   void SendPageSwitch();
 
+  enum class ResetOutcome { kNotRun, kRefused, kDone };
+
   SharedState& state_;
+  storage::SettingsDatabase& database_;
   DeviceTaskQueue& tasks_;
   ControllerActions& actions_;
   device::KeyboardCommands& keyboard_;
   KeyboardInfo info_;
   SystemSettings settings_;
   SystemSettingsPage page_;
-  std::atomic<bool> resetRan_{false};
+  std::atomic<ResetOutcome> resetOutcome_{ResetOutcome::kNotRun};
   // Set when the screen-sync page opens; the page-switch task sends nothing while it is set.
   std::atomic<bool> pageSwitchOnce_{false};
 };

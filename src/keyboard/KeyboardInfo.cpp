@@ -74,13 +74,19 @@ void KeyboardInfo::StoreSettings(const protocol::SettingsBlock& block, int proto
     snapshot_.settings = block;
     snapshot_.lightModes = modes;
   }
+  // What the keyboard holds becomes the profile's; a failed write is reported by the database
+  // and ends the storing (the rows keep their earlier values).
   const int profile = state_.currentProfile.load();
   for (const SystemSettingKey& setting : SystemSettingKeys()) {
-    database_.SetConfigValue(profile, setting.key, std::to_string(system.*setting.field));
+    if (!database_.SetConfigValue(profile, setting.key, std::to_string(system.*setting.field))) {
+      return;
+    }
   }
-  database_.SetActiveLightMode(profile, protocol::kZone0, modes.zone0);
-  database_.SetActiveLightMode(profile, protocol::kZone1, modes.zone1);
-  database_.SetActiveLightMode(profile, protocol::kZone2, modes.zone2);
+  for (auto [zone, mode] :
+       {std::pair{protocol::kZone0, modes.zone0}, std::pair{protocol::kZone1, modes.zone1},
+        std::pair{protocol::kZone2, modes.zone2}}) {
+    if (!database_.SetActiveLightMode(profile, zone, mode)) return;
+  }
 }
 
 void KeyboardInfo::ReadBattery() {

@@ -47,10 +47,10 @@ void SystemSettings::SendSystemSettings() {
   keyboard_.WriteSettings(block);
 }
 
-void SystemSettings::SendFactoryReset() {
+bool SystemSettings::SendFactoryReset() {
   TARVO_EXPECT_WORKER();
   device::CommandBracket bracket(keyboard_);
-  keyboard_.FactoryReset();
+  return keyboard_.FactoryReset();
 }
 
 std::optional<int> SystemSettings::Revision() {

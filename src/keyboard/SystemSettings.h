@@ -40,8 +40,8 @@ class SystemSettings {
   // Worker, task 17: the stored settings into the keyboard's settings block; every other byte
   // of the block goes back as the keyboard had it.
   void SendSystemSettings();
-  // Worker, task 22: the keyboard's factory reset command.
-  void SendFactoryReset();
+  // Worker, task 22: the keyboard's factory reset command; true when the keyboard accepted it.
+  bool SendFactoryReset();
 
  private:
   // The revision whose byte positions apply: the one read with the keyboard's information,

@@ -16,6 +16,7 @@
 #include "storage/ConfigKeys.h"
 #include "storage/SettingsDatabase.h"
 #include "ui/pages/ControlIds.h"
+#include "ui/pages/SettingsPage.h"
 #include "ui/tessel/BatteryCtrl.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/KeyboardCtrl.h"
@@ -75,7 +76,7 @@ bool SystemSettingsPage::OnControlEvent(int id, int code) {
     return true;
   }
   if (id == ids::kKnobModeSwitch) {
-    if (code == Tessel::kEventClick) OnKnobModeChanged();
+    if (code == Tessel::kEventClick) StoreSwitch(id, key::kEncoderMode);
     return true;
   }
   if (id == ids::kRestoreFactoryButton) {
@@ -85,27 +86,32 @@ bool SystemSettingsPage::OnControlEvent(int id, int code) {
   return false;
 }
 
+bool SystemSettingsPage::StoreSetting(std::string_view key, int value) {
+  if (!database_.SetConfigValue(state_.currentProfile.load(), key, std::to_string(value))) {
+    // The failure was reported; the controls go back to what is stored, and the keyboard
+    // receives nothing it was not stored for.
+    LoadSystemSettings();
+    return false;
+  }
+  if (key == key::kEncoderMode) {
+    ShowKnobKey(value == 1);
+  } else {
+    // Every change is sent, also while an earlier one waits: each task sends what is stored
+    // when it runs.
+    tasks_.Append(task::kSendSystemSettings);
+  }
+  return true;
+}
+
 void SystemSettingsPage::StoreSwitch(int id, std::string_view key) {
   auto* button = host_.GetControl<Tessel::CSwitchButton>(id);
-  const bool on = button != nullptr && button->GetCheck();
-  database_.SetConfigValue(state_.currentProfile.load(), key, on ? "1" : "0");
-  // Every change is sent, also while an earlier one waits: each task sends what is stored then.
-  tasks_.Append(task::kSendSystemSettings);
+  StoreSetting(key, button != nullptr && button->GetCheck() ? 1 : 0);
 }
 
 void SystemSettingsPage::StoreChoice(int id, std::string_view key) {
   auto* combo = host_.GetControl<Tessel::MComboBox>(id);
   if (combo == nullptr || combo->GetCurSel() < 0) return;
-  const std::string value = std::to_string(combo->GetCurData());
-  database_.SetConfigValue(state_.currentProfile.load(), key, value);
-  tasks_.Append(task::kSendSystemSettings);
-}
-
-void SystemSettingsPage::OnKnobModeChanged() {
-  auto* button = host_.GetControl<Tessel::CSwitchButton>(ids::kKnobModeSwitch);
-  const bool on = button != nullptr && button->GetCheck();
-  database_.SetConfigValue(state_.currentProfile.load(), key::kEncoderMode, on ? "1" : "0");
-  ShowKnobKey(on);
+  StoreSetting(key, static_cast<int>(combo->GetCurData()));
 }
 
 void SystemSettingsPage::ShowKnobKey(bool knobMode) {
@@ -179,6 +185,7 @@ void SystemSettingsPage::ShowBattery(const protocol::BatteryReport& battery) {
 
 void SystemSettingsPage::ApplyTexts() {
   ShowVersionLabel();
+  ShowSleepTimeTexts(host_, texts_.GetText(text::kDialogSection, text::kMinutes));
   if (auto* battery = host_.GetControl<Tessel::BatteryCtrl>(ids::kBattery)) {
     battery->SetChargingText(texts_.GetText(text::kDialogSection, text::kDeviceCharging));
   }
@@ -207,13 +214,15 @@ void SystemSettingsPage::RestoreFactorySettings() {
   if (host_.AskMessage(caption, message, true) == Tessel::kResultCancel) return;
   actions_.RestoreDefaultBackgrounds();
   if (!state_.devicePresent.load()) return;
-  database_.ClearAllData();
-  actions_.LoadKeyboardModel(state_.selectedModel.load());
   host_.SetWindowEnabled(false);
   tasks_.Append(task::kFactoryReset);
   host_.ShowWaitDialog(texts_.GetText(text::kDialogSection, text::kPleaseWait));
 }
 
-void SystemSettingsPage::FinishFactoryReset() {
+void SystemSettingsPage::FinishFactoryReset(bool done) {
   host_.SetWindowEnabled(true);
+  host_.AskMessage(texts_.GetText(text::kDialogSection, text::kRestoreFactoryCaption),
+                   texts_.GetText(text::kDialogSection,
+                                  done ? text::kFactoryResetDone : text::kFactoryResetNotDone),
+                   false);
 }

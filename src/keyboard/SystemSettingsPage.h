@@ -33,16 +33,21 @@ class SystemSettingsPage : public KeyboardInfo::Observer {
   // A switch was clicked or a choice made on the page. False when `id` is none of its
   // controls.
   bool OnControlEvent(int id, int code);
+  // Stores one setting of the current profile ("game_mode", "sleep_time", "encoder_mode", ...)
+  // and sends the system settings to the keyboard. False when it could not be stored: the page
+  // then shows what is stored, and nothing is sent.
+  bool StoreSetting(std::string_view key, int value);
   // Any thread: shows the current profile's stored settings.
   void LoadSystemSettings();
   // Any thread: the texts that depend on the language and on what was read.
   void ApplyTexts();
 
-  // Asks, then empties the model's database, disables the main window, queues the reset task
-  // and waits for it in a modal wait dialog.
+  // Asks, then disables the main window, queues the reset task and waits for it in a modal
+  // wait dialog.
   void RestoreFactorySettings();
-  // After the reset task ran or was dropped: the main window takes input again.
-  void FinishFactoryReset();
+  // After the reset task ran or was dropped: the main window takes input again and the user
+  // learns whether the reset happened.
+  void FinishFactoryReset(bool done);
 
   // Worker: what a read of the keyboard found.
   void OnReadStarted() override;
@@ -52,7 +57,6 @@ class SystemSettingsPage : public KeyboardInfo::Observer {
  private:
   void StoreSwitch(int id, std::string_view key);
   void StoreChoice(int id, std::string_view key);
-  void OnKnobModeChanged();
   // A model whose keyboard view shows the knob as a key shows it as such in knob mode.
   void ShowKnobKey(bool knobMode);
   void ShowVersionLabel();

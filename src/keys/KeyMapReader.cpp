@@ -124,7 +124,9 @@ bool KeyMapReader::ReadKeyAssignments(const protocol::DeviceInfo& info) {
   const std::shared_ptr<const KeyMaps> maps = Maps();
   std::vector<keys::MacroName> macros;
   const keys::KeyDescriptionContext names = DescriptionContext(macros);
-  database_.UpdateKeyAssignments(DecodeLayers(profile, layers, *maps, names));
+  // The keyboard's assignments go into the profile whole or not at all (a failed write is
+  // reported by the database).
+  if (!database_.UpdateKeyAssignments(DecodeLayers(profile, layers, *maps, names))) return false;
   if (info.knobPresent) DecodeKnobRows(profile, layers, knob, names);
   CopyFirstProfileRows();
   return true;
@@ -203,6 +205,6 @@ void KeyMapReader::CopyFirstProfileRows() {
       row.key_id = 0;
       row.profile = profile;
     }
-    if (!copy.empty()) database.InsertKeyAssignments(copy);
+    if (!copy.empty() && !database.InsertKeyAssignments(copy)) return;
   }
 }

@@ -59,7 +59,7 @@ void ProfileDlg::OnControlEvent(int id, int code, std::intptr_t arg1, std::intpt
       break;
     case kListId:
       if (code == Tessel::kEventSelChanged) Choose(static_cast<int>(list->GetCurData()));
-      if (code == Tessel::kEventCommit) profiles_.RenameItem(*list, static_cast<int>(arg1));
+      if (code == Tessel::kEventCommit) profiles_.RenameItem(*list, static_cast<int>(arg1), this);
       if (code == Tessel::kEventRightClick) {
         Tessel::MenuWnd menu(*this, UM_PROFILE_MENU);
         menu.AddItem(ProfilePage::kMenuDelete, profiles_.Text(text::kProfileMenuDelete));
@@ -86,7 +86,9 @@ std::intptr_t ProfileDlg::OnWindowMessage(unsigned message, std::intptr_t wParam
                                           std::intptr_t lParam) {
   if (message != UM_PROFILE_MENU) return MDialog::OnWindowMessage(message, wParam, lParam);
   auto* list = GetControl<Tessel::ProfileList>(kListId);
-  if (wParam == ProfilePage::kMenuDelete) Choose(profiles_.DeleteSelected(*list));
+  if (wParam == ProfilePage::kMenuDelete && profiles_.ConfirmDelete(*list, this)) {
+    Choose(profiles_.DeleteSelected(*list));
+  }
   if (wParam == ProfilePage::kMenuRename) list->ShowEdit(list->GetSelectItem());
   return 1;
 }

@@ -1,5 +1,6 @@
 #include "profiles/ProfilePage.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "base/Text.h"
@@ -11,6 +12,7 @@
 #include "core/ThreadCheck.h"
 #include "core/WindowMessages.h"
 #include "profiles/ProfileDlg.h"
+#include "profiles/ProfileNames.h"
 #include "profiles/ProfileService.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/tessel/Dialogs.h"
@@ -71,28 +73,29 @@ void ProfilePage::LoadList() {
   list.SetCurData(current);
 }
 
+std::vector<std::string> ProfilePage::ItemNames(const Tessel::ProfileList& list) {
+  std::vector<std::string> names;
+  for (const Tessel::ProfileList::Item& item : list.GetItems()) names.push_back(item.text);
+  return names;
+}
+
 std::string ProfilePage::MakeUniqueProfileName(const Tessel::ProfileList& list,
                                                const std::string& base) {
-  const std::vector<Tessel::ProfileList::Item> items = list.GetItems();
-  for (int n = 1; n < 1000; ++n) {
-    const std::string candidate = base + " " + std::to_string(n);
-    bool taken = false;
-    for (const auto& item : items) taken = taken || item.text == candidate;
-    if (!taken) return candidate;
-  }
-  return base + " 1000";
+  return NumberedName(base, ItemNames(list));
+}
+
+void ProfilePage::ShowNames() {
+  // Default names follow the language: the list is filled again from what is stored.
+  Tessel::ProfileList& list = List();
+  const int selected = static_cast<int>(list.GetCurData());
+  FillList(list, profiles_.List());
+  list.SetCurData(selected);
 }
 
 // Operations the main list and the dialog share ---------------------------------------------
 
 void ProfilePage::ShowLimitMessage(Tessel::MWindow* parent) {
-  const std::string caption = Text(text::kProfileLimitCaption);
-  const std::string message = Text(text::kProfileLimitMessage);
-  if (parent == nullptr) {
-    host_.AskMessage(caption, message, false);
-  } else {
-    Tessel::CUIMessageBox::Show(parent, caption, message, false);
-  }
+  ShowMessage(parent, text::kProfileLimitCaption, Text(text::kProfileLimitMessage));
 }
 
 int ProfilePage::AddTo(Tessel::ProfileList& list, Tessel::MWindow* limitBoxParent) {
@@ -117,11 +120,41 @@ int ProfilePage::DeleteSelected(Tessel::ProfileList& list) {
   return static_cast<int>(list.GetCurData());
 }
 
-void ProfilePage::RenameItem(Tessel::ProfileList& list, int position) {
+void ProfilePage::RenameItem(Tessel::ProfileList& list, int position,
+                             Tessel::MWindow* messageParent) {
   const int profile = static_cast<int>(list.GetItemData(position));
-  // The list shows what is stored: an empty name brings the old one back.
-  const std::string stored = profiles_.Rename(profile, list.GetItemText(position));
+  std::string name = CleanName(list.GetItemText(position), ProfileService::kMaxNameLength);
+  // Two profiles of one name could not be told apart: the new name is refused.
+  std::vector<std::string> others = ItemNames(list);
+  others.erase(others.begin() + position);
+  if (std::find(others.begin(), others.end(), name) != others.end()) {
+    ShowMessage(messageParent, text::kProfileMenuRename, Text(text::kRenameTakenMessage));
+    name.clear();
+  }
+  // The list shows what is stored: an empty or refused name brings the old one back.
+  const std::string stored = profiles_.Rename(profile, name);
   if (!stored.empty()) list.SetItemText(position, stored);
+}
+
+void ProfilePage::ShowMessage(Tessel::MWindow* parent, int captionId, const std::string& message) {
+  const std::string caption = Text(captionId);
+  if (parent == nullptr) {
+    host_.AskMessage(caption, message, false);
+  } else {
+    Tessel::CUIMessageBox::Show(parent, caption, message, false);
+  }
+}
+
+bool ProfilePage::ConfirmDelete(const Tessel::ProfileList& list, Tessel::MWindow* parent) {
+  const int position = list.GetSelectItem();
+  if (list.GetItemCount() < 2 || position < 0) return false;
+  const std::string caption = Text(text::kDeleteProfileCaption);
+  const std::string message =
+      base::Format(Text(text::kDeleteProfileMessage), list.GetItemText(position));
+  const int answer = parent == nullptr
+                         ? host_.AskMessage(caption, message, true)
+                         : Tessel::CUIMessageBox::Show(parent, caption, message, true);
+  return answer == Tessel::kResultOK;
 }
 
 void ProfilePage::SwitchTo(int profile) {
@@ -146,11 +179,12 @@ void ProfilePage::OnSelectProfile() {
 
 void ProfilePage::OnDeleteProfile() {
   TARVO_EXPECT_UI_THREAD();
+  if (!ConfirmDelete(List(), nullptr)) return;
   if (const int selected = DeleteSelected(List()); selected > 0) SwitchTo(selected);
 }
 
 void ProfilePage::OnRenameProfile(int position) {
-  RenameItem(List(), position);
+  RenameItem(List(), position, nullptr);
 }
 
 void ProfilePage::OnProfileMenu() {
@@ -184,7 +218,11 @@ void ProfilePage::OnExportProfile() {
   const std::string name = list.GetItemText(position);
   const std::optional<std::string> path = host_.AskSaveFile("Macro (*.xml)", name + ".xml");
   if (!path) return;
-  profiles_.Export(static_cast<int>(list.GetCurData()), name, *path);
+  std::string reason;
+  if (!profiles_.Export(static_cast<int>(list.GetCurData()), name, *path, &reason)) {
+    ShowMessage(nullptr, text::kExportFailedCaption,
+                base::Format(Text(text::kExportFailed), reason));
+  }
 }
 
 void ProfilePage::OnImportProfile() {
@@ -194,13 +232,22 @@ void ProfilePage::OnImportProfile() {
     return;
   }
   const std::optional<std::string> path = host_.AskOpenFile("Custom Key (*.xml)");
-  std::error_code error;
-  if (!path || !std::filesystem::is_regular_file(*path, error)) return;
-  std::string name;
-  const int id = profiles_.Import(*path, name);
-  if (id <= 0) return;
-  list.SetSelectItem(list.AddItem(name, id, ProfileService::kProfileIcon));
-  SwitchTo(static_cast<int>(list.GetCurData()));
+  if (!path) return;
+  const ProfileService::ImportResult imported =
+      profiles_.Import(*path, ItemNames(list), Text(text::kProfileBaseName));
+  using Failure = ProfileService::ImportResult::Failure;
+  if (imported.failure != Failure::kNone) {
+    ShowMessage(nullptr, text::kImportFailedCaption,
+                Text(imported.failure == Failure::kUnreadable ? text::kImportUnreadable
+                                                              : text::kImportStoreFailed));
+    return;
+  }
+  list.SetSelectItem(list.AddItem(imported.name, imported.profile, ProfileService::kProfileIcon));
+  SwitchTo(imported.profile);
+  if (imported.refusedRows > 0) {
+    ShowMessage(nullptr, text::kImportFailedCaption,
+                base::Format(Text(text::kImportRowsLeftOut), std::to_string(imported.refusedRows)));
+  }
 }
 
 // The profile dialog ---------------------------------------------------------------------------

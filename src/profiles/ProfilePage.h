@@ -48,12 +48,17 @@ class ProfilePage {
   // "<base> 1", "<base> 2", ...: the first name no item of `list` carries.
   static std::string MakeUniqueProfileName(const Tessel::ProfileList& list,
                                            const std::string& base);
+  static std::vector<std::string> ItemNames(const Tessel::ProfileList& list);
+  // Any thread: the list's names again in the current language.
+  void ShowNames();
 
   // What the main list and the dialog's list share. AddTo returns the new profile (0 when
   // none was made), DeleteSelected the newly selected one (0: nothing deleted).
+  // Messages go over `parent`, or over the main window when it is null.
   int AddTo(Tessel::ProfileList& list, Tessel::MWindow* limitBoxParent);
+  bool ConfirmDelete(const Tessel::ProfileList& list, Tessel::MWindow* parent);
   int DeleteSelected(Tessel::ProfileList& list);
-  void RenameItem(Tessel::ProfileList& list, int position);
+  void RenameItem(Tessel::ProfileList& list, int position, Tessel::MWindow* messageParent);
   void FillList(Tessel::ProfileList& list, const std::vector<storage::ProfileRecord>& profiles);
   std::string Text(int id) const;
   ProfileService& Profiles() { return profiles_; }
@@ -61,6 +66,7 @@ class ProfilePage {
  private:
   Tessel::ProfileList& List() const;
   void ShowLimitMessage(Tessel::MWindow* parent);
+  void ShowMessage(Tessel::MWindow* parent, int captionId, const std::string& message);
   void SwitchTo(int profile);
 
   Tessel::PageHost& host_;

@@ -6,9 +6,24 @@
 #include "catalogue/KeyboardLayout.h"
 #include "core/SharedState.h"
 #include "profiles/ProfileFile.h"
+#include "profiles/ProfileNames.h"
+#include "protocol/KeyEntry.h"
 #include "storage/SettingsDatabase.h"
 
 namespace {
+
+// What a key row of an export file may hold: one of the four layers, a key code, a known
+// function type and values a key entry can carry.
+bool IsValidKeyRow(const storage::KeyAssignmentRecord& row) {
+  constexpr int kMaxValue = 0xFFFF;
+  const auto within = [](int value, int low, int high) { return value >= low && value <= high; };
+  return within(row.fn_layer, 0, 3) && within(row.key_code, 0, 255) &&
+         within(row.layout_value, 0, 255) &&
+         within(row.macro_type, protocol::function_type::kDefault,
+                protocol::function_type::kKeyboardFunction) &&
+         within(row.macro_value, 0, kMaxValue) && within(row.macro_value2, 0, kMaxValue) &&
+         within(row.macro_value3, 0, kMaxValue);
+}
 
 storage::ProfileRecord NewProfileRecord(std::string name) {
   storage::ProfileRecord record;
@@ -40,6 +55,12 @@ std::vector<storage::ProfileRecord> ProfileService::ListOrCreate(const std::stri
   }
   // The first profile that was actually created becomes active.
   if (first > 0 && database_.SetActiveProfile(first)) database_.ListProfiles(profiles);
+  return profiles;
+}
+
+std::vector<storage::ProfileRecord> ProfileService::List() {
+  std::vector<storage::ProfileRecord> profiles;
+  database_.ListProfiles(profiles);
   return profiles;
 }
 
@@ -104,21 +125,36 @@ bool ProfileService::Export(int profile, const std::string& name, const std::fil
   return WriteProfileFile(path, name, rows, error);
 }
 
-int ProfileService::Import(const std::filesystem::path& path, std::string& name) {
+ProfileService::ImportResult ProfileService::Import(const std::filesystem::path& path,
+                                                    const std::vector<std::string>& takenNames,
+                                                    const std::string& defaultName) {
+  ImportResult result;
   const std::optional<ProfileFileContent> content = ReadProfileFile(path);
-  if (!content) return 0;
-  name = content->name;
+  if (!content) {
+    result.failure = ImportResult::Failure::kUnreadable;
+    return result;
+  }
+  result.name = UniqueName(CleanName(content->name, kMaxNameLength), takenNames, defaultName);
   // Each item is stored as a key assignment: a later item of the same key replaces an earlier
   // one, and a key back at its default keeps no row.
-  std::map<std::pair<int, int>, std::size_t> lastOfKey;
-  for (std::size_t i = 0; i < content->rows.size(); ++i) {
-    lastOfKey[{content->rows[i].fn_layer, content->rows[i].key_code}] = i;
+  std::vector<const storage::KeyAssignmentRecord*> valid;
+  for (const storage::KeyAssignmentRecord& row : content->rows) {
+    if (IsValidKeyRow(row)) {
+      valid.push_back(&row);
+    } else {
+      ++result.refusedRows;
+    }
   }
+  std::map<std::pair<int, int>, std::size_t> lastOfKey;
+  for (std::size_t i = 0; i < valid.size(); ++i)
+    lastOfKey[{valid[i]->fn_layer, valid[i]->key_code}] = i;
   std::vector<storage::KeyAssignmentRecord> rows;
-  for (std::size_t i = 0; i < content->rows.size(); ++i) {
-    const storage::KeyAssignmentRecord& row = content->rows[i];
+  for (std::size_t i = 0; i < valid.size(); ++i) {
+    const storage::KeyAssignmentRecord& row = *valid[i];
     if (lastOfKey[{row.fn_layer, row.key_code}] == i && storage::SettingsDatabase::KeepsKeyRow(row))
       rows.push_back(row);
   }
-  return database_.AddCompleteProfile(NewProfileRecord(name), rows);
+  result.profile = database_.AddCompleteProfile(NewProfileRecord(result.name), rows);
+  if (result.profile <= 0) result.failure = ImportResult::Failure::kNotStored;
+  return result;
 }

@@ -27,6 +27,8 @@ class ProfileService {
   // "<base> 1" to "<base> 3" with their default configuration; the first is seeded with the
   // layout's keys (every one of them when `seedEveryProfile`) and becomes active.
   std::vector<storage::ProfileRecord> ListOrCreate(const std::string& base, bool seedEveryProfile);
+  // The model's profiles in list order, as stored.
+  std::vector<storage::ProfileRecord> List();
   // A new profile with its key rows and default configuration; its identifier, 0 when nothing
   // was created.
   int Add(const std::string& name);
@@ -47,9 +49,19 @@ class ProfileService {
 
   bool Export(int profile, const std::string& name, const std::filesystem::path& path,
               std::string* error = nullptr);
-  // Reads an export file into a new profile named as the file says; its identifier, 0 when
-  // nothing was created (`name` then holds what the file named, if anything).
-  int Import(const std::filesystem::path& path, std::string& name);
+  // Reads an export file into a new profile, all or nothing. The file's name is cleaned
+  // (control characters removed, cut to kMaxNameLength characters), made unique among
+  // `takenNames` like a new profile's, and empty names become "<defaultName> n". Rows outside
+  // the ranges a key row can have are left out and counted.
+  struct ImportResult {
+    enum class Failure { kNone, kUnreadable, kNotStored } failure = Failure::kNone;
+    int profile = 0;  // the new profile; 0 when nothing was created
+    std::string name;
+    int refusedRows = 0;
+  };
+  static constexpr std::size_t kMaxNameLength = 64;
+  ImportResult Import(const std::filesystem::path& path, const std::vector<std::string>& takenNames,
+                      const std::string& defaultName);
 
  private:
   SharedState& state_;

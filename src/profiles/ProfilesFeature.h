@@ -14,6 +14,7 @@ class ProfilesFeature : public Feature {
   FeatureSlot Slot() const override { return FeatureSlot::kProfiles; }
   void CreateControls(Tessel::PageHost& host) override;
   std::vector<TextBinding> TextBindings() const override;
+  void ApplyTexts() override { page_.ShowNames(); }
   bool OnControlEvent(int id, int code, std::intptr_t arg1, std::intptr_t arg2) override;
   std::optional<std::intptr_t> OnWindowMessage(unsigned message, std::intptr_t wParam,
                                                std::intptr_t lParam) override;

@@ -44,9 +44,16 @@ int SettingsDatabase::AddCompleteProfile(const ProfileRecord& record,
   return transaction.End() ? profile : 0;
 }
 
+// The profile goes with every row it owns, all or nothing: no orphan rows are left for a later
+// profile to find, and a failure keeps the profile whole.
 bool SettingsDatabase::DeleteProfile(int profile) {
   auto lock = Lock();
-  return RunWrite(connection_, sql::kDeleteProfile, profile);
+  SQLiteAutoTransaction transaction(&connection_);
+  for (const char* sql : sql::kDeleteProfileRows) {
+    if (!RunWrite(connection_, sql, profile)) return false;
+  }
+  if (!RunWrite(connection_, sql::kDeleteProfile, profile)) return false;
+  return transaction.End();
 }
 
 bool SettingsDatabase::RenameProfile(int profile, std::string_view name) {

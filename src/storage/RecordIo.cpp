@@ -1,14 +1,26 @@
 #include "storage/RecordIo.h"
 
 #include "base/Log.h"
+#include "base/Text.h"
 
 namespace storage::detail {
+
+namespace {
+
+// Statements that change the file: everything but a query.
+bool ChangesTheFile(std::string_view sql) {
+  sql = base::Trim(sql);
+  return !base::EqualsIgnoreCaseAscii(sql.substr(0, 6), "SELECT");
+}
+
+}  // namespace
 
 void LogFailure(const SQLiteDB& database, const char* what, const char* sql, int result) {
   // Without a connection every statement fails; the failed open said so once.
   if (!database.IsOpen()) return;
   base::ErrorLog("database: %s of \"%.60s\" failed: %d %s", what, sql, result,
                  database.ErrorMessage());
+  if (ChangesTheFile(sql)) database.ReportWriteFailure(database.ErrorMessage());
 }
 
 void ReadColumns(const SQLiteStatement& row, ProfileRecord& record) {

@@ -77,6 +77,14 @@ int SQLiteDB::Prepare(SQLiteStatement& statement, const char* sql, int length) {
   return result;
 }
 
+void SQLiteDB::SetWriteFailureHandler(WriteFailureHandler handler) {
+  writeFailed_ = std::move(handler);
+}
+
+void SQLiteDB::ReportWriteFailure(const std::string& detail) const {
+  if (writeFailed_) writeFailed_(detail);
+}
+
 const char* SQLiteDB::ErrorMessage() const {
   return handle_ == nullptr ? "no connection" : sqlite3_errmsg(handle_);
 }
@@ -161,6 +169,7 @@ bool SQLiteAutoTransaction::End() {
   active_ = false;
   if (!database_->IsOpen()) return false;
   if (database_->Exec(nested_ ? "RELEASE nested" : "END") == SQLITE_OK) return true;
+  database_->ReportWriteFailure(std::string("commit failed: ") + database_->ErrorMessage());
   if (nested_) {
     database_->Exec("ROLLBACK TO nested");
     database_->Exec("RELEASE nested");

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -56,11 +57,18 @@ class SQLiteDB {
   // SQLite's text for the last failure on the connection.
   const char* ErrorMessage() const;
 
+  // Whoever must hear of a change that did not reach the file: called, on the thread of the
+  // failing call, for every statement or commit that would have changed the file and failed.
+  using WriteFailureHandler = std::function<void(const std::string& detail)>;
+  void SetWriteFailureHandler(WriteFailureHandler handler);
+  void ReportWriteFailure(const std::string& detail) const;
+
  private:
   void Release();
 
   sqlite3* handle_ = nullptr;
   std::filesystem::path path_;
+  WriteFailureHandler writeFailed_;
 };
 
 class SQLiteStatement {

@@ -4,8 +4,9 @@ namespace storage {
 
 namespace {
 
-// 18 tables and 14 indexes; every statement is "IF NOT EXISTS", so running the list on an
-// existing file only adds what it lacks.
+// 18 tables and 16 indexes; every statement is "IF NOT EXISTS", so running the list on an
+// existing file only adds what it lacks. The last two indexes let a profile's key rows and
+// configuration be found without a scan of every profile's rows.
 // clang-format off
 constexpr const char* kStatements[] = {
     "CREATE TABLE IF NOT EXISTS t_config_data(config_id INTEGER PRIMARY KEY AUTOINCREMENT, \t\t\t\t\t\t\t\t  profile INTEGER, key TEXT, value TEXT)",
@@ -40,6 +41,8 @@ constexpr const char* kStatements[] = {
     "CREATE TABLE IF NOT EXISTS t_ledlayer_data(led_id INTEGER PRIMARY KEY AUTOINCREMENT, \t\t\t\t\t\t\t\t   profile INTEGER, type INTEGER, name TEXT, frame_size INTEGER, file_dir TEXT, first_file TEXT)",
     "CREATE TABLE IF NOT EXISTS t_ledframe_data(frame_id INTEGER PRIMARY KEY AUTOINCREMENT, \t\t\t\t\t\t\t\t   led_id INTEGER, name TEXT, delay_time INTEGER, frame_index INTEGER, file_name TEXT)",
     "CREATE TABLE IF NOT EXISTS t_tftscreen_data(tft_id INTEGER PRIMARY KEY AUTOINCREMENT, \t\t\t\t\t\t\t\t   profile INTEGER, frame_size INTEGER, file_name TEXT)",
+    "CREATE INDEX IF NOT EXISTS keyprofileindex ON t_key_macro_data(profile, fn_layer, key_code)",
+    "CREATE INDEX IF NOT EXISTS configprofileindex ON t_config_data(profile, key)",
 };
 // clang-format on
 

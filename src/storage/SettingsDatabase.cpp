@@ -1,6 +1,8 @@
 #include "storage/SettingsDatabase.h"
 
+#include <ctime>
 #include <system_error>
+#include <utility>
 
 #include "base/Log.h"
 #include "storage/RecordIo.h"
@@ -57,7 +59,12 @@ bool SettingsDatabase::OpenLocked(const std::filesystem::path& dataFolder,
     if (!connection_.Close()) return false;
   }
   if (path_.empty()) return false;
-  if (exists) return OpenAndCompleteLocked(kOpenExistingFile);
+  if (exists) {
+    if (OpenAndCompleteLocked(kOpenExistingFile)) return true;
+    // A file that is no settings database (garbage, cut short) would leave the model without
+    // profiles: it is kept aside for the user, and the model starts afresh.
+    if (!SetAsideLocked()) return false;
+  }
   std::error_code ignored;
   std::filesystem::create_directories(path_.parent_path(), ignored);
   return OpenAndCompleteLocked(kOpenOrCreateFile);
@@ -82,6 +89,41 @@ bool SettingsDatabase::OpenAndCompleteLocked(int flags) {
                  connection_.ErrorMessage());
   connection_.Close();
   return false;
+}
+
+bool SettingsDatabase::SetAsideLocked() {
+  char stamp[32];
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  const std::filesystem::path aside = path_.string() + ".unreadable-" + stamp;
+  std::error_code error;
+  std::filesystem::rename(path_, aside, error);
+  if (error) {
+    base::ErrorLog("database: cannot set %s aside: %s", path_.c_str(), error.message().c_str());
+    return false;
+  }
+  // The journal of the old file belongs to it, not to the fresh one.
+  for (const char* suffix : {"-wal", "-shm"}) {
+    const std::filesystem::path companion = path_.string() + suffix;
+    if (std::filesystem::exists(companion, error)) {
+      std::filesystem::rename(companion, aside.string() + suffix, error);
+    }
+  }
+  base::ErrorLog("database: %s was set aside as %s", path_.c_str(), aside.c_str());
+  setAside_ = aside;
+  return true;
+}
+
+std::filesystem::path SettingsDatabase::TakeSetAsideFile() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(setAside_, {});
+}
+
+void SettingsDatabase::SetWriteFailureHandler(SQLiteDB::WriteFailureHandler handler) {
+  std::lock_guard lock(mutex_);
+  connection_.SetWriteFailureHandler(std::move(handler));
 }
 
 bool SettingsDatabase::RunSchemaLocked() {

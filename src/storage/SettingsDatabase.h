@@ -51,6 +51,11 @@ class SettingsDatabase {
   bool IsOpened() const;
   // The file of the last OpenForKeyboard (empty for an unusable model name).
   std::filesystem::path Path() const;
+  // A file that could not be opened or completed is set aside under a new name with a time
+  // stamp (never deleted) and a fresh one created in its place; where it went, once.
+  std::filesystem::path TakeSetAsideFile();
+  // Whoever must hear of a change that did not reach the file (see SQLiteDB).
+  void SetWriteFailureHandler(SQLiteDB::WriteFailureHandler handler);
   int CurrentKeyboardModel() const;
 
   // ---- Configuration values (one row per key and profile) -------------------------------
@@ -70,7 +75,8 @@ class SettingsDatabase {
   // or 0 when anything failed.
   [[nodiscard]] int AddCompleteProfile(const ProfileRecord& record,
                                        const std::vector<KeyAssignmentRecord>& rows);
-  // Only the profile row goes; its other rows stay.
+  // The profile and every row it owns (configuration, keys, lighting, music and aurora
+  // layers) go together; the shared macros and screen media stay.
   [[nodiscard]] bool DeleteProfile(int profile);
   [[nodiscard]] bool RenameProfile(int profile, std::string_view name);
   bool GetProfileName(int profile, std::string& name);
@@ -164,11 +170,13 @@ class SettingsDatabase {
  private:
   bool OpenLocked(const std::filesystem::path& dataFolder, std::string_view keyboardName);
   bool OpenAndCompleteLocked(int flags);
+  bool SetAsideLocked();
   bool RunSchemaLocked();
 
   mutable std::recursive_mutex mutex_;
   SQLiteDB connection_;
   std::filesystem::path path_;
+  std::filesystem::path setAside_;
   int keyboardModel_ = 0;
   bool opened_ = false;
 };

@@ -15,6 +15,23 @@ inline constexpr char kInsertProfile[] =
     "INSERT INTO t_profile_data(name, status, app, icon_image, bkg_image, type) VALUES (?, ?, ?, ?, ?, ?);";
 inline constexpr char kDeleteProfile[] =
     "DELETE FROM t_profile_data WHERE profile = ?";
+// Everything that belongs to one profile besides its row; the macros and the screen media are
+// shared by every profile and stay.
+inline constexpr const char* kDeleteProfileRows[] = {
+    "DELETE FROM t_config_data WHERE profile = ?",
+    "DELETE FROM t_key_macro_data WHERE profile = ?",
+    "DELETE FROM t_key_item_data WHERE macro_id IN "
+    "(SELECT macro_id FROM t_magnetic_key_data WHERE profile = ?)",
+    "DELETE FROM t_magnetic_key_data WHERE profile = ?",
+    "DELETE FROM t_light_data WHERE profile = ?",
+    "DELETE FROM t_userlight_data WHERE profile = ?",
+    "DELETE FROM t_userlightrgb_data WHERE profile = ?",
+    "DELETE FROM t_customrgb_data WHERE customlight_id IN "
+    "(SELECT customlight_id FROM t_customlight_data WHERE profile = ?)",
+    "DELETE FROM t_customlight_data WHERE profile = ?",
+    "DELETE FROM t_musiclayer_data WHERE profile = ?",
+    "DELETE FROM t_auroralayer_data WHERE profile = ?",
+};
 inline constexpr char kRenameProfile[] =
     "UPDATE t_profile_data SET name = ? WHERE profile = ?";
 inline constexpr char kSelectProfileName[] =
@@ -44,9 +61,9 @@ inline constexpr char kUpdateKeyAssignment[] =
 inline constexpr char kSelectKeyAssignment[] =
     "SELECT * FROM t_key_macro_data WHERE profile = ? and fn_layer = ? and key_code = ?";
 inline constexpr char kSelectKeyAssignmentsOfLayer[] =
-    "SELECT * FROM t_key_macro_data WHERE profile = ? and fn_layer = ?";
+    "SELECT * FROM t_key_macro_data WHERE profile = ? and fn_layer = ? ORDER BY key_id";
 inline constexpr char kSelectKeyAssignmentsOfProfile[] =
-    "SELECT * FROM t_key_macro_data WHERE profile = ?";
+    "SELECT * FROM t_key_macro_data WHERE profile = ? ORDER BY key_id";
 inline constexpr char kSelectAllKeyAssignments[] =
     "SELECT * FROM t_key_macro_data";
 inline constexpr char kCountLightSettings[] =

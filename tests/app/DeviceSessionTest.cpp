@@ -6,6 +6,8 @@
 #include <atomic>
 
 #include "ControllerFixture.h"
+#include "base/Text.h"
+#include "core/TextIds.h"
 #include "sim/VirtualKeyboard.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/tessel/Controls.h"
@@ -52,6 +54,9 @@ class DeviceSessionTest : public ControllerFixture {
     dialog->RunCycle();
     Settle();
   }
+
+  std::string Title(int id) { return dialog->GetControl<Tessel::MControlFont>(id)->GetTitle(); }
+  std::string Text(int id) const { return texts->GetText(text::kDialogSection, id); }
 
   Tessel::DeviceItem Item(int modelId) {
     for (const auto& item : dialog->GetControl<Tessel::CDeviceList>(ids::kDeviceList)->GetItems()) {
@@ -186,12 +191,17 @@ TEST_F(DeviceSessionTest, TheWirelessKeyboardFallingAsleepAndWakingIsFollowed) {
   bus.SetAsleep(keyboard, true);
   IdleCycle();
   EXPECT_FALSE(dialog->State().online.load());
-  EXPECT_EQ(Item(101).modeStates.at(1), 0);
+  // The card and the page say it sleeps, and how to wake it; not that nothing is connected.
+  EXPECT_EQ(Item(101).modeStates.at(1), Tessel::kModeAsleep);
+  EXPECT_TRUE(Item(101).IsAsleep());
   EXPECT_TRUE(Shown(ids::kNoKeyboardText));
+  EXPECT_EQ(Title(ids::kNoKeyboardText), base::Format(Text(text::kHomeKeyboardAsleep), "Tarvo K9"));
+  EXPECT_EQ(Title(ids::kNoKeyboardHint), Text(text::kHomeKeyboardAsleepHint));
 
   // Waking shows it online again without a new enumeration: the records stay.
   std::vector<device::DeviceRecordInfo> before;
   dialog->Link().GetDevices(before);
+  bus.ModifyState(keyboard, [](sim::KeyboardState& state) { state.batteryLevel = 12; });
   bus.SetAsleep(keyboard, false);
   IdleCycle();
   EXPECT_TRUE(dialog->State().online.load());
@@ -199,8 +209,11 @@ TEST_F(DeviceSessionTest, TheWirelessKeyboardFallingAsleepAndWakingIsFollowed) {
   EXPECT_FALSE(Shown(ids::kNoKeyboardText));
   EXPECT_TRUE(Shown(ids::kMainTabs));
   EXPECT_FALSE(TabShown(kScreenTab));
-  // Asleep during the last search, the keyboard never reported a battery: none is shown.
-  EXPECT_TRUE(Item(101).batteries.empty());
+  // Asleep during the last search, it is read once it wakes: its battery shows, and its
+  // firmware.
+  ASSERT_EQ(Item(101).batteries.count(1), 1u);
+  EXPECT_EQ(Item(101).batteries.at(1).level, 12);
+  EXPECT_EQ(Title(ids::kFirmwareVersionLabel), "Firmware version: v1.22");
   std::vector<device::DeviceRecordInfo> after;
   dialog->Link().GetDevices(after);
   ASSERT_EQ(after.size(), before.size());

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "ControllerFixture.h"
+#include "core/MainTabs.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/tessel/AuroraEffect.h"
 #include "ui/tessel/Controls.h"
@@ -80,8 +81,10 @@ TEST_F(KeyboardModelTest, KeypadModelsHideTheLightingMatrixAndScreenTabs) {
   for (const auto& [model, hidden] :
        {std::pair{149, false}, {150, true}, {180, true}, {181, false}}) {
     dialog->LoadKeyboardModel(model);
-    for (int position = 1; position <= 3; ++position)
-      EXPECT_EQ(tabs->IsItemVisible(position), !hidden) << model;
+    EXPECT_EQ(tabs->IsItemVisible(TabPositionOf(kPageLighting)), !hidden) << model;
+    EXPECT_EQ(tabs->IsItemVisible(TabPositionOf(kPageScreen)), !hidden) << model;
+    // No keyboard has said it has a matrix light.
+    EXPECT_FALSE(tabs->IsItemVisible(TabPositionOf(kPageMatrix))) << model;
   }
 }
 

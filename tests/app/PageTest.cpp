@@ -19,7 +19,11 @@ class PageTest : public ControllerFixture {
 };
 
 TEST_F(PageTest, TabsMapToPagesAndShowTheirArea) {
+  auto* tabs = dialog->GetControl<Tessel::MTabCtrl>(ids::kMainTabs);
   for (int position = 0; position < kMainTabCount; ++position) {
+    // Without a keyboard that reported a matrix light, its tab is the only one hidden.
+    EXPECT_EQ(tabs->IsItemVisible(position), kMainTabPages[position] != kPageMatrix);
+    if (!tabs->IsItemVisible(position)) continue;
     ClickTab(position);
     const int page = kMainTabPages[position];
     EXPECT_EQ(dialog->State().currentPage.load(), page);

@@ -148,6 +148,9 @@ TEST_F(ProfilePagesTest, TenProfilesAreTheLimitForAddingAndImporting) {
 TEST_F(ProfilePagesTest, DeletingSelectsTheNeighbourAndNeverTheLastProfile) {
   const int second = static_cast<int>(List().GetItemData(1));
   List().SetSelectItem(0);
+  dialog->Profiles().Page().OnDeleteProfile();  // the question is answered with Cancel
+  EXPECT_EQ(List().GetItemCount(), 3);
+  RecordMessageBoxes();
   dialog->Profiles().Page().OnDeleteProfile();  // the first of three: the new first is selected
   EXPECT_EQ(List().GetItemCount(), 2);
   EXPECT_EQ(List().GetSelectItem(), 0);
@@ -229,7 +232,8 @@ TEST_F(ProfilePagesTest, AnExportedProfileReadsBackWithTheSameRows) {
   dialog->GetControl<Tessel::MButton>(ids::kProfileImport)->UserClick();
   ASSERT_EQ(List().GetItemCount(), 4);
   const int imported = static_cast<int>(List().GetCurData());
-  EXPECT_EQ(List().GetItemText(3), List().GetItemText(0));
+  // Its name was the first profile's: it is numbered like a new profile.
+  EXPECT_EQ(List().GetItemText(3), Text(text::kProfileDisplayName) + " 4");
   auto key = [](const storage::KeyAssignmentRecord& r) {
     return std::make_tuple(r.fn_layer, r.key_code, r.layout_value, r.layout_desc, r.macro_type,
                            r.macro_value, r.macro_value2, r.macro_value3, r.macro_desc);
@@ -280,10 +284,10 @@ TEST_F(ProfilePagesTest, AProfileWithoutKeyRowsExportsAnEmptyKeyMacroElement) {
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<profile>\r\n<profileinfo name=\"Empty\"/>\r\n"
       "<key_macro/>\r\n</profile>\r\n");
   // Imported, it is a profile with the default configuration and no rows.
-  std::string name;
-  const int imported = dialog->Profiles().Service().Import(path, name);
+  const auto result = dialog->Profiles().Service().Import(path, {}, "Profile");
+  const int imported = result.profile;
   ASSERT_GT(imported, 0);
-  EXPECT_EQ(name, "Empty");
+  EXPECT_EQ(result.name, "Empty");
   EXPECT_TRUE(Rows(imported).empty());
   std::string value;
   EXPECT_TRUE(Database().GetConfigValue(imported, "sleep_time", value));
@@ -292,10 +296,11 @@ TEST_F(ProfilePagesTest, AProfileWithoutKeyRowsExportsAnEmptyKeyMacroElement) {
 TEST_F(ProfilePagesTest, FilesThatAreNotExportsImportNothing) {
   std::ofstream(folder / "other.xml") << "<config/>";
   std::ofstream(folder / "broken.xml") << "<profile><profileinfo";
-  std::string name;
-  EXPECT_EQ(dialog->Profiles().Service().Import((folder / "other.xml").string(), name), 0);
-  EXPECT_EQ(dialog->Profiles().Service().Import((folder / "broken.xml").string(), name), 0);
-  EXPECT_EQ(dialog->Profiles().Service().Import((folder / "missing.xml").string(), name), 0);
+  for (const char* file : {"other.xml", "broken.xml", "missing.xml"}) {
+    const auto result = dialog->Profiles().Service().Import(folder / file, {}, "Profile");
+    EXPECT_EQ(result.profile, 0) << file;
+    EXPECT_EQ(result.failure, ProfileService::ImportResult::Failure::kUnreadable) << file;
+  }
   std::vector<storage::ProfileRecord> stored;
   Database().ListProfiles(stored);
   EXPECT_EQ(stored.size(), 3u);

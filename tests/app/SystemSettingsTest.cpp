@@ -449,11 +449,14 @@ TEST_F(SystemSettingsTest, TheFactoryResetRestoresKeyboardAndDatabaseAndFreesThe
   // The new profiles have the keyboard's key rows.
   EXPECT_GT(Database().CountKeyAssignments(after[1]), 0);
   EXPECT_TRUE(dialog->Tasks().IsEmpty());
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back(), Text(text::kRestoreFactoryCaption) + "|" + Text(text::kFactoryResetDone));
 }
 
-TEST_F(SystemSettingsTest, PullingTheKeyboardOutDuringTheResetStillFreesTheWindow) {
+TEST_F(SystemSettingsTest, PullingTheKeyboardOutDuringTheResetFreesTheWindowAndKeepsTheProfiles) {
   Plug(101);
   StartUp();
+  const std::vector<int> before = ProfileIds();
   sim::FaultRule unplug;
   unplug.kind = sim::FaultKind::kUnplug;
   unplug.command = 0x31;
@@ -465,14 +468,18 @@ TEST_F(SystemSettingsTest, PullingTheKeyboardOutDuringTheResetStillFreesTheWindo
   EXPECT_TRUE(dialog->IsWindowEnabled());
   EXPECT_EQ(Tessel::Manager::FindWindow(WaitDlg::kWindowName), nullptr);
   EXPECT_FALSE(dialog->State().devicePresent.load());
-  // The emptied database has its profiles again.
-  EXPECT_EQ(ProfileIds().size(), 3u);
+  // The keyboard never confirmed the reset: the database keeps every profile.
+  EXPECT_EQ(ProfileIds(), before);
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back(),
+            Text(text::kRestoreFactoryCaption) + "|" + Text(text::kFactoryResetNotDone));
 }
 
-TEST_F(SystemSettingsTest, AResetDroppedBeforeItRanFreesTheWindowAndRebuildsTheProfiles) {
+TEST_F(SystemSettingsTest, AResetDroppedBeforeItRanKeepsEveryProfileAndSaysSo) {
   Plug(101, /*receiver=*/true);
   StartUp();
   const std::vector<int> before = ProfileIds();
+  EXPECT_TRUE(Database().SetConfigValue(Profile(), key::kGameMode, "1"));
   // The keyboard falls asleep behind its receiver before the worker takes the task.
   AnswerFactoryReset(Tessel::kResultOK, [this] { dialog->State().online.store(false); });
   Control<Tessel::MButton>(ids::kRestoreFactoryButton).UserClick();
@@ -480,10 +487,25 @@ TEST_F(SystemSettingsTest, AResetDroppedBeforeItRanFreesTheWindowAndRebuildsTheP
   EXPECT_EQ(Tessel::Manager::FindWindow(WaitDlg::kWindowName), nullptr);
   EXPECT_EQ(Keyboard().counters.factoryResets, 0);
   Settle();
-  const std::vector<int> after = ProfileIds();
-  ASSERT_EQ(after.size(), 3u);
-  EXPECT_GT(after.front(), before.back());
-  EXPECT_EQ(Profile(), after.front());
+  EXPECT_EQ(ProfileIds(), before);
+  EXPECT_EQ(Config(key::kGameMode), "1");
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back(),
+            Text(text::kRestoreFactoryCaption) + "|" + Text(text::kFactoryResetNotDone));
+}
+
+TEST_F(SystemSettingsTest, AResetTheKeyboardRefusesKeepsEveryProfileAndSaysSo) {
+  Plug(101);
+  StartUp();
+  const std::vector<int> before = ProfileIds();
+  bus.AddFault(keyboard, sim::RefuseNext(0x31, -1));
+  AnswerFactoryReset(Tessel::kResultOK);
+  Control<Tessel::MButton>(ids::kRestoreFactoryButton).UserClick();
+  Settle();
+  EXPECT_EQ(ProfileIds(), before);
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back(),
+            Text(text::kRestoreFactoryCaption) + "|" + Text(text::kFactoryResetNotDone));
 }
 
 TEST_F(SystemSettingsTest, WithoutAKeyboardTheResetOnlyRestoresTheBackgrounds) {

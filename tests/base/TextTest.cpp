@@ -64,3 +64,25 @@ TEST(TextUtf8, ValidatesAndEncodes) {
 }
 
 }  // namespace
+
+TEST(FormatTest, FillsPlaceholdersInTurnAndNeverReadsMoreValuesThanGiven) {
+  struct Case {
+    const char* pattern;
+    std::vector<std::string> values;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"%s is not connected. %s is", {"K9", "M7"}, "K9 is not connected. M7 is"},
+      {"%d entries", {"12"}, "12 entries"},
+      {"100%% sure, %s", {"yes"}, "100% sure, yes"},
+      {"%s and %s and %n", {"one"}, "one and %s and %n"},  // a hostile table gains nothing
+      {"trailing %", {}, "trailing %"},
+  };
+  for (const Case& c : cases) {
+    std::string result;
+    if (c.values.size() == 2) result = base::Format(c.pattern, c.values[0], c.values[1]);
+    if (c.values.size() == 1) result = base::Format(c.pattern, c.values[0]);
+    if (c.values.empty()) result = base::Format(c.pattern, {});
+    EXPECT_EQ(result, c.expected) << c.pattern;
+  }
+}

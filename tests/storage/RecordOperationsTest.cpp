@@ -81,7 +81,7 @@ TEST_F(RecordOperationsTest, DefaultConfigurationOfANewProfile) {
   EXPECT_TRUE(db_.WriteDefaultConfig(7));
   Peek peek = MakePeek();
   std::vector<std::string> storedKeys =
-      peek.Texts("SELECT key FROM t_config_data WHERE profile = 7");
+      peek.Texts("SELECT key FROM t_config_data WHERE profile = 7 ORDER BY config_id");
   ASSERT_EQ(storedKeys.size(), std::size(expected));
   for (std::size_t i = 0; i < std::size(expected); ++i) {
     EXPECT_EQ(storedKeys[i], expected[i].key) << "insert order";
@@ -158,6 +158,7 @@ TEST_F(RecordOperationsTest, ActiveProfileRenameAndDelete) {
   const int a = db_.AddProfile({.name = "A"});
   const int b = db_.AddProfile({.name = "B"});
   EXPECT_TRUE(db_.WriteDefaultConfig(a));
+  EXPECT_TRUE(db_.WriteDefaultConfig(b));
   EXPECT_EQ(db_.GetActiveProfile(), 0);
   EXPECT_TRUE(db_.SetActiveProfile(a));
   EXPECT_TRUE(db_.SetActiveProfile(b));
@@ -178,8 +179,16 @@ TEST_F(RecordOperationsTest, ActiveProfileRenameAndDelete) {
   std::vector<ProfileRecord> profiles;
   ASSERT_EQ(db_.ListProfiles(profiles), 1);
   EXPECT_EQ(profiles[0].profile, b);
+  // Every row of the deleted profile went with it; the other profile keeps its own.
   std::string value;
-  EXPECT_TRUE(db_.GetConfigValue(a, config_key::kSleepTime, value)) << "rows of a deleted profile";
+  EXPECT_FALSE(db_.GetConfigValue(a, config_key::kSleepTime, value)) << "rows of a deleted profile";
+  EXPECT_TRUE(db_.GetConfigValue(b, config_key::kSleepTime, value));
+  for (const char* table : {"t_config_data", "t_key_macro_data", "t_light_data",
+                            "t_musiclayer_data", "t_customlight_data"}) {
+    const std::string count =
+        std::string("SELECT count(*) FROM ") + table + " WHERE profile = " + std::to_string(a);
+    EXPECT_EQ(MakePeek().Int(count.c_str()), 0) << table;
+  }
   EXPECT_EQ(db_.AddProfile({.name = "C"}), b + 1) << "identifiers are never reused";
 }
 

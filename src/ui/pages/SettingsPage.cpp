@@ -1,5 +1,6 @@
 #include "ui/pages/SettingsPage.h"
 
+#include "base/Text.h"
 #include "core/SharedState.h"
 #include "core/TextIds.h"
 #include "ui/pages/ControlIds.h"
@@ -35,8 +36,8 @@ struct ComboItem {
 // What the keyboard stores is the value; the fourth sleep item and the third key response item
 // store another number than they show, as stored settings have always had it.
 constexpr ComboItem kSleepTimes[] = {
-    {"1 Min", 1},   {"2 Min", 2},   {"3 Min", 3},   {"4 Min", 5},   {"10 Min", 10},
-    {"15 Min", 15}, {"20 Min", 20}, {"25 Min", 25}, {"30 Min", 30}, {"60 Min", 60},
+    {"1", 1},   {"2", 2},   {"3", 3},   {"4", 5},   {"10", 10},
+    {"15", 15}, {"20", 20}, {"25", 25}, {"30", 30}, {"60", 60},
 };
 constexpr int kDefaultSleepTime = 2;
 constexpr ComboItem kKeyResponses[] = {
@@ -138,6 +139,14 @@ void CreateSettingsPageControls(Tessel::PageHost& window) {
   CreateLanguageAndApplicationCards(window);
   CreateKeyboardCard(window);
   CreateFirmwareCard(window);
+}
+
+void ShowSleepTimeTexts(Tessel::PageHost& window, const std::string& minutesPattern) {
+  auto* combo = window.GetControl<Tessel::MComboBox>(ids::kSleepTimeCombo);
+  if (combo == nullptr) return;
+  for (int i = 0; i < static_cast<int>(std::size(kSleepTimes)); ++i) {
+    combo->SetItemText(i, base::Format(minutesPattern, kSleepTimes[i].text));
+  }
 }
 
 std::vector<TextBinding> SettingsPageTextBindings() {

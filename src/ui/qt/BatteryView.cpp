@@ -15,7 +15,6 @@ namespace TesselQt {
 namespace {
 
 const QColor kHealthy(0x4a, 0xd6, 0x8c);
-constexpr int kLowLevel = 20;
 
 class BatteryView : public View<QWidget> {
  public:
@@ -66,7 +65,7 @@ class BatteryView : public View<QWidget> {
     const double fraction = std::clamp(level_, 0, 100) / 100.0;
     const QRectF inner = body.adjusted(3, 3, -3, -3);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(level_ <= kLowLevel && !charging_ ? theme::Danger() : kHealthy);
+    painter.setBrush(level_ <= Tessel::kLowBatteryLevel && !charging_ ? theme::Danger() : kHealthy);
     painter.drawRoundedRect(
         QRectF(inner.left(), inner.top(), inner.width() * fraction, inner.height()), 1.5, 1.5);
   }

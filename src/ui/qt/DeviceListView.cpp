@@ -12,6 +12,7 @@
 #include "ui/qt/FeatureViews.h"
 #include "ui/qt/Painting.h"
 #include "ui/qt/Theme.h"
+#include "ui/tessel/BatteryCtrl.h"
 #include "ui/tessel/DeviceList.h"
 
 namespace TesselQt {
@@ -21,6 +22,7 @@ constexpr int kCardWidth = 296;
 constexpr int kCardHeight = 300;
 constexpr int kCardGap = 24;
 const QColor kOnline(0x4a, 0xd6, 0x8c);
+const QColor kAsleep(0xf0, 0xb4, 0x48);
 
 QString ToQString(const std::string& text) {
   return QString::fromStdString(text);
@@ -135,19 +137,22 @@ class DeviceListView : public View<QWidget> {
     const QRectF nameRect(card.left() + 20, card.top() + 190, card.width() - 40, 28);
     painter.drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter, ToQString(item.name));
 
-    PaintStatus(painter, item, QRectF(card.left() + 20, card.top() + 224, card.width() - 40, 24),
-                connected);
+    PaintStatus(painter, item, QRectF(card.left() + 20, card.top() + 224, card.width() - 40, 24));
     PaintModes(painter, item, QRectF(card.left() + 20, card.top() + 256, card.width() - 40, 24));
   }
 
-  void PaintStatus(QPainter& painter, const Tessel::DeviceItem& item, const QRectF& row,
-                   bool connected) {
+  // Connected, asleep behind its receiver (press a key), or not connected.
+  void PaintStatus(QPainter& painter, const Tessel::DeviceItem& item, const QRectF& row) {
+    const bool connected = item.IsConnected();
+    const bool asleep = item.IsAsleep();
     painter.setPen(Qt::NoPen);
-    painter.setBrush(connected ? kOnline : theme::TextDisabled());
+    painter.setBrush(connected ? kOnline : asleep ? kAsleep : theme::TextDisabled());
     painter.drawEllipse(QPointF(row.left() + 5, row.center().y()), 5, 5);
-    painter.setPen(connected ? theme::Text() : theme::TextSecondary());
+    painter.setPen(connected || asleep ? theme::Text() : theme::TextSecondary());
     painter.setFont(theme::FontFor(QString(), 0, false));
-    const QString status = ToQString(connected ? labels_.connected : labels_.disconnected);
+    const QString status = ToQString(connected ? labels_.connected
+                                     : asleep  ? labels_.asleep
+                                               : labels_.disconnected);
     painter.drawText(row.adjusted(18, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, status);
     for (const auto& [mode, battery] : item.batteries) {
       if (battery.level <= 0 || item.modeStates.count(mode) == 0 || item.modeStates.at(mode) != 1)
@@ -165,13 +170,15 @@ class DeviceListView : public View<QWidget> {
     painter.fillRect(QRectF(body.right() + 1, body.center().y() - 2.5, 2, 5),
                      theme::TextSecondary());
     const double fraction = std::clamp(level, 0, 100) / 100.0;
-    const QColor fill = level <= 20 ? theme::Danger() : kOnline;
+    const bool low = level <= Tessel::kLowBatteryLevel && !charging;
+    const QColor fill = low ? theme::Danger() : kOnline;
     painter.fillRect(
         QRectF(body.left() + 2, body.top() + 2, (body.width() - 4) * fraction, body.height() - 4),
         fill);
-    painter.setPen(theme::TextSecondary());
+    painter.setPen(low ? theme::Danger() : theme::TextSecondary());
     QString text = QStringLiteral("%1 %").arg(level);
     if (charging) text = ToQString(labels_.charging) + QStringLiteral(" · ") + text;
+    if (low) text = ToQString(labels_.batteryLow) + QStringLiteral(" · ") + text;
     painter.drawText(QRectF(row.left(), row.top(), row.width() - 40, row.height()),
                      Qt::AlignRight | Qt::AlignVCenter, text);
   }

@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QCursor>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
 #include <QImage>
 #include <QMenu>
@@ -107,6 +109,7 @@ class Dispatcher : public QObject {
 }  // namespace
 
 struct QtBackend::Impl {
+  QString fileFolder;  // where the next file dialog starts
   std::unique_ptr<QApplication> application;
   std::thread::id uiThread = std::this_thread::get_id();
   // Receives the work posted to the UI thread.
@@ -275,14 +278,19 @@ struct QtBackend::Impl {
     return record != nullptr ? record->widget.data() : nullptr;
   }
 
+  // File dialogs start in the user's home folder, then in the folder chosen last.
   Tessel::DialogAnswer AskFile(const Tessel::DialogRequest& request) {
     const QString filter = QString::fromStdString(ToQtFileFilter(request.filter));
     const QString caption = QString::fromStdString(request.caption);
     QWidget* parent = ParentFor(request);
-    const QString chosen = request.kind == Tessel::DialogRequest::Kind::OpenFile
-                               ? QFileDialog::getOpenFileName(parent, caption, QString(), filter)
-                               : QFileDialog::getSaveFileName(
-                                     parent, caption, QString::fromStdString(request.text), filter);
+    if (fileFolder.isEmpty()) fileFolder = QDir::homePath();
+    const QString chosen =
+        request.kind == Tessel::DialogRequest::Kind::OpenFile
+            ? QFileDialog::getOpenFileName(parent, caption, fileFolder, filter)
+            : QFileDialog::getSaveFileName(
+                  parent, caption, QDir(fileFolder).filePath(QString::fromStdString(request.text)),
+                  filter);
+    if (!chosen.isEmpty()) fileFolder = QFileInfo(chosen).absolutePath();
     Tessel::DialogAnswer answer;
     answer.result = chosen.isEmpty() ? Tessel::kResultCancel : Tessel::kResultOK;
     answer.path = chosen.toStdString();

@@ -9,6 +9,9 @@
 
 namespace Tessel {
 
+// A level at or below this is marked as low (unless the keyboard charges).
+inline constexpr int kLowBatteryLevel = 15;
+
 class BatteryCtrl : public MControl {
  public:
   BatteryCtrl(MWindow& owner, int id) : MControl(owner, id, kClassName) {}

@@ -6,7 +6,13 @@ namespace Tessel {
 
 bool DeviceItem::IsConnected() const {
   return std::any_of(modeStates.begin(), modeStates.end(),
-                     [](const auto& entry) { return entry.second == 1; });
+                     [](const auto& entry) { return entry.second == kModeOnline; });
+}
+
+bool DeviceItem::IsAsleep() const {
+  return !IsConnected() && std::any_of(modeStates.begin(), modeStates.end(), [](const auto& entry) {
+    return entry.second == kModeAsleep;
+  });
 }
 
 DeviceItem* CDeviceList::FindLocked(int modelId) {

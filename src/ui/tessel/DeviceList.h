@@ -10,6 +10,13 @@
 
 namespace Tessel {
 
+// The state of one connection mode of a model.
+enum DeviceModeState : int {
+  kModeAbsent = 0,  // not attached (or gone)
+  kModeOnline = 1,  // attached and answering
+  kModeAsleep = 2,  // its receiver is attached, the keyboard behind it sleeps
+};
+
 struct DeviceItem {
   std::string name;
   int modelId = 0;
@@ -26,6 +33,8 @@ struct DeviceItem {
 
   // Whether any connection mode of the model is online.
   bool IsConnected() const;
+  // Whether none is online but a receiver waits for its sleeping keyboard.
+  bool IsAsleep() const;
   friend bool operator==(const DeviceItem&, const DeviceItem&) = default;
 };
 
@@ -62,6 +71,8 @@ class CDeviceList : public MControl {
     std::string wired;
     std::string wireless;
     std::string charging;
+    std::string asleep;
+    std::string batteryLow;
     friend bool operator==(const Labels&, const Labels&) = default;
   };
   void SetLabels(Labels labels);

@@ -1,6 +1,11 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
+#include <string>
+
+#include "core/MainTabs.h"
 
 namespace {
 
@@ -10,6 +15,15 @@ std::optional<int> ParseNumber(const std::string& text) {
   auto [stop, error] = std::from_chars(text.data(), end, value);
   if (error != std::errc() || stop != end || value < 0) return std::nullopt;
   return value;
+}
+
+// "0, 1, 2, ..." for the usage error of --page.
+std::string PageIdList() {
+  std::array<int, kMainTabPages.size()> ids = kMainTabPages;
+  std::sort(ids.begin(), ids.end());
+  std::string list;
+  for (int id : ids) list += (list.empty() ? "" : ", ") + std::to_string(id);
+  return list;
 }
 
 }  // namespace
@@ -43,10 +57,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.screenshot = value("--screenshot");
     } else if (argument == "--page") {
       if (auto text = value("--page")) {
-        if (auto page = ParseNumber(*text))
+        const std::optional<int> page = ParseNumber(*text);
+        if (page && TabPositionOf(*page) >= 0)
           line.page = *page;
         else
-          line.errors.push_back("--page: not a page id: " + *text);
+          line.errors.push_back("--page: not a page id: " + *text + " (the page ids are " +
+                                PageIdList() + ")");
       }
     } else if (argument == "--print-udev-rules") {
       line.printUdevRules = true;

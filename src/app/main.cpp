@@ -3,15 +3,19 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <mutex>
+#include <sstream>
+#include <system_error>
 
+#include "UdevRules.h"
 #include "app/CommandLine.h"
+#include "app/KeyboardAccessHint.h"
 #include "app/KeyboardDlg.h"
 #include "app/StartupConfig.h"
 #include "base/Log.h"
+#include "catalogue/DeviceCatalogue.h"
 #include "core/AppPaths.h"
 #include "core/Language.h"
 #include "core/SettingsStore.h"
@@ -20,6 +24,7 @@
 #include "platform/CommandSocket.h"
 #include "platform/HidapiBackend.h"
 #include "platform/PowerMonitor.h"
+#include "platform/PrivateFolder.h"
 #include "platform/ScreenInfo.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
@@ -56,25 +61,13 @@ class MainWindowPoster {
   Tessel::Backend* backend_ = nullptr;
 };
 
-int PrintUdevRules(const std::filesystem::path& appFolder) {
-  std::ifstream rules(appFolder / "udev" / "70-tarvo.rules");
-  if (!rules) {
-    std::cerr << "tarvo: cannot read " << (appFolder / "udev" / "70-tarvo.rules") << '\n';
-    return 1;
-  }
-  std::cout << "# Lets the user at the desktop use Tarvo keyboards without root. Install with:\n"
-               "#   tarvo --print-udev-rules | sudo tee /etc/udev/rules.d/70-tarvo.rules\n"
-               "#   sudo udevadm control --reload && sudo udevadm trigger\n"
-            << rules.rdbuf();
+// The rule built into the program, after the commands that install it.
+int PrintUdevRules() {
+  std::cout << "# Lets the user at the desktop use Tarvo keyboards without root. Install with:\n";
+  std::istringstream commands(KeyboardAccessHint::InstallCommands());
+  for (std::string line; std::getline(commands, line);) std::cout << '#' << line << '\n';
+  std::cout << kUdevRules;
   return 0;
-}
-
-bool HasDisplay() {
-  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return true;
-  }
-  return false;
 }
 
 // On small screens, and on a full-HD screen scaled above 125 %, the window draws at the
@@ -85,6 +78,76 @@ void ApplyScreenScaling() {
   if (NeedsDpiAwareness(screen->width, screen->height, ScalePercentFromDpi(screen->dpi))) {
     setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 0);
   }
+}
+
+// What the configuration names and where the user's files go.
+struct Startup {
+  StartupConfig config;
+  AppPaths paths;
+};
+
+// Reads the configuration, which names the product and with it every folder, and makes the
+// user's folders private. None, with a message on standard error, when either cannot be done:
+// going on would put the user's data elsewhere or where others can reach it.
+std::optional<Startup> PrepareStartup() {
+  StartupConfig config = ReadStartupConfig(AppPaths::FindAppFolder());
+  if (!config.error.empty()) {
+    std::cerr << "tarvo: " << config.error << '\n';
+    return std::nullopt;
+  }
+  if (config.productName) Tessel::Manager::SetDeviceName(*config.productName);
+  AppPaths paths = AppPaths::FromEnvironment(Tessel::Manager::GetDeviceName());
+  // The runtime folder holds the lock and the sockets; the others the settings and databases.
+  const std::pair<std::filesystem::path, platform::FolderLinks> folders[] = {
+      {paths.GetRuntimeFolder(), platform::FolderLinks::kRefuse},
+      {paths.GetConfigFolder(), platform::FolderLinks::kFollow},
+      {paths.GetDataFolder(), platform::FolderLinks::kFollow},
+      {paths.GetDataFolder() / "db", platform::FolderLinks::kFollow},
+  };
+  for (const auto& [folder, links] : folders) {
+    std::string error;
+    if (!platform::PreparePrivateFolder(folder, links, &error)) {
+      std::cerr << "tarvo: cannot use " << error << '\n';
+      return std::nullopt;
+    }
+  }
+  return Startup{std::move(config), std::move(paths)};
+}
+
+// Checked before anything starts, so that a run that cannot save its picture says so at once.
+std::optional<std::string> ScreenshotProblem(const std::filesystem::path& file) {
+  const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+  std::error_code error;
+  if (!std::filesystem::is_directory(folder, error)) {
+    return "cannot write " + file.string() + ": there is no folder " + folder.string();
+  }
+  if (std::filesystem::is_directory(file, error)) {
+    return "cannot write " + file.string() + ": it is a folder";
+  }
+  return std::nullopt;
+}
+
+// What keeps the window from being shown (or saved as a picture).
+std::optional<std::string> WindowProblem(const CommandLine& line) {
+  if (line.screenshot && line.headless) {
+    return "--screenshot needs the window (leave out --headless)";
+  }
+  if (line.screenshot) {
+    if (std::optional<std::string> problem = ScreenshotProblem(*line.screenshot)) {
+      return "--screenshot: " + *problem;
+    }
+  }
+  if (line.headless) return std::nullopt;
+  return platform::FindDisplayProblem();
+}
+
+// Checks again whether a keyboard of ours is attached but closed to this user, and shows the
+// hint of the home page accordingly.
+void ShowKeyboardAccess(KeyboardDlg& dialog, const core::TextTable& texts,
+                        const std::shared_ptr<KeyboardAccessHint>& access) {
+  const KeyboardAccessHint::State state = access->Check();
+  dialog.RunOnUiThread(
+      [&dialog, &texts, access, state] { access->ShowOnHomePage(dialog, texts, state); });
 }
 
 // Where the running copy listens for the virtual keyboard's hand controls.
@@ -139,13 +202,21 @@ struct Run {
 
 int RunMainWindow(const Run& run) {
   KeyboardDlg dialog(run.paths, run.settings, run.texts, *run.hid.hid, KeyboardDlg::Options{});
+  // On real hardware, a keyboard this user may not open points to the udev rule.
+  std::shared_ptr<KeyboardAccessHint> access;
+  if (run.hid.virtualBus == nullptr) {
+    access = std::make_shared<KeyboardAccessHint>(platform::KeyboardAccessRoots{},
+                                                  ReadDeviceCatalogue(run.paths.GetAppFolder()));
+    std::cerr << access->StartupMessage(access->Check());
+  }
   // Real devices come and go through udev; the virtual keyboard reports that itself. Both
   // go before the window they report to.
   std::unique_ptr<platform::UdevMonitor> monitor;
   if (!run.hid.hid->ReportsHotPlug()) {
     monitor = std::make_unique<platform::UdevMonitor>(
-        [&dialog](device::HotPlugEvent event, const std::string& path) {
+        [&dialog, &texts = run.texts, access](device::HotPlugEvent event, const std::string& path) {
           dialog.OnDeviceChange(static_cast<int>(event), path);
+          if (access) ShowKeyboardAccess(dialog, texts, access);
         });
   }
   // Sleep and wake of the machine arrive as the power broadcast: suspend 4, resume 7.
@@ -163,13 +234,17 @@ int RunMainWindow(const Run& run) {
   dialog.Create(nullptr, run.paths.GetProductName(),
                 Tessel::Rect::FromSize(0, 0, kMainWindowWidth, kMainWindowHeight));
   dialog.CenterWindow();
+  if (access) ShowKeyboardAccess(dialog, run.texts, access);
   if (run.line.exitAfterMs >= 0) dialog.ScheduleExit(run.line.exitAfterMs);
   int result = 0;
   if (run.line.screenshot && run.qt != nullptr) {
     dialog.WhenSettled([&] {
       if (run.line.page >= 0) dialog.SwitchToPage(run.line.page);
       run.qt->FlushChanges();
-      if (!run.qt->SaveScreenshot(dialog, *run.line.screenshot)) result = 1;
+      if (!run.qt->SaveScreenshot(dialog, *run.line.screenshot)) {
+        std::cerr << "tarvo: cannot write the screenshot to " << *run.line.screenshot << '\n';
+        result = 1;
+      }
       dialog.CloseAndDestroy();
     });
   }
@@ -192,28 +267,23 @@ int main(int argc, char** argv) {
     std::cout << UsageText();
     return line.errors.empty() ? 0 : 2;
   }
-  if (line.printUdevRules) return PrintUdevRules(AppPaths::FindAppFolder());
+  if (line.printUdevRules) return PrintUdevRules();
+  // What the program writes (settings, databases with the recorded macros) is the user's alone.
+  platform::KeepNewFilesPrivate();
   if (line.virtualKeyboardCommand) {
-    const StartupConfig config = ReadStartupConfig(AppPaths::FindAppFolder());
-    if (config.productName) Tessel::Manager::SetDeviceName(*config.productName);
-    return SendVirtualKeyboardCommand(AppPaths::FromEnvironment(Tessel::Manager::GetDeviceName()),
-                                      *line.virtualKeyboardCommand);
+    const std::optional<Startup> startup = PrepareStartup();
+    if (!startup) return 1;
+    return SendVirtualKeyboardCommand(startup->paths, *line.virtualKeyboardCommand);
   }
-  if (line.screenshot && line.headless) {
-    std::cerr << "tarvo: --screenshot needs the window (leave out --headless)\n";
-    return 2;
-  }
-  if (!line.headless && !HasDisplay()) {
-    std::cerr << "tarvo: no display found; start it in a desktop session, or run with --headless,\n"
-                 "or set QT_QPA_PLATFORM=offscreen\n";
-    return 1;
+  if (const std::optional<std::string> problem = WindowProblem(line)) {
+    std::cerr << "tarvo: " << *problem << '\n';
+    return line.screenshot && line.headless ? 2 : 1;
   }
 
-  // The configuration names the product, which names everything else.
-  const StartupConfig config = ReadStartupConfig(AppPaths::FindAppFolder());
-  if (config.productName) Tessel::Manager::SetDeviceName(*config.productName);
-  const std::string product = Tessel::Manager::GetDeviceName();
-  const AppPaths paths = AppPaths::FromEnvironment(product);
+  const std::optional<Startup> startup = PrepareStartup();
+  if (!startup) return 1;
+  const AppPaths& paths = startup->paths;
+  const std::string product = paths.GetProductName();
   Tessel::Manager::SetResourceFolder(paths.GetAppFolder());
   // Before any thread starts (Qt starts some): the signals must be blocked in all of them.
   MainWindowPoster poster(product);
@@ -246,15 +316,17 @@ int main(int argc, char** argv) {
   });
   if (instance == nullptr) {
     poster.Attach(nullptr);
-    platform::SingleInstance::AskToRaise(paths.GetRuntimeFolder(), product);
-    return 0;
+    if (platform::SingleInstance::AskToRaise(paths.GetRuntimeFolder(), product)) return 0;
+    std::cerr << "tarvo: another copy holds the lock "
+              << platform::SingleInstance::LockPath(paths.GetRuntimeFolder(), product).string()
+              << " but does not answer the request to show its window\n";
+    return 1;
   }
 
   SettingsStore settings(paths.GetConfigFolder() / "settings.ini");
-  const int language = ChooseUiLanguage(settings, config.languages, SystemUiLanguage());
+  const int language = ChooseUiLanguage(settings, startup->config.languages, SystemUiLanguage());
   core::TextTable texts(paths.GetAppFolder(), language);
   if (qt) qt->SetLanguage(language);
-  AppPaths::CreateFolderPath(paths.GetDataFolder() / "db");
 
   const int result = RunMainWindow({line, paths, settings, texts, *hid, qt.get()});
   instance.reset();

@@ -49,6 +49,20 @@ void ReadKeyboardAttributes(const XmlDocument& document, KeyboardLayout& layout)
   layout.columnCount = ReadDecimal(document, "col_count");
 }
 
+// Every key's rectangle is cut to the picture; the picture's place and size are bounded, so
+// that no sum of a position and a size can overflow.
+void BoundGeometry(KeyboardLayout& layout) {
+  for (int* value : {&layout.x, &layout.y, &layout.width, &layout.height}) {
+    *value = std::clamp(*value, 0, KeyboardLayout::kMaxExtent);
+  }
+  for (LayoutKey& key : layout.keys) {
+    key.rectLeft = std::clamp(key.rectLeft, 0, layout.width);
+    key.rectTop = std::clamp(key.rectTop, 0, layout.height);
+    key.rectWidth = std::clamp(key.rectWidth, 0, layout.width - key.rectLeft);
+    key.rectHeight = std::clamp(key.rectHeight, 0, layout.height - key.rectTop);
+  }
+}
+
 // The keys live in "KeyItems" inside "Keyboard"; the cursor is on "Keyboard".
 void ReadKeys(XmlDocument& document, KeyboardLayout& layout) {
   if (!document.EnterElement()) return;
@@ -103,6 +117,7 @@ KeyboardLayout ReadKeyboardLayoutFile(const std::filesystem::path& file) {
   if (!layout.hasKeyboard) return layout;
   ReadKeyboardAttributes(document, layout);
   ReadKeys(document, layout);
+  BoundGeometry(layout);
   return layout;
 }
 

@@ -3,8 +3,10 @@
 // keyboard picture with its place in the main window, the size of the key grid, and every key
 // with its code, names, rectangle, key-map position and LED position.
 //
-// Reading keeps every value as the file gives it; the lookup tables built from a layout keep
-// only what the key-mapping and lighting code can safely use as an index.
+// Reading keeps every value as the file gives it but the geometry, which the views draw with:
+// the picture's place and size lie within 0..kMaxExtent and every key's rectangle inside the
+// picture. The lookup tables built from a layout keep only what the key-mapping and lighting
+// code can safely use as an index.
 
 #include <filesystem>
 #include <map>
@@ -35,6 +37,9 @@ struct LayoutKey {
 };
 
 struct KeyboardLayout {
+  // Largest position or size of the picture, in pixels of the window.
+  static constexpr int kMaxExtent = 8192;
+
   bool fileLoaded = false;   // the file was read and is well-formed
   bool hasRoot = false;      // its root is "device.info"
   bool hasKeyboard = false;  // the root holds a "Keyboard" element

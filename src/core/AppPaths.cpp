@@ -1,6 +1,9 @@
 #include "core/AppPaths.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <string>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -14,9 +17,15 @@ fs::path EnvironmentPath(const char* name) {
   return path.is_absolute() ? path : fs::path();
 }
 
+fs::path TemporaryFolder() {
+  std::error_code error;
+  fs::path folder = fs::temp_directory_path(error);
+  return error ? fs::path("/tmp") : folder;
+}
+
 fs::path HomeFolder() {
   fs::path home = EnvironmentPath("HOME");
-  return home.empty() ? fs::temp_directory_path() : home;
+  return home.empty() ? TemporaryFolder() : home;
 }
 
 fs::path ExecutableFolder() {
@@ -52,7 +61,10 @@ AppPaths AppPaths::FromEnvironment(const std::string& productName) {
   fs::path configHome = EnvironmentPath("XDG_CONFIG_HOME");
   if (configHome.empty()) configHome = HomeFolder() / ".config";
   fs::path runtime = EnvironmentPath("XDG_RUNTIME_DIR");
-  if (runtime.empty()) runtime = fs::temp_directory_path();
+  // Without a runtime folder of the session, one of our own in the temporary folder, named
+  // for the user: a fixed name there could be taken first by anyone.
+  if (runtime.empty())
+    runtime = TemporaryFolder() / (productName + "-" + std::to_string(::getuid()));
   return AppPaths(FindAppFolder(), dataHome, configHome, runtime, productName);
 }
 
@@ -72,6 +84,14 @@ bool AppPaths::CreateFolderPath(const fs::path& folder) {
   if (folder.empty()) return false;
   std::error_code error;
   if (fs::is_directory(folder, error)) return true;
-  fs::create_directories(folder, error);
+  fs::path current;
+  for (const fs::path& part : folder) {
+    current /= part;
+    if (fs::is_directory(current, error)) continue;
+    // What the application keeps for the user is nobody else's to read.
+    if (fs::create_directory(current, error)) {
+      fs::permissions(current, fs::perms::owner_all, fs::perm_options::replace, error);
+    }
+  }
   return fs::is_directory(folder, error);
 }

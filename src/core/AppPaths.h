@@ -14,7 +14,8 @@ class AppPaths {
 
   // The folders the environment names: TARVO_APP_DIR (else the executable's folder when it
   // holds config.xml, else <prefix>/share/tarvo), XDG_DATA_HOME (else ~/.local/share),
-  // XDG_CONFIG_HOME (else ~/.config), XDG_RUNTIME_DIR (else the temporary folder).
+  // XDG_CONFIG_HOME (else ~/.config), XDG_RUNTIME_DIR (else "<product>-<user id>" in the
+  // temporary folder, which the caller makes private before use).
   static AppPaths FromEnvironment(const std::string& productName);
   // The application folder alone, found as above (config.xml is read before the product
   // name is known).
@@ -30,7 +31,8 @@ class AppPaths {
   // <config home>/autostart
   std::filesystem::path GetAutostartFolder() const;
 
-  // Creates a folder and every missing parent; true when it exists afterwards.
+  // Creates a folder and every missing parent, each for the user alone (0700); true when it
+  // exists afterwards.
   static bool CreateFolderPath(const std::filesystem::path& folder);
 
  private:

@@ -3,18 +3,26 @@
 // folder, <config home>/<product>/settings.ini. Every value is text; numbers are decimal. The
 // file plays the part of a registry key: reading a value creates the file when it is
 // missing, writing a value needs the file to exist (see each operation).
+//
+// The values live in the "[settings]" section (and before any section, in a file written by
+// hand). The file is read once and kept; a change rewrites it whole and atomically, with its
+// comments and other sections where they were. A file that is not a regular file or is larger
+// than 1 MB is refused: nothing is read from it and nothing written over it. Every operation
+// may be called from any thread.
 
+#include <cstddef>
 #include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 class SettingsStore {
  public:
   // Language used when the settings file can neither be read nor created.
   static constexpr int kFallbackLcid = 2052;
+  // Largest settings file that is read.
+  static constexpr std::size_t kMaxFileBytes = 1024 * 1024;
 
   explicit SettingsStore(std::filesystem::path file);
 
@@ -41,14 +49,22 @@ class SettingsStore {
   bool WriteDeviceType(int modelId);
 
  private:
-  using Values = std::vector<std::pair<std::string, std::string>>;
+  // The file as lines (without line ends), and how its lines end.
+  struct Document {
+    std::vector<std::string> lines;
+    bool crlf = false;
+  };
   enum class Access { Ok, Missing, Failed };
 
-  Access Load(Values& values) const;
-  bool Save(const Values& values) const;
+  // Reads the file unless it was read before; Ok when `document_` holds it.
+  Access Load();
+  // Writes `changed` and keeps it as the file's content; false (nothing kept) when it fails.
+  bool Save(Document changed);
   bool CreateIfMissing();
-  static std::optional<std::string> Find(const Values& values, const std::string& name);
+  std::optional<std::string> Find(const std::string& name) const;
 
   std::filesystem::path file_;
   mutable std::recursive_mutex mutex_;
+  std::optional<Document> document_;
+  bool refused_ = false;  // the file could not be read or is no settings file: left alone
 };

@@ -66,6 +66,8 @@ inline constexpr int kDeviceBattery = 54;
 inline constexpr int kDeviceCharging = 55;
 inline constexpr int kHomeDevicesTitle = 56;
 inline constexpr int kHomeChooseHint = 57;
+// Below the no-keyboard message while a keyboard is attached that this user may not open.
+inline constexpr int kHomeNoKeyboardAccessHint = 58;
 
 // Profiles: list, menu, dialog, names.
 inline constexpr int kProfileListTitle = 60;
@@ -485,7 +487,7 @@ inline constexpr IdRange kDialogIdRanges[] = {
     {kShortcutCopy, kShortcutPaste},
     {kShortcutNew, kShortcutCut},
     {kShortcutSave, kShortcutOpen},
-    {kTabHome, kHomeChooseHint},
+    {kTabHome, kHomeNoKeyboardAccessHint},
     {kProfileListTitle, kProfileDialogTitle},
     {kLightSwitch, kLightPaintHint},
     {kLightZone0ModeFirst, kLightCustomModeName},

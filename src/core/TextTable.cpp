@@ -1,7 +1,8 @@
 #include "core/TextTable.h"
 
 #include <fstream>
-#include <iterator>
+#include <optional>
+#include <system_error>
 #include <unordered_map>
 #include <utility>
 
@@ -12,11 +13,19 @@ namespace core {
 namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+// Far above any real table (the shipped ones hold a few kilobytes); a larger file is not one.
+constexpr std::size_t kMaxTableBytes = 4 * 1024 * 1024;
 
-std::string ReadWholeFile(const std::filesystem::path& path) {
+// The file's bytes; none when it cannot be opened or read, or is far too large to be a table.
+std::optional<std::string> ReadTableFile(const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size > kMaxTableBytes) return std::nullopt;
   std::ifstream file(path, std::ios::binary);
-  if (!file) return {};
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  std::string content(static_cast<std::size_t>(size), '\0');
+  if (!file || !file.read(content.data(), static_cast<std::streamsize>(size))) return std::nullopt;
+  return content;
 }
 
 // A value wholly enclosed in double quotes keeps what is between them, blanks included.
@@ -116,9 +125,15 @@ std::shared_ptr<const TextTable::Table> TextTable::CurrentTable() const {
   const std::lock_guard lock(mutex_);
   if (!table_) {
     const std::filesystem::path path = TablePath(language_);
-    const std::string content = ReadWholeFile(path);
-    if (content.empty()) base::DebugLog("no texts in %s", path.c_str());
-    table_ = std::make_shared<const Table>(Table::Parse(content));
+    std::optional<std::string> content = ReadTableFile(path);
+    if (!content && language_ != kDefaultLanguage) {
+      // English texts are better than an empty window.
+      base::ErrorLog("cannot read the language table %s; the texts are shown in English",
+                     path.c_str());
+      content = ReadTableFile(TablePath(kDefaultLanguage));
+    }
+    if (!content) base::ErrorLog("cannot read the language table %s", path.c_str());
+    table_ = std::make_shared<const Table>(Table::Parse(content.value_or("")));
   }
   return table_;
 }

@@ -5,7 +5,9 @@
 // The files use the private-profile layout: "[SECTION]" lines, then "key=value" lines. Section
 // and key match without regard to ASCII case, the first match in the file wins, blanks around
 // key and value are dropped, a value wholly enclosed in double quotes loses them, and a value
-// is cut to 259 characters (code points). A missing file, section or key gives the empty text.
+// is cut to 259 characters (code points). A missing section or key gives the empty text; a
+// table that cannot be read is replaced by the English one (1033), with a line on standard
+// error.
 
 #include <filesystem>
 #include <memory>

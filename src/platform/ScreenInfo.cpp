@@ -2,11 +2,16 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
+
+#include "platform/UniqueFd.h"
 
 namespace platform {
 namespace {
@@ -28,7 +33,60 @@ std::optional<int> ResourceDpi(Display* display) {
   return static_cast<int>(std::lround(value));
 }
 
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+bool X11DisplayAnswers() {
+  const std::string name = Environment("DISPLAY");
+  if (name.empty()) return false;
+  return std::unique_ptr<Display, DisplayCloser>(XOpenDisplay(name.c_str())) != nullptr;
+}
+
+// The compositor listens on $XDG_RUNTIME_DIR/$WAYLAND_DISPLAY (or on an absolute
+// WAYLAND_DISPLAY); WAYLAND_SOCKET hands over a connection already made.
+bool WaylandDisplayAnswers() {
+  if (!Environment("WAYLAND_SOCKET").empty()) return true;
+  const std::string name = Environment("WAYLAND_DISPLAY");
+  if (name.empty()) return false;
+  std::string path = name;
+  if (name.front() != '/') {
+    const std::string runtime = Environment("XDG_RUNTIME_DIR");
+    if (runtime.empty()) return false;
+    path = runtime + "/" + name;
+  }
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof(address.sun_path)) return false;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  const UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  return fd.IsValid() &&
+         ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+}
+
 }  // namespace
+
+std::optional<std::string> FindDisplayProblem() {
+  const std::string platform = Environment("QT_QPA_PLATFORM");
+  const bool mayUseX11 = platform.empty() || platform.find("xcb") != std::string::npos;
+  const bool mayUseWayland = platform.empty() || platform.find("wayland") != std::string::npos;
+  if (!mayUseX11 && !mayUseWayland) return std::nullopt;
+  if (mayUseWayland && WaylandDisplayAnswers()) return std::nullopt;
+  if (mayUseX11 && X11DisplayAnswers()) return std::nullopt;
+  std::string tried;
+  if (mayUseX11 && !Environment("DISPLAY").empty()) {
+    tried = "the X display \"" + Environment("DISPLAY") + "\"";
+  }
+  if (mayUseWayland && !Environment("WAYLAND_DISPLAY").empty()) {
+    tried += (tried.empty() ? "" : " or ") + std::string("the Wayland display \"") +
+             Environment("WAYLAND_DISPLAY") + "\"";
+  }
+  const std::string what = tried.empty() ? "no display found" : "cannot open " + tried;
+  return what +
+         "; start it in a desktop session, or run with --headless, or set "
+         "QT_QPA_PLATFORM=offscreen";
+}
 
 std::optional<ScreenInfo> ReadPrimaryScreen() {
   const char* name = std::getenv("DISPLAY");

@@ -35,7 +35,8 @@ std::filesystem::path SingleInstance::SocketPath(const std::filesystem::path& fo
 std::unique_ptr<SingleInstance> SingleInstance::Acquire(const std::filesystem::path& folder,
                                                         const std::string& name,
                                                         std::function<void()> onRaise) {
-  UniqueFd lock(::open(LockPath(folder, name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+  UniqueFd lock(
+      ::open(LockPath(folder, name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
   auto instance = std::make_unique<SingleInstance>(Private{});
   if (!lock.IsValid()) return instance;
   if (::flock(lock.Get(), LOCK_EX | LOCK_NB) != 0) return nullptr;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <set>
 #include <string>
@@ -104,6 +105,38 @@ TEST_F(KeyboardLayoutTest, AKeyboardWithoutAttributesReadsAsZeros) {
   EXPECT_EQ(layout.image, "");
   ASSERT_EQ(layout.keys.size(), 1u);
   EXPECT_EQ(BuildLayoutTables(layout).LayoutRowCount, 0);
+}
+
+TEST_F(KeyboardLayoutTest, GeometryStaysInsideThePictureWithoutOverflow) {
+  struct Case {
+    const char* rect;  // rect_left, rect_top, rect_width, rect_height
+    int left, top, width, height;
+  };
+  // The picture is 100 x 50.
+  const Case cases[] = {
+      {R"(rect_left="10" rect_top="5" rect_width="20" rect_height="10")", 10, 5, 20, 10},
+      {R"(rect_left="-5" rect_top="-2147483648" rect_width="20" rect_height="10")", 0, 0, 20, 10},
+      {R"(rect_left="90" rect_top="45" rect_width="20" rect_height="10")", 90, 45, 10, 5},
+      {R"(rect_left="2147483647" rect_top="40" rect_width="2147483647" rect_height="-9")", 100, 40,
+       0, 0},
+      {R"(rect_left="99999999999" rect_top="1" rect_width="1" rect_height="99999999999")", 100, 1,
+       0, 49},
+  };
+  for (const Case& c : cases) {
+    const KeyboardLayout layout =
+        Read(LayoutText(std::string("<key code=\"04\" ") + c.rect + "/>\n",
+                        R"(xpos="2147483647" ypos="-7" width="100" height="50")"));
+    ASSERT_EQ(layout.keys.size(), 1u) << c.rect;
+    const LayoutKey& key = layout.keys[0];
+    EXPECT_EQ((std::array{key.rectLeft, key.rectTop, key.rectWidth, key.rectHeight}),
+              (std::array{c.left, c.top, c.width, c.height}))
+        << c.rect;
+    EXPECT_EQ(layout.x, KeyboardLayout::kMaxExtent);
+    EXPECT_EQ(layout.y, 0);
+  }
+  const KeyboardLayout huge = Read(LayoutText("", R"(width="2147483647" height="-1")"));
+  EXPECT_EQ(huge.width, KeyboardLayout::kMaxExtent);
+  EXPECT_EQ(huge.height, 0);
 }
 
 TEST_F(KeyboardLayoutTest, HowFarAFaultyFileIsReadIsReported) {

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <thread>
+#include <vector>
 
 #include "core/SettingsStore.h"
 #include "support/TempFolder.h"
@@ -80,6 +82,74 @@ TEST_F(SettingsStoreTest, HandWrittenFilesAreRead) {
   std::filesystem::create_directories(file.parent_path());
   std::ofstream(file) << "# comment\r\n[settings]\r\n  LCID = 1031\r\nnoequals\r\nLCID=9\r\n";
   EXPECT_EQ(store.ReadLcid(), 1031);  // the first of two wins, blanks around the name go
+}
+
+TEST_F(SettingsStoreTest, SavingKeepsCommentsAndOtherSectionsWhereTheyWere) {
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file) << "; written by hand\n[settings]\nLCID=1031\n# the model\n\n"
+                         "[window]\nLCID=7\nleft=10\n";
+  EXPECT_EQ(store.ReadLcid(), 1031);
+  EXPECT_EQ(store.GetRegString("left"), "");  // another section's values are not ours
+  ASSERT_TRUE(store.WriteLcid(2052));
+  ASSERT_TRUE(store.WriteDeviceType(102));
+  EXPECT_EQ(ReadFile(file),
+            "; written by hand\n[settings]\nLCID=2052\nDeviceType=102\n# the model\n\n"
+            "[window]\nLCID=7\nleft=10\n");
+  ASSERT_TRUE(store.DeleteValue("LCID"));
+  EXPECT_EQ(ReadFile(file),
+            "; written by hand\n[settings]\nDeviceType=102\n# the model\n\n"
+            "[window]\nLCID=7\nleft=10\n");
+  // A file without our section gets one at its end; line ends stay as the file has them.
+  std::ofstream(file, std::ios::trunc) << "[window]\r\nleft=10\r\n";
+  SettingsStore other(file);
+  ASSERT_TRUE(other.SetRegString("exit_mode", "1"));
+  EXPECT_EQ(ReadFile(file), "[window]\r\nleft=10\r\n[settings]\r\nexit_mode=1\r\n");
+  // Names that would not read back as themselves are not written.
+  for (const char* name : {"", "a=b", "[x]", "#c", " pad", "two\nlines"})
+    EXPECT_FALSE(other.SetRegString(name, "1")) << name;
+}
+
+TEST_F(SettingsStoreTest, FilesTooLargeOrNotRegularAreNeitherReadNorReplaced) {
+  std::filesystem::create_directories(file.parent_path());
+  const std::string large =
+      "[settings]\nLCID=1033\n" + std::string(SettingsStore::kMaxFileBytes, '#');
+  std::ofstream(file, std::ios::binary) << large;
+  EXPECT_EQ(store.ReadLcid(), SettingsStore::kFallbackLcid);
+  EXPECT_FALSE(store.WriteLcid(1028));
+  EXPECT_EQ(ReadFile(file), large);
+
+  // A pipe where the file should be: read at all, it would block the reader for good.
+  TempFolder pipeFolder;
+  ASSERT_EQ(::mkfifo((pipeFolder / "settings.ini").c_str(), 0600), 0);
+  SettingsStore piped(pipeFolder / "settings.ini");
+  EXPECT_EQ(piped.GetRegString("LCID"), "");
+  EXPECT_FALSE(piped.SetRegString("LCID", "1033"));
+  EXPECT_TRUE(std::filesystem::is_fifo(pipeFolder / "settings.ini"));
+}
+
+TEST_F(SettingsStoreTest, TheFileIsReadOnceAndChangesGoThroughTheStore) {
+  EXPECT_EQ(store.ReadLcid(), 0);
+  ASSERT_TRUE(store.WriteLcid(1033));
+  std::ofstream(file, std::ios::trunc) << "[settings]\nLCID=2052\n";  // behind the store's back
+  EXPECT_EQ(store.ReadLcid(), 1033);
+  EXPECT_EQ(SettingsStore(file).ReadLcid(), 2052);  // a new reader reads the file
+}
+
+TEST_F(SettingsStoreTest, ThreadsMayReadAndWriteAtOnce) {
+  store.GetRegString("create");
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([this, t] {
+      for (int i = 0; i < 10; ++i) {
+        const std::string name = "t" + std::to_string(t) + "_" + std::to_string(i);
+        EXPECT_TRUE(store.SetRegString(name, std::to_string(i)));
+        EXPECT_EQ(store.GetRegInt(name), i);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  SettingsStore reopened(file);
+  for (int t = 0; t < 4; ++t) EXPECT_EQ(reopened.GetRegInt("t" + std::to_string(t) + "_9"), 9);
 }
 
 }  // namespace

@@ -150,14 +150,19 @@ TEST(TextTable, CutsLongValuesAt259CodePoints) {
   }
 }
 
-TEST(TextTable, MissingFileGivesEmptyTexts) {
+TEST(TextTable, ATableThatCannotBeReadGivesTheEnglishTexts) {
   TempAppFolder folder;
   folder.WriteTable(1033, "[KB.DIALOG]\n11=Exit\n");
-  core::TextTable texts(folder.path(), 1041);  // a language without a table
-  EXPECT_EQ(texts.GetText("KB.DIALOG", 11), "");
-  texts.SetLanguage(1033);
-  EXPECT_EQ(texts.GetText("KB.DIALOG", 11), "Exit");
-  core::TextTable nowhere(folder.path() / "does-not-exist", 1033);
+  fs::create_directory(folder.path() / "language/1028.lan");  // a folder, not a table
+  for (int language : {1041, 1028}) {  // no table at all; one that cannot be read
+    core::TextTable texts(folder.path(), language);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(texts.GetText("KB.DIALOG", 11), "Exit") << language;
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find(std::to_string(language) + ".lan"), std::string::npos) << log;
+    EXPECT_EQ(texts.Language(), language);  // the choice itself stays
+  }
+  core::TextTable nowhere(folder.path() / "does-not-exist", 2052);
   EXPECT_EQ(nowhere.GetText("KB.DIALOG", 11), "");
 }
 

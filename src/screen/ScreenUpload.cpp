@@ -232,6 +232,12 @@ ScreenStatus ScreenUploadService::ReadConverted(std::vector<Image>& images) {
   Log(35, Format("[4/8][%d%%] %s", 35, Text(1130).c_str()));
   std::size_t total = 0;
   for (Image& image : images) {
+    std::error_code sizeError;
+    if (fs::file_size(image.report.converted, sizeError) > kMaxConvertedBytes && !sizeError) {
+      image.report.problem = "larger than the screen memory";
+      Log(35, Text(upload_text::kDoesNotFit));
+      return ScreenStatus::kDoesNotFit;
+    }
     std::string error;
     auto bytes = media::ReadFileBytes(image.report.converted, kMaxConvertedBytes, &error);
     if (!bytes) {

@@ -217,9 +217,10 @@ TEST_F(Upload, NoAnimationAnywhereSendsNothing) {
   EXPECT_EQ(State().counters.screenChannelRequests, 0);
 }
 
-TEST_F(Upload, AStopRequestDuringTheEraseWaitStillEndsTheSession) {
+TEST_F(Upload, AStopRequestWhileConvertingEndsTheConverterAndTheSession) {
   PutUserGif(0, Stripes(1, 1, 50));
-  // pauses: the request's 500 ms, one 1000 ms before the channel opens, then the erase wait
+  // pauses: the request's 500 ms, one 1000 ms before the channel opens; the next look at the
+  // stop request comes while the converter runs
   waiter.StopAfter(2);
   const UploadResult result = Service().UploadScreenMedia(Request());
   EXPECT_EQ(result.status, ScreenStatus::kStopped);

@@ -451,7 +451,10 @@ FirmwareOutcome HandleScreenPacket(KeyboardState& state, std::span<const std::ui
   if (!IsFrame(frame)) return {};
   const ScreenPacket packet = ParseScreenPacket(frame);
   FirmwareOutcome outcome;
-  const bool accepted = ScreenCommand(state.screen, packet, outcome);
+  // Everything but the begin command belongs to a session.
+  const bool inSession = state.screen.sessionOpen || packet.command == screen_command::kBegin;
+  if (!inSession) ++state.screen.refusedOutsideSession;
+  const bool accepted = inSession && ScreenCommand(state.screen, packet, outcome);
   if (accepted) state.screen.commands.push_back(packet.command);
   Report reply;
   reply.size = frame.size();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sim/ScreenMedia.h"
+
 namespace sim {
 
 namespace {
@@ -191,6 +193,7 @@ KeyboardState MakeFactoryState(const KeyboardHardware& hardware, const ModelFeat
   state.hasBattery = features.battery;
   state.batteryLevel = features.battery ? 80 : 0;
   state.screen.present = features.screen;
+  if (features.screen) LoadFactoryScreen(state.screen);
   state.lightIndices.fill(static_cast<std::uint8_t>(kNoLight));
   for (const LayoutKey& key : layout.keys) {
     if (key.keyIndex >= 0 && key.keyIndex < static_cast<int>(kKeyCount) && key.lightIndex >= 0 &&

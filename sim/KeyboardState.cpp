@@ -140,17 +140,30 @@ bool ScreenFlash::Erase(std::uint32_t firstBlock, std::uint32_t blockCount) {
 
 bool ScreenFlash::Program(std::uint32_t address, std::span<const std::uint8_t> data) {
   if (std::uint64_t{address} + data.size() > size) return false;
+  const std::vector<std::uint8_t> current = Read(address, static_cast<std::uint32_t>(data.size()));
+  const auto erased = [](std::uint8_t byte) { return byte == 0xFF; };
+  if (!std::all_of(current.begin(), current.end(), erased)) {
+    ++writesOverUnerased;
+    return false;
+  }
   for (std::size_t i = 0; i < data.size(); ++i) {
     const std::uint32_t at = address + static_cast<std::uint32_t>(i);
     auto& block = blocks[at / kBlockSize];
     if (block.empty()) block.assign(kBlockSize, 0xFF);
-    std::uint8_t& cell = block[at % kBlockSize];
-    if ((cell & data[i]) != data[i]) ++bitsNotErased;
-    cell &= data[i];
+    block[at % kBlockSize] &= data[i];
   }
   operations.push_back(
       {FlashOperation::Kind::kWrite, address, static_cast<std::uint32_t>(data.size())});
   return true;
+}
+
+void ScreenFlash::Preload(std::uint32_t address, std::span<const std::uint8_t> data) {
+  for (std::size_t i = 0; i < data.size() && std::uint64_t{address} + i < size; ++i) {
+    const std::uint32_t at = address + static_cast<std::uint32_t>(i);
+    auto& block = blocks[at / kBlockSize];
+    if (block.empty()) block.assign(kBlockSize, 0xFF);
+    block[at % kBlockSize] = data[i];
+  }
 }
 
 void KeyboardState::FactoryReset() {

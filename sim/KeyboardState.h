@@ -150,8 +150,10 @@ SystemSettings ReadSystemSettings(const SettingsBlock& block, std::uint8_t proto
 void WriteSystemSettings(SettingsBlock& block, std::uint8_t protocolRevision,
                          const SystemSettings& settings);
 
-// The screen's flash: 64 KB blocks that read 0xFF until written. Programming can only clear
-// bits, as on NOR flash, so a write over data that was not erased is recorded.
+// The screen's flash: 64 KB blocks that read 0xFF once erased. Programming can only clear
+// bits, as on NOR flash, and the firmware programs only erased bytes: a write that reaches a
+// byte that is not erased is refused whole and counted, so a test can see that the host wrote
+// over data it had not erased.
 struct FlashOperation {
   enum class Kind { kErase, kWrite };
   Kind kind = Kind::kWrite;
@@ -165,11 +167,13 @@ struct ScreenFlash {
   std::uint32_t size = 16u * 1024 * 1024;
   std::map<std::uint32_t, std::vector<std::uint8_t>> blocks;  // by block number
   std::vector<FlashOperation> operations;
-  std::uint32_t bitsNotErased = 0;  // bytes written over data that was not erased
+  std::uint32_t writesOverUnerased = 0;  // refused writes that reached a byte not erased
 
   std::vector<std::uint8_t> Read(std::uint32_t address, std::uint32_t length) const;
   bool Erase(std::uint32_t firstBlock, std::uint32_t blockCount);
   bool Program(std::uint32_t address, std::span<const std::uint8_t> data);
+  // Puts content in place as the factory did, without recording an operation.
+  void Preload(std::uint32_t address, std::span<const std::uint8_t> data);
 };
 
 struct ScreenState {
@@ -178,11 +182,12 @@ struct ScreenState {
   // to its removal.
   std::chrono::milliseconds appearDelay{200};
   std::chrono::milliseconds disappearDelay{20};
-  bool sessionOpen = false;
+  bool sessionOpen = false;  // between the begin (0x10) and end (0x11) commands
   std::array<std::uint8_t, 128> mediaTable{};
   int tableCommits = 0;
   std::optional<std::array<std::uint8_t, 15>> clockDigits;
   std::vector<std::uint8_t> commands;  // every command the channel accepted, in order
+  int refusedOutsideSession = 0;       // packets other than a begin while no session is open
   ScreenFlash flash;
 };
 

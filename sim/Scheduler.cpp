@@ -35,7 +35,10 @@ void Scheduler::Run() {
     }
     const auto next = tasks_.begin();
     if (next->first > Clock::now()) {
-      wakeUp_.wait_until(lock, next->first);
+      // A copy: the wait reads its deadline again after waking, when Stop may have emptied
+      // the tasks.
+      const Clock::time_point when = next->first;
+      wakeUp_.wait_until(lock, when);
       continue;
     }
     std::function<void()> task = std::move(next->second);

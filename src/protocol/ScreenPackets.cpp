@@ -75,13 +75,36 @@ std::array<ScreenPacket, 3> MediaTablePackets(const MediaTable& table) {
   };
 }
 
+std::optional<FlashPlan> PlanFlash(std::span<const std::size_t> imageSizes) {
+  if (imageSizes.empty() || imageSizes.size() > kMaxScreenImages) return std::nullopt;
+  FlashPlan plan;
+  std::size_t total = 0;
+  for (const std::size_t size : imageSizes) {
+    if (size == 0 || size > kMaxFlashAddress + 1) return std::nullopt;
+    const std::size_t start = plan.usedBlocks;
+    if (start * kFlashBlockSize + size - 1 > kMaxFlashAddress) return std::nullopt;
+    plan.startBlocks.push_back(start);
+    plan.usedBlocks += FlashBlocks(size);
+    total += size;
+  }
+  // The keyboard is told the blocks of the total plus two; with more than three small images
+  // their rounding could reach past that, so the count never stays below the blocks used.
+  plan.eraseBlocks = std::max(EraseBlockCount(total), plan.usedBlocks);
+  if (plan.eraseBlocks > kMaxEraseBlocks) return std::nullopt;
+  return plan;
+}
+
 std::size_t EraseBlockCount(std::size_t totalBytes) {
   return FlashBlocks(totalBytes) + 2;
 }
 
 ScreenPacket MakeErasePacket(std::size_t totalBytes) {
-  const std::uint8_t blocks[] = {static_cast<std::uint8_t>(EraseBlockCount(totalBytes) & 0xFF)};
-  return MakeScreenPacket(screen_command::kErase, 0, 1, blocks);
+  return MakeEraseBlocksPacket(static_cast<std::uint8_t>(EraseBlockCount(totalBytes) & 0xFF));
+}
+
+ScreenPacket MakeEraseBlocksPacket(std::uint8_t blocks) {
+  const std::uint8_t data[] = {blocks};
+  return MakeScreenPacket(screen_command::kErase, 0, 1, data);
 }
 
 std::vector<ImageChunk> ImageChunks(std::size_t imageSize) {

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -71,9 +72,26 @@ MediaTable BuildMediaTable(std::span<const std::size_t> imageSizes);
 // The table in its three packets: bytes 0..55, 56..111 and 112..127.
 std::array<ScreenPacket, 3> MediaTablePackets(const MediaTable& table);
 
+// Where a set of images goes in the flash. The media table and the erase command carry block
+// numbers and counts in one byte and flash addresses in three, so a set only fits when the
+// erase count (the blocks of the total size plus two, and at least the blocks in use) is at
+// most 255, every image ends below 16 MiB and there
+// are at most kMaxScreenImages images, none of them empty. A set that does not fit must be
+// refused as a whole: cut to its low bytes, its numbers would point back over image 0.
+struct FlashPlan {
+  std::vector<std::size_t> startBlocks;
+  std::size_t usedBlocks = 0;
+  std::size_t eraseBlocks = 0;
+  bool operator==(const FlashPlan&) const = default;
+};
+inline constexpr std::size_t kMaxFlashAddress = 0xFFFFFF;
+inline constexpr std::size_t kMaxEraseBlocks = 0xFF;
+std::optional<FlashPlan> PlanFlash(std::span<const std::size_t> imageSizes);
+
 // The erase command and the number of blocks it names (blocks in use plus two).
 std::size_t EraseBlockCount(std::size_t totalBytes);
 ScreenPacket MakeErasePacket(std::size_t totalBytes);
+ScreenPacket MakeEraseBlocksPacket(std::uint8_t blocks);
 
 // The pieces one image is written in: 56 bytes each, the last one the remainder.
 struct ImageChunk {

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "SimTestSupport.h"
+#include "sim/ScreenMedia.h"
 
 namespace sim::testing {
 namespace {
@@ -180,7 +181,7 @@ TEST(ScreenChannel, UploadLandsInFlashAndTheChannelLeavesAtTheEnd) {
   EXPECT_EQ(flash.Read(0, 70000), images[0]);
   EXPECT_EQ(flash.Read(0x20000, 113), images[1]);
   EXPECT_EQ(flash.Read(0x20000 + 113, 2), (Bytes{0xFF, 0xFF}));  // erased, never written
-  EXPECT_EQ(flash.bitsNotErased, 0u);
+  EXPECT_EQ(flash.writesOverUnerased, 0u);
   ASSERT_FALSE(flash.operations.empty());
   EXPECT_EQ(flash.operations.front(),
             (FlashOperation{FlashOperation::Kind::kErase, 0, 4 * 0x10000}));
@@ -216,18 +217,47 @@ TEST(ScreenChannel, ClockTakesFifteenDigits) {
   EXPECT_EQ(Bytes(clock->begin(), clock->end()), digits);
 }
 
-TEST(ScreenChannel, FlashRecordsWritesOverDataThatWasNotErased) {
+TEST(ScreenChannel, FlashRefusesWritesOverDataThatWasNotErased) {
   SimulatedKeyboard keyboard(101);
   Immediate(keyboard);
   RequestScreenChannel(keyboard);
   ScreenLink screen(keyboard.Screen());
   const Bytes zeros(8, 0x00);
-  const Bytes ones(8, 0xFF);
-  ASSERT_TRUE(screen.Accepted(screen_command::kWriteData, 0x100, 8, zeros));
-  EXPECT_EQ(keyboard.State().screen.flash.bitsNotErased, 0u);
-  ASSERT_TRUE(screen.Accepted(screen_command::kWriteData, 0x100, 8, ones));
-  EXPECT_EQ(keyboard.State().screen.flash.bitsNotErased, 8u);
-  EXPECT_EQ(keyboard.State().screen.flash.Read(0x100, 8), zeros);  // bits only clear
+  const Bytes factory = keyboard.State().screen.flash.Read(0x100, 8);
+  ASSERT_NE(factory, Bytes(8, 0xFF));  // a new keyboard holds its factory image
+  ASSERT_TRUE(screen.Accepted(screen_command::kBegin, 0, 0));
+  EXPECT_FALSE(screen.Accepted(screen_command::kWriteData, 0x100, 8, zeros));
+  EXPECT_EQ(keyboard.State().screen.flash.writesOverUnerased, 1u);
+  EXPECT_EQ(keyboard.State().screen.flash.Read(0x100, 8), factory);
+
+  const Bytes oneBlock = {1};
+  ASSERT_TRUE(screen.Accepted(screen_command::kErase, 0, 1, oneBlock));
+  EXPECT_TRUE(screen.Accepted(screen_command::kWriteData, 0x100, 8, zeros));
+  EXPECT_FALSE(screen.Accepted(screen_command::kWriteData, 0x104, 8, Bytes(8, 0xFF)));
+  EXPECT_EQ(keyboard.State().screen.flash.writesOverUnerased, 2u);
+  EXPECT_EQ(keyboard.State().screen.flash.Read(0x100, 8), zeros);
+}
+
+TEST(ScreenChannel, OnlyTheBeginCommandIsTakenOutsideASession) {
+  SimulatedKeyboard keyboard(101);
+  Immediate(keyboard);
+  RequestScreenChannel(keyboard);
+  ScreenLink screen(keyboard.Screen());
+  const Bytes oneBlock = {1};
+  EXPECT_FALSE(screen.Accepted(screen_command::kErase, 0, 1, oneBlock));
+  EXPECT_EQ(keyboard.State().screen.refusedOutsideSession, 1);
+  EXPECT_TRUE(keyboard.State().screen.flash.operations.empty());
+  ASSERT_TRUE(screen.Accepted(screen_command::kBegin, 0, 0));
+  EXPECT_TRUE(screen.Accepted(screen_command::kErase, 0, 1, oneBlock));
+}
+
+TEST(ScreenChannel, ANewKeyboardShowsItsFactoryImage) {
+  SimulatedKeyboard keyboard(102);
+  const auto stored = ReadStoredImages(keyboard.State().screen);
+  ASSERT_EQ(stored.size(), 1u);
+  ASSERT_TRUE(stored[0].image.has_value()) << stored[0].problem;
+  EXPECT_EQ(stored[0].image->width, 240);
+  EXPECT_EQ(stored[0].image->height, 136);
 }
 
 struct BadPacketCase {
@@ -245,6 +275,7 @@ TEST_P(BadScreenPackets, AreRefusedAndChangeNothing) {
   Immediate(keyboard);
   RequestScreenChannel(keyboard);
   ScreenLink screen(keyboard.Screen());
+  ASSERT_TRUE(screen.Accepted(screen_command::kBegin, 0, 0));
   const auto reply = screen.Packet(test.command, test.address, test.count, Bytes(56, 0x12));
   ASSERT_TRUE(reply.has_value());
   EXPECT_EQ(reply->Status(), kStatusRefused);

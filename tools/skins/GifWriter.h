@@ -1,10 +1,12 @@
 #pragma once
-// Writes an animated GIF that loops forever. Frames share one palette; every frame after the
-// first stores only the pixels that changed, so a subtle animation stays small.
+// Writes animated artwork drawn with Qt as a GIF that loops forever, through the
+// application's own GIF writer.
 
 #include <QImage>
 #include <QString>
 #include <vector>
+
+#include "media/Picture.h"
 
 namespace skins {
 
@@ -12,6 +14,8 @@ struct GifFrame {
   QImage image;      // the whole picture at this moment
   int delayCs = 10;  // how long it stays, in hundredths of a second
 };
+
+media::Picture ToPicture(const QImage& image);
 
 // Returns an empty text on success, else what failed.
 QString WriteLoopingGif(const QString& path, const std::vector<GifFrame>& frames);

@@ -37,6 +37,7 @@ class XvfbServer {
 
   bool Running() const { return !display_.empty(); }
   const std::string& Display() const { return display_; }
+  pid_t Pid() const { return server_ ? server_->Pid() : -1; }
 
  private:
   static std::string Size(int width, int height) {

@@ -81,6 +81,7 @@ class ChildProcess {
     }
   }
 
+  pid_t Pid() const { return pid_; }
   void Signal(int signal) {
     if (pid_ > 0) kill(pid_, signal);
   }

@@ -88,21 +88,21 @@ bool WriteTestGif(const std::filesystem::path& file, int width, int height,
   if (gif == nullptr) return false;
   const GifColorType colors[4] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
   ColorMapObject* palette = GifMakeMapObject(4, colors);
-  gif->SWidth = width;
-  gif->SHeight = height;
-  gif->SColorResolution = 8;
-  gif->SBackGroundColor = 0;
-  gif->SColorMap = palette;
+  bool ok = EGifPutScreenDesc(gif, width, height, 8, 0, palette) == GIF_OK;
   for (const GifFrameSpec& spec : frames) {
-    SavedImage* image = GifMakeSavedImage(gif, nullptr);
-    image->ImageDesc = GifImageDesc{spec.left, spec.top, spec.width, spec.height, false, nullptr};
-    image->RasterBits = static_cast<GifByteType*>(malloc(spec.width * spec.height));
-    for (int i = 0; i < spec.width * spec.height; ++i) {
-      image->RasterBits[i] = static_cast<GifByteType>(spec.colorIndex);
+    const GraphicsControlBlock control{spec.disposal, false, spec.delayCentiseconds,
+                                       spec.transparent};
+    GifByteType extension[4] = {};
+    EGifGCBToExtension(&control, extension);
+    ok = ok && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension) == GIF_OK;
+    ok = ok && EGifPutImageDesc(gif, spec.left, spec.top, spec.width, spec.height, false,
+                                nullptr) == GIF_OK;
+    std::vector<GifPixelType> line(spec.width, static_cast<GifPixelType>(spec.colorIndex));
+    for (int y = 0; ok && y < spec.height; ++y) {
+      ok = EGifPutLine(gif, line.data(), spec.width) == GIF_OK;
     }
-    GraphicsControlBlock control{spec.disposal, false, spec.delayCentiseconds, spec.transparent};
-    EGifGCBToSavedExtension(&control, gif, gif->ImageCount - 1);
   }
-  const bool ok = EGifSpew(gif) == GIF_OK;  // closes the file and frees everything
+  ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
+  GifFreeMapObject(palette);
   return ok;
 }

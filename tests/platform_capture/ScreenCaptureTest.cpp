@@ -213,6 +213,20 @@ TEST(CaptureFallbacks, WithoutSharedMemoryAWindowsOwnPictureIsStillRead) {
   EXPECT_TRUE(AllCells(*grab.grid, kGreen));
 }
 
+TEST(CaptureLostServer, AServerThatGoesAwayFailsTheCaptureNotTheProcess) {
+  XvfbServer server(320, 240);
+  ASSERT_TRUE(server.Running());
+  ScreenCapture capture(server.Display());
+  ASSERT_TRUE(capture.SetGridSize(2, 2));
+  capture.FollowScreen();
+  ASSERT_TRUE(capture.Start());
+  ASSERT_TRUE(WaitFor([&] { return capture.Latest().has_value(); }));
+  server.Kill();
+  ASSERT_TRUE(WaitFor([&] { return capture.State() == CaptureState::Failed; }));
+  capture.Stop();
+  EXPECT_EQ(CaptureState::Stopped, capture.State());
+}
+
 TEST(CaptureAvailability, NoDisplayAndWaylandAreNotAvailable) {
   EXPECT_EQ(platform::CaptureAvailability::NoDisplay, platform::DetectCaptureAvailability(":4711"));
   ScreenCapture capture(":4711");

@@ -38,6 +38,11 @@ class XvfbServer {
   bool Running() const { return !display_.empty(); }
   const std::string& Display() const { return display_; }
   pid_t Pid() const { return server_ ? server_->Pid() : -1; }
+  // The server goes away under its clients.
+  void Kill() {
+    if (server_) server_->Signal(SIGKILL);
+    if (server_) server_->Wait();
+  }
 
  private:
   static std::string Size(int width, int height) {

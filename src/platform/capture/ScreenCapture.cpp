@@ -211,8 +211,15 @@ void ScreenCapture::Run() {
       Publish(request, CaptureState::Idle, std::nullopt);
     }
     lock.lock();
-    wake_.wait_until(lock, started + period,
-                     [&] { return stopping_ || request_.generation != request.generation; });
+    const auto changed = [&] { return stopping_ || request_.generation != request.generation; };
+    // Nothing to follow, a window that closed or a lost server: sleep until a new choice.
+    const bool idle = connection->Broken() || request.target == Target::Nothing ||
+                      (request.target == Target::Window && request.generation == goneGeneration);
+    if (idle) {
+      wake_.wait(lock, changed);
+    } else {
+      wake_.wait_until(lock, started + period, changed);
+    }
   }
 }
 

@@ -38,8 +38,27 @@ int RouteError(Display* display, XErrorEvent* event) {
   return 0;
 }
 
-// Xlib calls this after a fatal connection error instead of exiting; the display is not
-// used afterwards (Xlib turns further requests into no-ops).
+// The process-wide handler of lost connections that was installed before ours (Xlib's
+// default prints a line and exits).
+std::atomic<XIOErrorHandler> previousIoHandler{nullptr};
+
+// A lost connection of ours is marked broken and the process goes on; other displays keep
+// the handling they had.
+int RouteIoError(Display* display) {
+  {
+    std::lock_guard lock(RegistryMutex());
+    const auto found = Registry().find(display);
+    if (found != Registry().end()) {
+      found->second->MarkBroken();
+      return 0;
+    }
+  }
+  if (const XIOErrorHandler previous = previousIoHandler.load()) return previous(display);
+  return 0;
+}
+
+// Called after the handler above returned, instead of exiting; the display is not used
+// afterwards (Xlib turns further requests into no-ops).
 void ConnectionLost(Display* display, void* connection) {
   base::ErrorLog("the connection to the X server %s was lost", DisplayString(display));
   static_cast<X11Connection*>(connection)->MarkBroken();
@@ -53,6 +72,7 @@ void InstallRoutingHandlerOnce() {
     const XErrorHandler xlibDefault = XSetErrorHandler(before);
     const XErrorHandler replaced = XSetErrorHandler(RouteError);
     if (replaced != xlibDefault && replaced != RouteError) previousHandler.store(replaced);
+    previousIoHandler.store(XSetIOErrorHandler(RouteIoError));
   });
 }
 

@@ -6,8 +6,9 @@
 // window that closes between two requests would end the application. The first connection
 // installs one routing handler for the whole process (once; it is never removed); each error
 // goes to the connection whose display it names, where the owning thread reads it. Errors of
-// displays that are not ours are logged and otherwise ignored. A lost connection (the server
-// went away) marks the connection broken instead of exiting.
+// displays that are not ours go to the handler installed before ours (or are logged when that
+// was Xlib's default). A lost connection of ours (the server went away) marks the connection
+// broken instead of exiting; other displays keep the lost-connection handling they had.
 
 #include <X11/Xlib.h>
 

@@ -73,6 +73,7 @@ Visualizer::~Visualizer() {
 }
 
 bool Visualizer::Start() {
+  std::lock_guard lifecycle(lifecycleMutex_);
   std::lock_guard lock(mutex_);
   if (running_) return false;
   running_ = true;
@@ -82,6 +83,7 @@ bool Visualizer::Start() {
 }
 
 void Visualizer::Stop() {
+  std::lock_guard lifecycle(lifecycleMutex_);
   {
     std::lock_guard lock(mutex_);
     if (!running_) return;

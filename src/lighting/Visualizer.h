@@ -95,6 +95,8 @@ class Visualizer : public AudioFeed {
   void Smooth(const VisualizerSettings& settings);
   void Compose(const VisualizerSettings& settings);
 
+  // Start and Stop one at a time (taken before mutex_).
+  std::mutex lifecycleMutex_;
   // Guarded by mutex_.
   mutable std::mutex mutex_;
   std::condition_variable wake_;

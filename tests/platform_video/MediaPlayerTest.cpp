@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 #include "platform/video/GifAnimation.h"
 #include "platform/video/MediaPlayer.h"
@@ -234,6 +235,32 @@ TEST(StillTest, TheLoaderReadsStillsAndTheLibrariesReadTheRest) {
   ASSERT_TRUE(WaitFor([&] { return player.Latest().has_value(); }));
   EXPECT_EQ(2, calls);
   EXPECT_EQ(nullptr, MakeStillSource(RgbPicture{2, 2, {kRed}}, 1, 1));
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+TEST(MediaPlayerThreads, PlayAndStopFromTwoThreadsAtOnce) {
+  TempFolder folder;
+  const auto gif = folder / "two.gif";
+  ASSERT_TRUE(WriteTestGif(gif, 4, 4, {{0, 0, 4, 4, 1, 2, 1, -1}, {0, 0, 4, 4, 2, 2, 1, -1}}));
+  MediaPlayer player;
+  const auto churn = [&] {
+    for (int i = 0; i < 40; ++i) {
+      EXPECT_TRUE(player.Play(gif, 1 + i % 8, 1 + i % 32));
+      player.Latest();
+      if (i % 3 == 0) player.Stop();
+    }
+  };
+  std::thread other(churn);
+  churn();
+  other.join();
+  ASSERT_TRUE(player.Play(gif, 2, 2));
+  ASSERT_TRUE(WaitFor([&] { return player.Latest().has_value(); }));
+  EXPECT_EQ(2, player.Latest()->grid.rows);
 }
 
 }  // namespace

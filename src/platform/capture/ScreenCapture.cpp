@@ -82,6 +82,7 @@ CaptureAvailability ScreenCapture::Availability() const {
 
 bool ScreenCapture::Start() {
   if (availability_ != CaptureAvailability::Available) return false;
+  std::lock_guard lifecycle(lifecycleMutex_);
   std::lock_guard lock(mutex_);
   if (running_) return false;
   running_ = true;
@@ -92,6 +93,7 @@ bool ScreenCapture::Start() {
 }
 
 void ScreenCapture::Stop() {
+  std::lock_guard lifecycle(lifecycleMutex_);
   {
     std::lock_guard lock(mutex_);
     if (!running_) return;

@@ -97,6 +97,8 @@ class ScreenCapture {
   const std::string displayName_;
   CaptureAvailability availability_;
 
+  // Start and Stop one at a time (taken before mutex_).
+  std::mutex lifecycleMutex_;
   mutable std::mutex mutex_;
   std::condition_variable wake_;
   bool running_ = false;

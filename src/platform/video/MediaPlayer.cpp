@@ -97,7 +97,8 @@ void MediaPlayer::PlaySource(std::unique_ptr<FrameSource> source) {
 }
 
 void MediaPlayer::Start(std::function<std::unique_ptr<FrameSource>(std::string*)> open) {
-  Stop();
+  std::lock_guard lifecycle(lifecycleMutex_);
+  StopLocked();
   std::lock_guard lock(mutex_);
   stopping_ = false;
   state_ = MediaState::Opening;
@@ -108,6 +109,11 @@ void MediaPlayer::Start(std::function<std::unique_ptr<FrameSource>(std::string*)
 }
 
 void MediaPlayer::Stop() {
+  std::lock_guard lifecycle(lifecycleMutex_);
+  StopLocked();
+}
+
+void MediaPlayer::StopLocked() {
   {
     std::lock_guard lock(mutex_);
     if (!thread_.joinable()) return;

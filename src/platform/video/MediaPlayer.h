@@ -64,7 +64,11 @@ class MediaPlayer {
   // Waits until the time or a stop; false on a stop.
   bool SleepUntil(std::chrono::steady_clock::time_point until);
 
+  void StopLocked();
+
   const PictureLoader loader_;
+  // Play and Stop one at a time (taken before mutex_).
+  std::mutex lifecycleMutex_;
   mutable std::mutex mutex_;
   std::condition_variable wake_;
   bool stopping_ = false;

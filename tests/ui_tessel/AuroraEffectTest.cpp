@@ -263,7 +263,8 @@ TEST_F(AuroraEffectTest, ThreeThreadsDriveTheView) {
       effect->GetSideLightsColors();
     }
   });
-  for (int i = 0; i < 300; ++i) {
+  // Until the worker has ticked a while among the changes.
+  for (int i = 0; i < 300 || effect->GetTick() < 50; ++i) {
     effect->SetAuroraMode(1 + i % 7);
     effect->SetColorMapSize(1 + i % 8, 1 + i % 32);
     effect->SetMusicColorful(i % 2 == 0);
@@ -274,7 +275,11 @@ TEST_F(AuroraEffectTest, ThreeThreadsDriveTheView) {
   done = true;
   audio.join();
   worker.join();
-  EXPECT_GT(effect->GetTick(), 0u);
+  // Settled again, the keys show what the map holds.
+  effect->SetAuroraMode(AuroraEffect::kModeMusic);
+  ASSERT_TRUE(effect->SetColorMapSize(6, 23));
+  ASSERT_TRUE(effect->FillColorMapFromMusicPicture(std::vector<Color>(256 * 64, kBlue)));
+  for (const auto& item : effect->GetKeyItems()) ASSERT_EQ(kBlue, item.color);
 }
 
 }  // namespace

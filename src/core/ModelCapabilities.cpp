@@ -1,5 +1,7 @@
 #include "core/ModelCapabilities.h"
 
+#include <algorithm>
+
 #include "core/SharedState.h"
 
 namespace {
@@ -13,8 +15,19 @@ constexpr int kScreenByCableModel = 101;
 // with code 255 in knob mode and 74 otherwise).
 constexpr int kKnobKeyModel = 103;
 constexpr KnobKey kKnobKey{14, 255, 74};
+// The model with light strips on both sides (six each) and across the top (ten), on the
+// light indices after its keys' (106 to 127).
+constexpr int kEdgeLightsModel = 101;
+constexpr EdgeLights kEdgeLights{6, 10, 106};
 
 }  // namespace
+
+std::vector<int> EdgeLights::LightIndices() const {
+  std::vector<int> indices;
+  const int count = std::max(perSide, 0) * 2 + std::max(top, 0);
+  for (int i = 0; i < count; ++i) indices.push_back(firstLightIndex + i);
+  return indices;
+}
 
 std::optional<int> ModelCapabilities::ProtocolRevision() const {
   if (!device) return std::nullopt;
@@ -43,6 +56,7 @@ ModelCapabilities CapabilitiesOfModel(int modelId) {
   capabilities.keypad = modelId >= kFirstKeypadModel && modelId <= kLastKeypadModel;
   capabilities.screenByCableOnly = modelId == kScreenByCableModel;
   if (modelId == kKnobKeyModel) capabilities.knobKey = kKnobKey;
+  if (modelId == kEdgeLightsModel) capabilities.edgeLights = kEdgeLights;
   return capabilities;
 }
 

@@ -4,6 +4,7 @@
 
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "protocol/DeviceInfo.h"
 
@@ -11,6 +12,17 @@ struct KnobKey {
   int position = 0;      // the knob's place in the keyboard view's key list
   int knobModeCode = 0;  // the key code it shows while the knob mode is on
   int keyCode = 0;       // and while it is off
+};
+
+// Lights beside and above the keys, lit by the screen-sync stream after the keys: the left
+// side's lights from the top down, then the right side's, then the top's from the left.
+struct EdgeLights {
+  int perSide = 0;
+  int top = 0;
+  int firstLightIndex = 0;  // the light index of the first left-side light
+  // The light index of every edge light, in the order above.
+  std::vector<int> LightIndices() const;
+  friend bool operator==(const EdgeLights&, const EdgeLights&) = default;
 };
 
 struct ModelCapabilities {
@@ -21,6 +33,8 @@ struct ModelCapabilities {
   bool screenByCableOnly = false;
   // Models whose keyboard view shows the knob as a key of its own while the knob mode is on.
   std::optional<KnobKey> knobKey;
+  // Side and top lights that follow the screen-sync effect's edges.
+  std::optional<EdgeLights> edgeLights;
 
   // The layout's key grid (0 x 0 without a usable layout).
   int gridRows = 0;

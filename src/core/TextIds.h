@@ -414,6 +414,11 @@ inline constexpr int kUploadSavingSettings = 1181;
 inline constexpr int kUploadCleaningUp = 1182;
 inline constexpr int kUploadDeletedFile = 1183;
 inline constexpr int kUploadComplete = 1184;
+inline constexpr int kUploadNoScreenChannel = 1185;
+inline constexpr int kUploadDoesNotFit = 1186;
+inline constexpr int kUploadNotWritten = 1187;
+inline constexpr int kUploadStopped = 1188;
+inline constexpr int kUploadUnusableImage = 1189;
 inline constexpr int kUploadTooManyGifs = 1190;
 inline constexpr int kUploadTooManyGifsLimit = 1191;
 inline constexpr int kUploadTooManyGifsKeep = 1192;
@@ -538,7 +543,7 @@ inline constexpr IdRange kDialogIdRanges[] = {
     {kUploadWritingTable, kUploadTooManySuffix},
     {kUploadErasing, kUploadErased},
     {kUploadWriting, kUploadShortReadSuffix},
-    {kUploadFinishing, kUploadComplete},
+    {kUploadFinishing, kUploadUnusableImage},
     {kUploadTooManyGifs, kConverterCommand},
     {kScreenSaveBadScreen, kScreenSaveBadScreen},
     {kScreenSaveScreen, kScreenSavePreview},

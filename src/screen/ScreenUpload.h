@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "core/TextIds.h"
 #include "protocol/ScreenPackets.h"
 #include "screen/Converter.h"
 #include "screen/ScreenMedia.h"
@@ -32,11 +33,11 @@ namespace screen {
 
 // Texts of the upload's log lines (section "KB.DIALOG" of the language tables).
 namespace upload_text {
-inline constexpr int kNoScreenChannel = 1185;
-inline constexpr int kDoesNotFit = 1186;
-inline constexpr int kNotWritten = 1187;
-inline constexpr int kStopped = 1188;
-inline constexpr int kUnusableImage = 1189;
+inline constexpr int kNoScreenChannel = text::kUploadNoScreenChannel;
+inline constexpr int kDoesNotFit = text::kUploadDoesNotFit;
+inline constexpr int kNotWritten = text::kUploadNotWritten;
+inline constexpr int kStopped = text::kUploadStopped;
+inline constexpr int kUnusableImage = text::kUploadUnusableImage;
 }  // namespace upload_text
 
 // The language text with this number; an empty text makes the service use its own English

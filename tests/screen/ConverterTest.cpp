@@ -53,7 +53,9 @@ TEST_P(ConverterExit, DecidesTogetherWithTheOutputFile) {
   const ConverterResult result = ConvertForScreen(script, temp / "0.gif", output, 240, 136);
   EXPECT_EQ(result.status, GetParam().status) << result.problem;
   EXPECT_EQ(result.exitCode, GetParam().exitCode);
-  if (result.status != ConverterStatus::kDone) EXPECT_FALSE(result.problem.empty());
+  if (result.status != ConverterStatus::kDone) {
+    EXPECT_FALSE(result.problem.empty());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -88,24 +88,42 @@ bool SystemSettingsPage::OnControlEvent(int id, int code) {
 void SystemSettingsPage::StoreSwitch(int id, std::string_view key) {
   auto* button = host_.GetControl<Tessel::CSwitchButton>(id);
   const bool on = button != nullptr && button->GetCheck();
-  database_.SetConfigValue(state_.currentProfile.load(), key, on ? "1" : "0");
-  // Every change is sent, also while an earlier one waits: each task sends what is stored then.
-  tasks_.Append(task::kSendSystemSettings);
+  SetSystemSetting(key, on ? 1 : 0);
 }
 
 void SystemSettingsPage::StoreChoice(int id, std::string_view key) {
   auto* combo = host_.GetControl<Tessel::MComboBox>(id);
   if (combo == nullptr || combo->GetCurSel() < 0) return;
-  const std::string value = std::to_string(combo->GetCurData());
-  database_.SetConfigValue(state_.currentProfile.load(), key, value);
-  tasks_.Append(task::kSendSystemSettings);
+  SetSystemSetting(key, static_cast<int>(combo->GetCurData()));
 }
 
 void SystemSettingsPage::OnKnobModeChanged() {
   auto* button = host_.GetControl<Tessel::CSwitchButton>(ids::kKnobModeSwitch);
-  const bool on = button != nullptr && button->GetCheck();
-  database_.SetConfigValue(state_.currentProfile.load(), key::kEncoderMode, on ? "1" : "0");
-  ShowKnobKey(on);
+  SetKnobMode(button != nullptr && button->GetCheck());
+}
+
+bool SystemSettingsPage::SetSystemSetting(std::string_view key, int value) {
+  TARVO_EXPECT_UI_THREAD();
+  const bool stored =
+      database_.SetConfigValue(state_.currentProfile.load(), key, std::to_string(value));
+  // Every change is sent, also while an earlier one waits: each task sends what is stored then.
+  if (stored) tasks_.Append(task::kSendSystemSettings);
+  LoadSystemSettings();
+  return stored;
+}
+
+bool SystemSettingsPage::SetKnobMode(bool on) {
+  TARVO_EXPECT_UI_THREAD();
+  const bool stored =
+      database_.SetConfigValue(state_.currentProfile.load(), key::kEncoderMode, on ? "1" : "0");
+  LoadSystemSettings();
+  return stored;
+}
+
+std::optional<int> SystemSettingsPage::StoredSetting(std::string_view key) const {
+  std::string value;
+  if (!database_.GetConfigValue(state_.currentProfile.load(), key, value)) return std::nullopt;
+  return base::ToInt(value);
 }
 
 void SystemSettingsPage::ShowKnobKey(bool knobMode) {
@@ -205,13 +223,19 @@ void SystemSettingsPage::RestoreFactorySettings() {
   const std::string caption = texts_.GetText(text::kDialogSection, text::kRestoreFactoryCaption);
   const std::string message = texts_.GetText(text::kDialogSection, text::kRestoreFactoryMessage);
   if (host_.AskMessage(caption, message, true) == Tessel::kResultCancel) return;
+  if (ResetToFactory() != FactoryReset::kStarted) return;
+  host_.ShowWaitDialog(texts_.GetText(text::kDialogSection, text::kPleaseWait));
+}
+
+SystemSettingsPage::FactoryReset SystemSettingsPage::ResetToFactory() {
+  TARVO_EXPECT_UI_THREAD();
   actions_.RestoreDefaultBackgrounds();
-  if (!state_.devicePresent.load()) return;
-  database_.ClearAllData();
+  if (!state_.devicePresent.load()) return FactoryReset::kNoKeyboard;
+  if (!database_.ClearAllData()) return FactoryReset::kDatabaseFailed;
   actions_.LoadKeyboardModel(state_.selectedModel.load());
   host_.SetWindowEnabled(false);
   tasks_.Append(task::kFactoryReset);
-  host_.ShowWaitDialog(texts_.GetText(text::kDialogSection, text::kPleaseWait));
+  return FactoryReset::kStarted;
 }
 
 void SystemSettingsPage::FinishFactoryReset() {

@@ -38,8 +38,25 @@ class SystemSettingsPage : public KeyboardInfo::Observer {
   // Any thread: the texts that depend on the language and on what was read.
   void ApplyTexts();
 
-  // Asks, then empties the model's database, disables the main window, queues the reset task
-  // and waits for it in a modal wait dialog.
+  // What the page's controls and the command line share. UI thread.
+  //
+  // Stores a system setting (one of SystemSettingKeys) for the current profile and sends it to
+  // the keyboard (task 17); the page shows what is stored afterwards. False when it could not
+  // be stored: nothing is sent then.
+  bool SetSystemSetting(std::string_view key, int value);
+  // The knob mode: kept by the application, nothing is sent. False when it could not be stored.
+  bool SetKnobMode(bool on);
+  // The current profile's stored value of a setting; empty when it holds none.
+  std::optional<int> StoredSetting(std::string_view key) const;
+
+  enum class FactoryReset { kStarted, kNoKeyboard, kDatabaseFailed };
+  // Everything of the factory reset after the confirmation: empties the model's database,
+  // disables the main window and queues the reset task. Nothing is reset when there is no
+  // keyboard, nor when the database could not be emptied (the keyboard and the profiles stay
+  // as they were).
+  FactoryReset ResetToFactory();
+
+  // Asks, then resets (ResetToFactory) and waits for the reset in a modal wait dialog.
   void RestoreFactorySettings();
   // After the reset task ran or was dropped: the main window takes input again.
   void FinishFactoryReset();

@@ -100,7 +100,10 @@ int ProfilePage::AddTo(Tessel::ProfileList& list, Tessel::MWindow* limitBoxParen
     ShowLimitMessage(limitBoxParent);
     return 0;
   }
-  const std::string name = MakeUniqueProfileName(list, Text(text::kProfileBaseName));
+  return AddNamed(list, MakeUniqueProfileName(list, Text(text::kProfileBaseName)));
+}
+
+int ProfilePage::AddNamed(Tessel::ProfileList& list, const std::string& name) {
   const int id = profiles_.Add(name);
   if (id <= 0) return 0;
   list.SetSelectItem(list.AddItem(name, id, ProfileService::kProfileIcon));
@@ -139,8 +142,7 @@ void ProfilePage::OnAddProfile() {
 void ProfilePage::OnSelectProfile() {
   TARVO_EXPECT_UI_THREAD();
   const int profile = static_cast<int>(List().GetCurData());
-  if (profile <= 0) return;
-  SwitchTo(profile);
+  if (!SelectProfile(profile)) return;
   host_.ShowWaitDialog(Text(text::kPleaseWait));
 }
 
@@ -184,7 +186,7 @@ void ProfilePage::OnExportProfile() {
   const std::string name = list.GetItemText(position);
   const std::optional<std::string> path = host_.AskSaveFile("Macro (*.xml)", name + ".xml");
   if (!path) return;
-  profiles_.Export(static_cast<int>(list.GetCurData()), name, *path);
+  ExportProfile(static_cast<int>(list.GetCurData()), *path, nullptr);
 }
 
 void ProfilePage::OnImportProfile() {
@@ -194,13 +196,7 @@ void ProfilePage::OnImportProfile() {
     return;
   }
   const std::optional<std::string> path = host_.AskOpenFile("Custom Key (*.xml)");
-  std::error_code error;
-  if (!path || !std::filesystem::is_regular_file(*path, error)) return;
-  std::string name;
-  const int id = profiles_.Import(*path, name);
-  if (id <= 0) return;
-  list.SetSelectItem(list.AddItem(name, id, ProfileService::kProfileIcon));
-  SwitchTo(static_cast<int>(list.GetCurData()));
+  if (path) ImportProfile(*path);
 }
 
 // The profile dialog ---------------------------------------------------------------------------
@@ -215,4 +211,96 @@ void ProfilePage::ShowProfileDialog() {
   FillList(list, profiles_.ListOrCreate(Text(text::kProfileBaseName), false));
   list.SetCurData(chosen);
   SwitchTo(chosen);
+}
+
+// Operations the column and the command line share --------------------------------------------
+
+std::vector<storage::ProfileRecord> ProfilePage::ListProfiles() {
+  return profiles_.ListOrCreate(Text(text::kProfileBaseName), false);
+}
+
+int ProfilePage::PositionOf(int profile) const {
+  const Tessel::ProfileList& list = List();
+  for (int position = 0; position < list.GetItemCount(); ++position) {
+    if (list.GetItemData(position) == profile) return position;
+  }
+  return -1;
+}
+
+bool ProfilePage::HasProfile(int profile) const {
+  return profile > 0 && PositionOf(profile) >= 0;
+}
+
+bool ProfilePage::AtProfileLimit() const {
+  return List().GetItemCount() >= ProfileService::kMaxProfiles;
+}
+
+bool ProfilePage::SelectProfile(int profile) {
+  TARVO_EXPECT_UI_THREAD();
+  if (!HasProfile(profile)) return false;
+  List().SetCurData(profile);
+  SwitchTo(profile);
+  return true;
+}
+
+int ProfilePage::AddProfile(const std::string& name) {
+  TARVO_EXPECT_UI_THREAD();
+  if (AtProfileLimit()) return 0;
+  const int id = AddNamed(List(), name);
+  if (id > 0) SwitchTo(id);
+  return id;
+}
+
+std::string ProfilePage::RenameProfile(int profile, const std::string& name) {
+  TARVO_EXPECT_UI_THREAD();
+  const int position = PositionOf(profile);
+  if (position < 0) return {};
+  // As the list's editor leaves it: the row shows the new text, then the rename is stored.
+  Tessel::ProfileList& list = List();
+  list.SetItemText(position, name);
+  RenameItem(list, position);
+  // An empty name renames nothing: this reads what is stored now.
+  return profiles_.Rename(profile, std::string());
+}
+
+int ProfilePage::DeleteProfile(int profile) {
+  TARVO_EXPECT_UI_THREAD();
+  Tessel::ProfileList& list = List();
+  const int position = PositionOf(profile);
+  if (position < 0 || list.GetItemCount() < 2) return 0;
+  const int current = state_.currentProfile.load();
+  if (profile == current || current <= 0) {
+    // The current profile goes as the menu's delete does: its neighbour takes over.
+    list.SetSelectItem(position);
+    const int selected = DeleteSelected(list);
+    if (selected > 0) SwitchTo(selected);
+    return selected;
+  }
+  if (!profiles_.Delete(profile)) return 0;
+  list.DeleteItem(position);
+  list.SetCurData(current);
+  return current;
+}
+
+int ProfilePage::ImportProfile(const std::filesystem::path& path) {
+  TARVO_EXPECT_UI_THREAD();
+  std::error_code error;
+  if (AtProfileLimit() || !std::filesystem::is_regular_file(path, error)) return 0;
+  std::string name;
+  const int id = profiles_.Import(path, name);
+  if (id <= 0) return 0;
+  Tessel::ProfileList& list = List();
+  list.SetSelectItem(list.AddItem(name, id, ProfileService::kProfileIcon));
+  SwitchTo(static_cast<int>(list.GetCurData()));
+  return id;
+}
+
+bool ProfilePage::ExportProfile(int profile, const std::filesystem::path& path,
+                                std::string* error) {
+  const int position = PositionOf(profile);
+  if (position < 0) {
+    if (error != nullptr) *error = "no such profile";
+    return false;
+  }
+  return profiles_.Export(profile, List().GetItemText(position), path, error);
 }

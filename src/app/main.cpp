@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "app/CommandLine.h"
+#include "app/ControlServer.h"
 #include "app/KeyboardDlg.h"
 #include "app/StartupConfig.h"
 #include "base/Log.h"
@@ -134,7 +135,8 @@ struct Run {
   SettingsStore& settings;
   core::TextTable& texts;
   HidStack& hid;
-  TesselQt::QtBackend* qt = nullptr;  // null when headless
+  TesselQt::QtBackend* qt = nullptr;             // null when headless
+  platform::SingleInstance* instance = nullptr;  // answers tarvoctl's requests
 };
 
 int RunMainWindow(const Run& run) {
@@ -163,6 +165,9 @@ int RunMainWindow(const Run& run) {
   dialog.Create(nullptr, run.paths.GetProductName(),
                 Tessel::Rect::FromSize(0, 0, kMainWindowWidth, kMainWindowHeight));
   dialog.CenterWindow();
+  // tarvoctl's requests, from the window's creation to its end.
+  ControlServer server(dialog);
+  if (run.instance != nullptr) run.instance->SetRequestHandler(server.Handler());
   if (run.line.exitAfterMs >= 0) dialog.ScheduleExit(run.line.exitAfterMs);
   int result = 0;
   if (run.line.screenshot && run.qt != nullptr) {
@@ -175,6 +180,7 @@ int RunMainWindow(const Run& run) {
   }
   base::DebugLog("main window running");
   dialog.ShowModal(run.line.autorun ? Tessel::kMinimize : Tessel::kShow);
+  if (run.instance != nullptr) run.instance->SetRequestHandler({});
   if (!dialog.WorkerEnded()) {
     // The worker still uses the controller: leave without destroying anything.
     std::fflush(nullptr);
@@ -256,7 +262,7 @@ int main(int argc, char** argv) {
   if (qt) qt->SetLanguage(language);
   AppPaths::CreateFolderPath(paths.GetDataFolder() / "db");
 
-  const int result = RunMainWindow({line, paths, settings, texts, *hid, qt.get()});
+  const int result = RunMainWindow({line, paths, settings, texts, *hid, qt.get(), instance.get()});
   instance.reset();
   poster.Attach(nullptr);
   return result;

@@ -42,7 +42,7 @@ class ControlServer::Core : public std::enable_shared_from_this<Core> {
   void Execute(cli::Request request, std::function<void(Answer)> reply) {
     TARVO_EXPECT_UI_THREAD();
     if (IsClosed()) {
-      Post([reply] { reply(Closing()); });
+      reply(Closing());
       return;
     }
     if (!started_) {
@@ -58,7 +58,7 @@ class ControlServer::Core : public std::enable_shared_from_this<Core> {
     if (!decoded.request) return cli::EncodeAnswer(decoded.failure);
     auto slot = std::make_shared<std::optional<Answer>>();
     std::unique_lock lock(mutex_);
-    if (closed_) return cli::EncodeAnswer(Closing());
+    if (closed_ || backend_ == nullptr) return cli::EncodeAnswer(Closing());
     backend_->Post([core = shared_from_this(), slot, request = std::move(*decoded.request)] {
       if (core->IsClosed()) return;
       core->Execute(request, [core, slot](Answer answer) { core->Fill(*slot, std::move(answer)); });
@@ -87,7 +87,7 @@ class ControlServer::Core : public std::enable_shared_from_this<Core> {
   // Posts work to the UI thread while the server is open; the work finds it closed or open.
   void Post(std::function<void()> work) {
     std::lock_guard lock(mutex_);
-    if (!closed_) backend_->Post(std::move(work));
+    if (!closed_ && backend_ != nullptr) backend_->Post(std::move(work));
   }
 
   void Fill(std::optional<Answer>& slot, Answer answer) {

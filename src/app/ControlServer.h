@@ -28,8 +28,9 @@ class ControlServer {
   ControlServer(const ControlServer&) = delete;
   ControlServer& operator=(const ControlServer&) = delete;
 
-  // UI thread: runs a request; `reply` runs once, on the UI thread (after this returns, also
-  // when the answer is ready at once).
+  // UI thread: runs a request; `reply` runs once, on the UI thread, after this returns (at
+  // once only when the server is closed). A request that never finishes (the window closes
+  // first) has its reply dropped or answered "closing".
   void Execute(cli::Request request, std::function<void(cli::Answer)> reply);
   // The socket's handler: one request line in, one answer line out. Never on the UI thread.
   platform::CommandSocket::Handler Handler() const;

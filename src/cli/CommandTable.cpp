@@ -254,7 +254,7 @@ Match MatchCommand(const Request& request) {
   }
   if (best == nullptr) {
     if (request.command.empty()) {
-      match.error = "no command given";
+      match.error = "no command given; see 'tarvoctl --help'";
     } else if (!CommandsUnder({request.command[0]}).empty()) {
       const std::string group = request.command[0];
       match.error = request.command.size() == 1

@@ -425,6 +425,7 @@ FirmwareOutcome HandleKeyboardFrame(KeyboardState& state, std::span<const std::u
                                     Link via, Clock::time_point now) {
   if (!IsFrame(frame)) return {};
   ++state.counters.framesHandled;
+  ++state.counters.framesByCommand[frame[1]];
   const Request request = ParseRequest(frame);
   if (request.length > request.data.size()) return Refuse(frame);
   if (state.requireBracket && !state.bracketOpen && !AllowedOutsideBracket(request.command)) {
@@ -437,6 +438,8 @@ FirmwareOutcome HandleReceiverFrame(KeyboardState& state, std::span<const std::u
                                     bool keyboardAwake, Clock::time_point now) {
   if (!IsFrame(frame)) return {};
   const std::uint8_t command = frame[1];
+  // What the receiver answers itself counts here; what it forwards counts at the keyboard.
+  if (command == command::kLinkStatus || !keyboardAwake) ++state.counters.framesByCommand[command];
   if (command == command::kLinkStatus) {
     return LinkStatus(MakeLinkNotification(state, keyboardAwake, frame.size()));
   }
@@ -450,6 +453,7 @@ FirmwareOutcome HandleReceiverFrame(KeyboardState& state, std::span<const std::u
 FirmwareOutcome HandleScreenPacket(KeyboardState& state, std::span<const std::uint8_t> frame) {
   if (!IsFrame(frame)) return {};
   const ScreenPacket packet = ParseScreenPacket(frame);
+  ++state.screen.packetsByCommand[packet.command];
   FirmwareOutcome outcome;
   // Everything but the begin command belongs to a session.
   const bool inSession = state.screen.sessionOpen || packet.command == screen_command::kBegin;

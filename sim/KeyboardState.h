@@ -186,8 +186,9 @@ struct ScreenState {
   std::array<std::uint8_t, 128> mediaTable{};
   int tableCommits = 0;
   std::optional<std::array<std::uint8_t, 15>> clockDigits;
-  std::vector<std::uint8_t> commands;  // every command the channel accepted, in order
-  int refusedOutsideSession = 0;       // packets other than a begin while no session is open
+  std::vector<std::uint8_t> commands;            // every command the channel accepted, in order
+  std::map<std::uint8_t, int> packetsByCommand;  // every packet it received, accepted or not
+  int refusedOutsideSession = 0;  // packets other than a begin while no session is open
   ScreenFlash flash;
 };
 
@@ -203,6 +204,9 @@ struct SessionCounters {
   int pageVisits = 0;  // command 0x2F
   int screenChannelRequests = 0;
   int framesHandled = 0;
+  // Every well-formed frame the keyboard or its receiver received, by command byte, whether it
+  // was answered, refused or forwarded.
+  std::map<std::uint8_t, int> framesByCommand;
 };
 
 struct KeyboardState {

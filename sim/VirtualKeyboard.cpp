@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "sim/CatalogueReader.h"
 #include "sim/KeyboardModels.h"
+#include "sim/StateReport.h"
 
 namespace sim {
 
@@ -183,6 +184,12 @@ std::string RunControlCommand(VirtualHidBus& bus, std::string_view line) {
   if (verb == "plug" || verb == "unplug") return Connection(bus, verb, words);
   if (verb == "battery") return Battery(bus, words);
   if (verb == "log") return FrameLogCommand(bus, words);
+  if (verb == "state") {
+    const auto keyboard = TakeKeyboard(bus, words);
+    if (!keyboard) return "error: no such keyboard";
+    if (words.size() != 1) return "error: usage: state [kbN]";
+    return DescribeKeyboard(bus, *keyboard).DumpPretty();
+  }
   if (verb == "sleep" || verb == "wake" || verb == "faults") {
     const auto keyboard = TakeKeyboard(bus, words);
     if (!keyboard) return "error: no such keyboard";

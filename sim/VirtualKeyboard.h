@@ -35,7 +35,8 @@ std::unique_ptr<VirtualHidBus> MakeVirtualKeyboardBus(const std::filesystem::pat
 
 // Runs one control line and returns its answer ("ok", a listing, or "error: ..."):
 //   list | plug cable|receiver [kbN] | unplug cable|receiver [kbN] | sleep [kbN] |
-//   wake [kbN] | battery LEVEL [CHARGING] [kbN] | log on|off|clear|show | faults clear [kbN]
+//   wake [kbN] | battery LEVEL [CHARGING] [kbN] | log on|off|clear|show | faults clear [kbN] |
+//   state [kbN] (the keyboard's whole state as one JSON object, see StateReport.h)
 // Without kbN the first keyboard is meant.
 std::string RunControlCommand(VirtualHidBus& bus, std::string_view line);
 

@@ -86,6 +86,7 @@ std::string UsageText() {
          "cable|receiver |\n"
          "                                         unplug cable|receiver | sleep | wake | battery "
          "LEVEL\n"
+         "                                         | state (everything it was sent, as JSON)\n"
          "  --headless                             run without a window\n"
          "  --exit-after-ms N                      end cleanly after N milliseconds\n"
          "  --screenshot FILE [--page ID]          save a picture of the window and end\n"

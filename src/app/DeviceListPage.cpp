@@ -48,6 +48,21 @@ int DeviceListPage::SelectedModel() const {
   return host_.GetControl<Tessel::CDeviceList>(ids::kDeviceList)->GetSelectDevice();
 }
 
+bool DeviceListPage::SelectModel(int modelId) {
+  auto* list = host_.GetControl<Tessel::CDeviceList>(ids::kDeviceList);
+  // A model the list does not hold leaves the selection as it was.
+  for (const Tessel::DeviceItem& item : list->GetItems()) {
+    if (item.modelId != modelId || modelId == 0) continue;
+    list->SetSelectDevice(modelId);
+    return true;
+  }
+  return false;
+}
+
+std::vector<Tessel::DeviceItem> DeviceListPage::Items() const {
+  return host_.GetControl<Tessel::CDeviceList>(ids::kDeviceList)->GetItems();
+}
+
 void DeviceListPage::ShowModeState(int modelId, int mode, bool online) {
   host_.GetControl<Tessel::CDeviceList>(ids::kDeviceList)
       ->SetDeviceState(modelId, mode, ModeState(mode, online));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "device/HidDeviceManager.h"
+#include "ui/tessel/DeviceList.h"
 
 namespace core {
 class TextTable;
@@ -37,6 +38,10 @@ class DeviceListPage {
   void ShowDevices(const std::vector<device::DeviceRecordInfo>& records, int storedModel);
   // The model chosen in the list; 0 when none is.
   int SelectedModel() const;
+  // Chooses a model as a click on its card does; false when the list has no such model.
+  bool SelectModel(int modelId);
+  // What the list shows of every model: its connections and their batteries.
+  std::vector<Tessel::DeviceItem> Items() const;
   void ShowModeState(int modelId, int mode, bool online);
   void ShowBattery(int modelId, int mode, int level, int charging);
 

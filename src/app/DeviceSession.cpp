@@ -209,11 +209,20 @@ void DeviceSession::ShowDisconnectedView() {
 
 void DeviceSession::SelectDevice() {
   TARVO_EXPECT_UI_THREAD();
+  const int model = page_.SelectedModel();
+  if (model == 0) {
+    actions_.DropQueuedTasks();
+    state_.online.store(false);
+    return;
+  }
+  SelectModel(model);
+}
+
+bool DeviceSession::SelectModel(int model) {
+  TARVO_EXPECT_UI_THREAD();
+  if (!page_.SelectModel(model)) return false;
   actions_.DropQueuedTasks();
   state_.online.store(false);
-
-  const int model = page_.SelectedModel();
-  if (model == 0) return;
   settings_.WriteDeviceType(model);
   link_.SetSelectedModel(model);
   state_.selectedModel.store(model);
@@ -224,6 +233,7 @@ void DeviceSession::SelectDevice() {
   actions_.LoadKeyboardModel(model);
   actions_.ShowPage(PageToShow(model, state_.connectionKind.load()));
   tasks_.Append(task::kReconnect);
+  return true;
 }
 
 // Hot-plug ---------------------------------------------------------------------------------------

@@ -51,6 +51,10 @@ class DeviceSession : public Feature {
 
   // UI thread: the user picked a model in the device list.
   void SelectDevice();
+  // UI thread: makes a model the one shown and talked to, as picking it in the list does (the
+  // list selects it); it is then looked for again (task 4). False for a model the list does
+  // not hold.
+  bool SelectModel(int modelId);
   // UI thread: an interface arrived (0x8000) or was removed (0x8004).
   void UpdateUSBDevice(int event, const std::string& interfacePath);
 

@@ -127,7 +127,7 @@ void KeyboardDlg::DropQueuedTasks() {
   for (int code : tasks_.Clear()) FinishTask(taskTable_.Find(code), false);
 }
 
-void KeyboardDlg::RunTask(int code) {
+bool KeyboardDlg::RunTask(int code) {
   const bool connected = state_.Connected();
   const TaskSpec* spec = taskTable_.Find(code);
   bool ran = false;
@@ -139,6 +139,7 @@ void KeyboardDlg::RunTask(int code) {
   FinishTask(spec, ran);
   // Every task closes the command bracket it opened; a stream must open it again.
   if (connected) keyboardCommands_.MarkBracketClosed();
+  return ran;
 }
 
 void KeyboardDlg::FinishTask(const TaskSpec* spec, bool ran) {
@@ -228,8 +229,10 @@ void KeyboardDlg::Run() {
   }
   if (std::optional<int> code = tasks_.Take()) {
     taskRunning_.store(true);
-    RunTask(*code);
+    const bool ran = RunTask(*code);
     taskRunning_.store(false);
+    // After the epilogue was posted: whoever waits for the task hears of it after the page did.
+    tasks_.FinishTaken(ran);
     return;
   }
   if (state_.devicePresent.load()) IdleCycle();

@@ -146,7 +146,8 @@ class KeyboardDlg : public Tessel::MDialog,
   void OnBattery(int modelId, const protocol::BatteryReport& battery) override;
 
   void RegisterTasks();
-  void RunTask(int code);
+  // True when the task ran, false when it was dropped (no keyboard, or no such task).
+  bool RunTask(int code);
   void FinishTask(const TaskSpec* spec, bool ran);
   void IdleCycle();
   void WaitForUpdater();

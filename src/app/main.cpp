@@ -11,6 +11,7 @@
 
 #include "UdevRules.h"
 #include "app/CommandLine.h"
+#include "app/ControlServer.h"
 #include "app/KeyboardAccessHint.h"
 #include "app/KeyboardDlg.h"
 #include "app/StartupConfig.h"
@@ -197,7 +198,8 @@ struct Run {
   SettingsStore& settings;
   core::TextTable& texts;
   HidStack& hid;
-  TesselQt::QtBackend* qt = nullptr;  // null when headless
+  TesselQt::QtBackend* qt = nullptr;             // null when headless
+  platform::SingleInstance* instance = nullptr;  // answers tarvoctl's requests
 };
 
 int RunMainWindow(const Run& run) {
@@ -235,6 +237,9 @@ int RunMainWindow(const Run& run) {
                 Tessel::Rect::FromSize(0, 0, kMainWindowWidth, kMainWindowHeight));
   dialog.CenterWindow();
   if (access) ShowKeyboardAccess(dialog, run.texts, access);
+  // tarvoctl's requests, from the window's creation to its end.
+  ControlServer server(dialog);
+  if (run.instance != nullptr) run.instance->SetRequestHandler(server.Handler());
   if (run.line.exitAfterMs >= 0) dialog.ScheduleExit(run.line.exitAfterMs);
   int result = 0;
   if (run.line.screenshot && run.qt != nullptr) {
@@ -250,6 +255,7 @@ int RunMainWindow(const Run& run) {
   }
   base::DebugLog("main window running");
   dialog.ShowModal(run.line.autorun ? Tessel::kMinimize : Tessel::kShow);
+  if (run.instance != nullptr) run.instance->SetRequestHandler({});
   if (!dialog.WorkerEnded()) {
     // The worker still uses the controller: leave without destroying anything.
     std::fflush(nullptr);
@@ -328,7 +334,7 @@ int main(int argc, char** argv) {
   core::TextTable texts(paths.GetAppFolder(), language);
   if (qt) qt->SetLanguage(language);
 
-  const int result = RunMainWindow({line, paths, settings, texts, *hid, qt.get()});
+  const int result = RunMainWindow({line, paths, settings, texts, *hid, qt.get(), instance.get()});
   instance.reset();
   poster.Attach(nullptr);
   return result;

@@ -76,7 +76,7 @@ bool SystemSettingsPage::OnControlEvent(int id, int code) {
     return true;
   }
   if (id == ids::kKnobModeSwitch) {
-    if (code == Tessel::kEventClick) StoreSwitch(id, key::kEncoderMode);
+    if (code == Tessel::kEventClick) OnKnobModeChanged();
     return true;
   }
   if (id == ids::kRestoreFactoryButton) {
@@ -86,32 +86,45 @@ bool SystemSettingsPage::OnControlEvent(int id, int code) {
   return false;
 }
 
-bool SystemSettingsPage::StoreSetting(std::string_view key, int value) {
-  if (!database_.SetConfigValue(state_.currentProfile.load(), key, std::to_string(value))) {
-    // The failure was reported; the controls go back to what is stored, and the keyboard
-    // receives nothing it was not stored for.
-    LoadSystemSettings();
-    return false;
-  }
-  if (key == key::kEncoderMode) {
-    ShowKnobKey(value == 1);
-  } else {
-    // Every change is sent, also while an earlier one waits: each task sends what is stored
-    // when it runs.
-    tasks_.Append(task::kSendSystemSettings);
-  }
-  return true;
-}
-
 void SystemSettingsPage::StoreSwitch(int id, std::string_view key) {
   auto* button = host_.GetControl<Tessel::CSwitchButton>(id);
-  StoreSetting(key, button != nullptr && button->GetCheck() ? 1 : 0);
+  const bool on = button != nullptr && button->GetCheck();
+  SetSystemSetting(key, on ? 1 : 0);
 }
 
 void SystemSettingsPage::StoreChoice(int id, std::string_view key) {
   auto* combo = host_.GetControl<Tessel::MComboBox>(id);
   if (combo == nullptr || combo->GetCurSel() < 0) return;
-  StoreSetting(key, static_cast<int>(combo->GetCurData()));
+  SetSystemSetting(key, static_cast<int>(combo->GetCurData()));
+}
+
+void SystemSettingsPage::OnKnobModeChanged() {
+  auto* button = host_.GetControl<Tessel::CSwitchButton>(ids::kKnobModeSwitch);
+  SetKnobMode(button != nullptr && button->GetCheck());
+}
+
+bool SystemSettingsPage::SetSystemSetting(std::string_view key, int value) {
+  TARVO_EXPECT_UI_THREAD();
+  const bool stored =
+      database_.SetConfigValue(state_.currentProfile.load(), key, std::to_string(value));
+  // Every change is sent, also while an earlier one waits: each task sends what is stored then.
+  if (stored) tasks_.Append(task::kSendSystemSettings);
+  LoadSystemSettings();
+  return stored;
+}
+
+bool SystemSettingsPage::SetKnobMode(bool on) {
+  TARVO_EXPECT_UI_THREAD();
+  const bool stored =
+      database_.SetConfigValue(state_.currentProfile.load(), key::kEncoderMode, on ? "1" : "0");
+  LoadSystemSettings();
+  return stored;
+}
+
+std::optional<int> SystemSettingsPage::StoredSetting(std::string_view key) const {
+  std::string value;
+  if (!database_.GetConfigValue(state_.currentProfile.load(), key, value)) return std::nullopt;
+  return base::ToInt(value);
 }
 
 void SystemSettingsPage::ShowKnobKey(bool knobMode) {
@@ -212,14 +225,22 @@ void SystemSettingsPage::RestoreFactorySettings() {
   const std::string caption = texts_.GetText(text::kDialogSection, text::kRestoreFactoryCaption);
   const std::string message = texts_.GetText(text::kDialogSection, text::kRestoreFactoryMessage);
   if (host_.AskMessage(caption, message, true) == Tessel::kResultCancel) return;
-  actions_.RestoreDefaultBackgrounds();
-  if (!state_.devicePresent.load()) return;
-  host_.SetWindowEnabled(false);
-  tasks_.Append(task::kFactoryReset);
+  if (ResetToFactory() != FactoryReset::kStarted) return;
   host_.ShowWaitDialog(texts_.GetText(text::kDialogSection, text::kPleaseWait));
 }
 
+SystemSettingsPage::FactoryReset SystemSettingsPage::ResetToFactory() {
+  TARVO_EXPECT_UI_THREAD();
+  actions_.RestoreDefaultBackgrounds();
+  // The database is emptied only once the keyboard has accepted the reset (see the task).
+  if (!state_.devicePresent.load()) return FactoryReset::kNoKeyboard;
+  host_.SetWindowEnabled(false);
+  tasks_.Append(task::kFactoryReset);
+  return FactoryReset::kStarted;
+}
+
 void SystemSettingsPage::FinishFactoryReset(bool done) {
+  lastResetDone_.store(done);
   host_.SetWindowEnabled(true);
   host_.AskMessage(texts_.GetText(text::kDialogSection, text::kRestoreFactoryCaption),
                    texts_.GetText(text::kDialogSection,

@@ -43,12 +43,25 @@ std::unique_ptr<SingleInstance> SingleInstance::Acquire(const std::filesystem::p
   instance->lock_ = std::move(lock);
   // We hold the lock, so a socket file left behind is stale and may be replaced.
   instance->socket_ = CommandSocket::Listen(
-      SocketPath(folder, name), [raise = std::move(onRaise)](const std::string& command) {
-        if (command != kRaiseRequest) return std::string("unknown request");
-        if (raise) raise();
-        return std::string(kRaiseAnswer);
+      SocketPath(folder, name),
+      [raise = std::move(onRaise), requests = instance->requests_](const std::string& command) {
+        if (command == kRaiseRequest) {
+          if (raise) raise();
+          return std::string(kRaiseAnswer);
+        }
+        CommandSocket::Handler handler;
+        {
+          std::lock_guard lock(requests->mutex);
+          handler = requests->handler;
+        }
+        return handler ? handler(command) : std::string("error: unknown request");
       });
   return instance;
+}
+
+void SingleInstance::SetRequestHandler(CommandSocket::Handler handler) {
+  std::lock_guard lock(requests_->mutex);
+  requests_->handler = std::move(handler);
 }
 
 bool SingleInstance::AskToRaise(const std::filesystem::path& folder, const std::string& name) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/CommandSocket.h"
@@ -24,6 +25,11 @@ class SingleInstance {
   static std::unique_ptr<SingleInstance> Acquire(const std::filesystem::path& folder,
                                                  const std::string& name,
                                                  std::function<void()> onRaise);
+  // Who answers the requests other than the raise request (tarvoctl's); any thread. Without
+  // one they are answered with an error. The handler runs on the socket's thread; an empty one
+  // detaches it (a request it is answering still finishes).
+  void SetRequestHandler(CommandSocket::Handler handler);
+
   // Asks the running copy to raise its window; true when it answered.
   static bool AskToRaise(const std::filesystem::path& folder, const std::string& name);
 
@@ -33,7 +39,13 @@ class SingleInstance {
                                           const std::string& name);
 
  private:
+  struct Requests {
+    std::mutex mutex;
+    CommandSocket::Handler handler;
+  };
+
   UniqueFd lock_;
+  std::shared_ptr<Requests> requests_ = std::make_shared<Requests>();
   std::unique_ptr<CommandSocket> socket_;
 };
 

@@ -103,7 +103,10 @@ int ProfilePage::AddTo(Tessel::ProfileList& list, Tessel::MWindow* limitBoxParen
     ShowLimitMessage(limitBoxParent);
     return 0;
   }
-  const std::string name = MakeUniqueProfileName(list, Text(text::kProfileBaseName));
+  return AddNamed(list, MakeUniqueProfileName(list, Text(text::kProfileBaseName)));
+}
+
+int ProfilePage::AddNamed(Tessel::ProfileList& list, const std::string& name) {
   const int id = profiles_.Add(name);
   if (id <= 0) return 0;
   list.SetSelectItem(list.AddItem(name, id, ProfileService::kProfileIcon));
@@ -172,8 +175,7 @@ void ProfilePage::OnAddProfile() {
 void ProfilePage::OnSelectProfile() {
   TARVO_EXPECT_UI_THREAD();
   const int profile = static_cast<int>(List().GetCurData());
-  if (profile <= 0) return;
-  SwitchTo(profile);
+  if (!SelectProfile(profile)) return;
   host_.ShowWaitDialog(Text(text::kPleaseWait));
 }
 
@@ -219,7 +221,7 @@ void ProfilePage::OnExportProfile() {
   const std::optional<std::string> path = host_.AskSaveFile("Macro (*.xml)", name + ".xml");
   if (!path) return;
   std::string reason;
-  if (!profiles_.Export(static_cast<int>(list.GetCurData()), name, *path, &reason)) {
+  if (!ExportProfile(static_cast<int>(list.GetCurData()), *path, &reason)) {
     ShowMessage(nullptr, text::kExportFailedCaption,
                 base::Format(Text(text::kExportFailed), reason));
   }
@@ -233,18 +235,13 @@ void ProfilePage::OnImportProfile() {
   }
   const std::optional<std::string> path = host_.AskOpenFile("Custom Key (*.xml)");
   if (!path) return;
-  const ProfileService::ImportResult imported =
-      profiles_.Import(*path, ItemNames(list), Text(text::kProfileBaseName));
+  const ProfileService::ImportResult imported = ImportProfile(*path);
   using Failure = ProfileService::ImportResult::Failure;
   if (imported.failure != Failure::kNone) {
     ShowMessage(nullptr, text::kImportFailedCaption,
                 Text(imported.failure == Failure::kUnreadable ? text::kImportUnreadable
                                                               : text::kImportStoreFailed));
-    return;
-  }
-  list.SetSelectItem(list.AddItem(imported.name, imported.profile, ProfileService::kProfileIcon));
-  SwitchTo(imported.profile);
-  if (imported.refusedRows > 0) {
+  } else if (imported.refusedRows > 0) {
     ShowMessage(nullptr, text::kImportFailedCaption,
                 base::Format(Text(text::kImportRowsLeftOut), std::to_string(imported.refusedRows)));
   }
@@ -262,4 +259,95 @@ void ProfilePage::ShowProfileDialog() {
   FillList(list, profiles_.ListOrCreate(Text(text::kProfileBaseName), false));
   list.SetCurData(chosen);
   SwitchTo(chosen);
+}
+
+// Operations the column and the command line share --------------------------------------------
+
+std::vector<storage::ProfileRecord> ProfilePage::ListProfiles() {
+  return profiles_.ListOrCreate(Text(text::kProfileBaseName), false);
+}
+
+int ProfilePage::PositionOf(int profile) const {
+  const Tessel::ProfileList& list = List();
+  for (int position = 0; position < list.GetItemCount(); ++position) {
+    if (list.GetItemData(position) == profile) return position;
+  }
+  return -1;
+}
+
+bool ProfilePage::HasProfile(int profile) const {
+  return profile > 0 && PositionOf(profile) >= 0;
+}
+
+bool ProfilePage::AtProfileLimit() const {
+  return List().GetItemCount() >= ProfileService::kMaxProfiles;
+}
+
+bool ProfilePage::SelectProfile(int profile) {
+  TARVO_EXPECT_UI_THREAD();
+  if (!HasProfile(profile)) return false;
+  List().SetCurData(profile);
+  SwitchTo(profile);
+  return true;
+}
+
+int ProfilePage::AddProfile(const std::string& name) {
+  TARVO_EXPECT_UI_THREAD();
+  if (AtProfileLimit()) return 0;
+  const int id = AddNamed(List(), name);
+  if (id > 0) SwitchTo(id);
+  return id;
+}
+
+std::string ProfilePage::RenameProfile(int profile, const std::string& name) {
+  TARVO_EXPECT_UI_THREAD();
+  const int position = PositionOf(profile);
+  if (position < 0) return {};
+  // As the list's editor leaves it: the row shows the new text, then the rename is stored.
+  // A name another profile has is refused (the window says so).
+  Tessel::ProfileList& list = List();
+  list.SetItemText(position, name);
+  RenameItem(list, position, nullptr);
+  // An empty name renames nothing: this reads what is stored now.
+  return profiles_.Rename(profile, std::string());
+}
+
+int ProfilePage::DeleteProfile(int profile) {
+  TARVO_EXPECT_UI_THREAD();
+  Tessel::ProfileList& list = List();
+  const int position = PositionOf(profile);
+  if (position < 0 || list.GetItemCount() < 2) return 0;
+  const int current = state_.currentProfile.load();
+  if (profile == current || current <= 0) {
+    // The current profile goes as the menu's delete does: its neighbour takes over.
+    list.SetSelectItem(position);
+    const int selected = DeleteSelected(list);
+    if (selected > 0) SwitchTo(selected);
+    return selected;
+  }
+  if (!profiles_.Delete(profile)) return 0;
+  list.DeleteItem(position);
+  list.SetCurData(current);
+  return current;
+}
+
+ProfileService::ImportResult ProfilePage::ImportProfile(const std::filesystem::path& path) {
+  TARVO_EXPECT_UI_THREAD();
+  Tessel::ProfileList& list = List();
+  ProfileService::ImportResult imported =
+      profiles_.Import(path, ItemNames(list), Text(text::kProfileBaseName));
+  if (imported.failure != ProfileService::ImportResult::Failure::kNone) return imported;
+  list.SetSelectItem(list.AddItem(imported.name, imported.profile, ProfileService::kProfileIcon));
+  SwitchTo(imported.profile);
+  return imported;
+}
+
+bool ProfilePage::ExportProfile(int profile, const std::filesystem::path& path,
+                                std::string* error) {
+  const int position = PositionOf(profile);
+  if (position < 0) {
+    if (error != nullptr) *error = "no such profile";
+    return false;
+  }
+  return profiles_.Export(profile, List().GetItemText(position), path, error);
 }

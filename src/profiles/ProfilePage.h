@@ -3,9 +3,11 @@
 // import and manage buttons, the list's menu (delete, export, rename), the limit box and the
 // profile dialog. UI thread, except LoadList and FillList.
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "profiles/ProfileService.h"
 #include "storage/Records.h"
 
 class DeviceTaskQueue;
@@ -63,8 +65,34 @@ class ProfilePage {
   std::string Text(int id) const;
   ProfileService& Profiles() { return profiles_; }
 
+  // What the column's buttons and menu and the command line share, on the main list. UI
+  // thread. Each switch to a profile sends it to the keyboard (task 6).
+  //
+  // The model's profiles as stored (the first three are made when there are none).
+  std::vector<storage::ProfileRecord> ListProfiles();
+  // Whether the list shows the profile; whether it holds as many as a model may have.
+  bool HasProfile(int profile) const;
+  bool AtProfileLimit() const;
+  // Makes a listed profile the current one; false when the list does not show it.
+  bool SelectProfile(int profile);
+  // A new profile with this name, made current; its id, 0 when none could be stored.
+  int AddProfile(const std::string& name);
+  // Renames as the list's editor does; the name stored afterwards (empty: no such profile).
+  std::string RenameProfile(int profile, const std::string& name);
+  // Deletes a profile unless it is the last one; when it was the current one, its neighbour
+  // becomes current. The current profile afterwards; 0 when nothing was deleted.
+  int DeleteProfile(int profile);
+  // Reads an export file into a new profile and makes it current; its id, 0 when the file held
+  // no profile or it could not be stored.
+  ProfileService::ImportResult ImportProfile(const std::filesystem::path& path);
+  // Writes a profile's export file under the name the list shows.
+  bool ExportProfile(int profile, const std::filesystem::path& path, std::string* error);
+
  private:
   Tessel::ProfileList& List() const;
+  // The list position of a profile; -1 when the list does not show it.
+  int PositionOf(int profile) const;
+  int AddNamed(Tessel::ProfileList& list, const std::string& name);
   void ShowLimitMessage(Tessel::MWindow* parent);
   void ShowMessage(Tessel::MWindow* parent, int captionId, const std::string& message);
   void SwitchTo(int profile);

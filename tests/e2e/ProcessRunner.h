@@ -1,6 +1,6 @@
 #pragma once
-// Runs the tarvo executable as a child process with its own environment and collects its
-// exit status and output.
+// Runs the tarvo (or tarvoctl) executable as a child process with its own environment and collects
+// its exit status and output.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -21,10 +21,12 @@ extern char** environ;
 
 class TarvoProcess {
  public:
+  // Standard output and error go to `outputFile`, or error to `errorFile` when one is given.
   TarvoProcess(const std::vector<std::string>& arguments,
                const std::map<std::string, std::string>& environment,
-               const std::filesystem::path& outputFile)
-      : output_(outputFile) {
+               const std::filesystem::path& outputFile, std::string executable = Executable(),
+               std::optional<std::filesystem::path> errorFile = std::nullopt)
+      : output_(outputFile), error_(errorFile) {
     std::vector<std::string> envText;
     for (char** entry = environ; *entry != nullptr; ++entry) {
       const std::string text(*entry);
@@ -35,7 +37,7 @@ class TarvoProcess {
     for (auto& text : envText) env.push_back(text.data());
     env.push_back(nullptr);
 
-    std::vector<std::string> argText = {Executable()};
+    std::vector<std::string> argText = {std::move(executable)};
     argText.insert(argText.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (auto& text : argText) argv.push_back(text.data());
@@ -45,7 +47,12 @@ class TarvoProcess {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (error_) {
+      posix_spawn_file_actions_addopen(&actions, 2, error_->c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                       0600);
+    } else {
+      posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    }
     started_ = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), env.data()) == 0;
     posix_spawn_file_actions_destroy(&actions);
   }
@@ -57,6 +64,7 @@ class TarvoProcess {
   }
 
   static std::string Executable() { return std::string(TARVO_APP_BUILD_DIR) + "/tarvo"; }
+  static std::string ControlExecutable() { return std::string(TARVO_APP_BUILD_DIR) + "/tarvoctl"; }
 
   // The exit status (or 128 + signal) once the process ended within the time.
   std::optional<int> Wait(std::chrono::milliseconds timeout) {
@@ -73,14 +81,18 @@ class TarvoProcess {
     return status_;
   }
   void Signal(int signal) { kill(pid_, signal); }
-  std::string Output() const {
-    std::ifstream in(output_);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  std::string Output() const { return Read(output_); }
+  std::string ErrorOutput() const { return error_ ? Read(*error_) : std::string(); }
   bool Started() const { return started_; }
 
  private:
+  static std::string Read(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+
   std::filesystem::path output_;
+  std::optional<std::filesystem::path> error_;
   pid_t pid_ = -1;
   bool started_ = false;
   std::optional<int> status_;

@@ -1,6 +1,9 @@
 #include "ui/pages/SettingsPage.h"
 
+#include <span>
+
 #include "base/Text.h"
+#include "core/SettingChoices.h"
 #include "core/SharedState.h"
 #include "core/TextIds.h"
 #include "ui/pages/ControlIds.h"
@@ -28,23 +31,6 @@ constexpr int kRowHeight = 32;
 constexpr int kFirstRow = 60;
 constexpr int kRowStep = 40;
 
-struct ComboItem {
-  const char* text;
-  int value;
-};
-
-// What the keyboard stores is the value; the fourth sleep item and the third key response item
-// store another number than they show, as stored settings have always had it.
-constexpr ComboItem kSleepTimes[] = {
-    {"1", 1},   {"2", 2},   {"3", 3},   {"4", 5},   {"10", 10},
-    {"15", 15}, {"20", 20}, {"25", 25}, {"30", 30}, {"60", 60},
-};
-constexpr int kDefaultSleepTime = 2;
-constexpr ComboItem kKeyResponses[] = {
-    {"1", 1}, {"2", 2}, {"3", 4}, {"8", 8}, {"16", 16}, {"20", 20},
-};
-constexpr int kDefaultKeyResponse = 8;
-
 Tessel::MArea* AddCard(Tessel::PageHost& window, int id, int titleId, const Rect& rect) {
   auto* card = window.CreateArea(id, kPage);
   card->SetRect(rect);
@@ -60,16 +46,15 @@ void AddSwitch(Tessel::PageHost& window, int id, int x, int row) {
   button->SetRect(Rect::FromSize(x, kFirstRow + row * kRowStep, kSwitchColumnWidth, kRowHeight));
 }
 
-template <std::size_t N>
 void AddChoice(Tessel::PageHost& window, int labelId, int comboId, int row,
-               const ComboItem (&items)[N], int defaultValue) {
+               std::span<const SettingChoice> items, int defaultValue) {
   const int y = kFirstRow + row * kRowStep;
   auto* label = window.Add<Tessel::MControlFont>(labelId, ids::kKeyboardCard);
   label->SetRect(
       Rect::FromSize(kChoiceLabelLeft, y, kComboLeft - kChoiceLabelLeft - 8, kRowHeight));
   auto* combo = window.Add<Tessel::MComboBox>(comboId, ids::kKeyboardCard);
   combo->SetRect(Rect::FromSize(kComboLeft, y, kComboWidth, kRowHeight));
-  for (const ComboItem& item : items) combo->AddItem(item.text, item.value);
+  for (const SettingChoice& item : items) combo->AddItem(item.text, item.value);
   combo->SelectData(defaultValue);
 }
 
@@ -99,8 +84,9 @@ void CreateKeyboardCard(Tessel::PageHost& window) {
   AddSwitch(window, ids::kWasdSwapSwitch, kSecondSwitchColumn, 0);
   // Shown for keyboards with a knob.
   AddSwitch(window, ids::kKnobModeSwitch, kSecondSwitchColumn, 1);
-  AddChoice(window, ids::kSleepTimeLabel, ids::kSleepTimeCombo, 0, kSleepTimes, kDefaultSleepTime);
-  AddChoice(window, ids::kKeyResponseLabel, ids::kKeyResponseCombo, 1, kKeyResponses,
+  AddChoice(window, ids::kSleepTimeLabel, ids::kSleepTimeCombo, 0, SleepTimeChoices(),
+            kDefaultSleepTime);
+  AddChoice(window, ids::kKeyResponseLabel, ids::kKeyResponseCombo, 1, KeyResponseChoices(),
             kDefaultKeyResponse);
   window.FindControl(ids::kKnobModeSwitch)->SetVisible(false);
 }
@@ -144,8 +130,9 @@ void CreateSettingsPageControls(Tessel::PageHost& window) {
 void ShowSleepTimeTexts(Tessel::PageHost& window, const std::string& minutesPattern) {
   auto* combo = window.GetControl<Tessel::MComboBox>(ids::kSleepTimeCombo);
   if (combo == nullptr) return;
-  for (int i = 0; i < static_cast<int>(std::size(kSleepTimes)); ++i) {
-    combo->SetItemText(i, base::Format(minutesPattern, kSleepTimes[i].text));
+  const std::span<const SettingChoice> choices = SleepTimeChoices();
+  for (std::size_t i = 0; i < choices.size(); ++i) {
+    combo->SetItemText(static_cast<int>(i), base::Format(minutesPattern, choices[i].word));
   }
 }
 

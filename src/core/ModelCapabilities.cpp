@@ -13,12 +13,20 @@ constexpr int kScreenByCableModel = 101;
 // with code 255 in knob mode and 74 otherwise).
 constexpr int kKnobKeyModel = 103;
 constexpr KnobKey kKnobKey{14, 255, 74};
+// The model and firmware that take a single changed key only as part of whole layer tables.
+constexpr int kWholeLayerKeysModel = 102;
+constexpr std::uint16_t kWholeLayerKeysFirmware = 0x115;
 
 }  // namespace
 
 std::optional<int> ModelCapabilities::ProtocolRevision() const {
   if (!device) return std::nullopt;
   return device->protocolRevision;
+}
+
+bool ModelCapabilities::WritesKeysAsWholeLayers() const {
+  return modelId == kWholeLayerKeysModel && device &&
+         device->firmwareVersion == kWholeLayerKeysFirmware;
 }
 
 bool ModelCapabilities::ShowsPage(int pageId, int connectionKind) const {

@@ -20,12 +20,14 @@ constexpr int kRight = 1376;
 constexpr int kRowTop = 372;
 constexpr int kRowHeight = 36;
 constexpr int kCardTop = 416;
-constexpr int kCardHeight = 248;
-constexpr int kCardWidth = 808;
+constexpr int kCardHeight = 232;  // the cards end where the profile column does
+constexpr int kKeyTestWidth = 240;
+constexpr int kCardWidth = kRight - kLeft - 12 - kKeyTestWidth;
 constexpr int kInnerWidth = kCardWidth - 32;
 constexpr int kPageTop = 116;  // where the page area starts in the window
 constexpr int kKeyTestLeft = kLeft + kCardWidth + 12;
 constexpr int kButtonWidth = 160;
+constexpr int kMacroPanelWidth = 272;
 
 // Modifier toggles, from bit 0x01 to 0x80.
 constexpr const char* kModifierTitles[key_ids::kModifierCount] = {
@@ -43,7 +45,7 @@ void CreateLayerRow(Tessel::PageHost& window) {
   AddIn<Tessel::MControlFont>(window, key_ids::kLayerLabel, kPage,
                               Rect::FromSize(kLeft, kRowTop, 96, kRowHeight), "secondary");
   auto* layers = AddIn<Tessel::MTabCtrl>(window, key_ids::kLayerTabs, kPage,
-                                         Rect::FromSize(kLeft + 100, kRowTop, 340, kRowHeight));
+                                         Rect::FromSize(kLeft + 100, kRowTop, 272, kRowHeight));
   for (int layer = 0; layer < 4; ++layer) layers->AddItem("", layer);
   layers->SetCurSel(0);
   AddIn<Tessel::MButton>(
@@ -55,28 +57,28 @@ void CreateLayerRow(Tessel::PageHost& window) {
 
 void CreateMacroPanel(Tessel::PageHost& window) {
   auto* panel = window.CreateArea(key_ids::kMacroPanel, key_ids::kFunctionCard);
-  panel->SetRect(Rect::FromSize(kInnerWidth - 272 + 16, 56, 272, 184));
+  panel->SetRect(Rect::FromSize(kInnerWidth - kMacroPanelWidth + 16, 56, kMacroPanelWidth, 164));
   panel->SetVisible(false);
   AddIn<Tessel::MControlFont>(window, key_ids::kPlayModeLabel, key_ids::kMacroPanel,
-                              Rect::FromSize(0, 4, 272, 22), "secondary");
-  int y = 30;
+                              Rect::FromSize(0, 0, 272, 20), "secondary");
+  int y = 24;
   for (int id : key_ids::kPlayModeButtons) {
     auto* radio = AddIn<Tessel::CRadioButton>(window, id, key_ids::kMacroPanel,
-                                              Rect::FromSize(0, y, 272, 26));
+                                              Rect::FromSize(0, y, 272, 24));
     radio->SetGroup(key_ids::kPlayModeGroup);
-    y += 28;
+    y += 25;
   }
   AddIn<Tessel::MControlFont>(window, key_ids::kRepeatLabel, key_ids::kMacroPanel,
-                              Rect::FromSize(0, 148, 150, 32), "secondary");
+                              Rect::FromSize(0, 130, 150, 32), "secondary");
   auto* count = AddIn<Tessel::MEdit>(window, key_ids::kRepeatCount, key_ids::kMacroPanel,
-                                     Rect::FromSize(156, 148, 96, 32));
+                                     Rect::FromSize(156, 130, 96, 32));
   count->SetMaxLength(3);
   count->SetAlign(Tessel::TextAlign::Center);
 }
 
 void CreateCombinationPanel(Tessel::PageHost& window) {
   auto* panel = window.CreateArea(key_ids::kCombinationPanel, key_ids::kFunctionCard);
-  panel->SetRect(Rect::FromSize(16, 56, kInnerWidth, 184));
+  panel->SetRect(Rect::FromSize(16, 56, kInnerWidth, 164));
   panel->SetVisible(false);
   const int parent = key_ids::kCombinationPanel;
   AddIn<Tessel::MControlFont>(window, key_ids::kCaptureHint, parent, Rect::FromSize(0, 4, 340, 22),
@@ -95,7 +97,7 @@ void CreateCombinationPanel(Tessel::PageHost& window) {
     toggle->SetTitle(kModifierTitles[i]);
   }
   AddIn<Tessel::MButton>(window, key_ids::kApplyCombination, parent,
-                         Rect::FromSize(kInnerWidth - kButtonWidth, 136, kButtonWidth, 40),
+                         Rect::FromSize(kInnerWidth - kButtonWidth, 120, kButtonWidth, 40),
                          "primary");
 }
 
@@ -106,10 +108,9 @@ void CreateFunctionCard(Tessel::PageHost& window) {
   auto* tabs = AddIn<Tessel::TabCtrlEx>(window, key_ids::kFunctionTabs, key_ids::kFunctionCard,
                                         Rect::FromSize(16, 8, kInnerWidth, 40));
   for (int tab : key_ids::kPickerTabs) tabs->AddItem("", tab);
-  AddIn<Tessel::KeyFuncValue>(window, key_ids::kPicker, key_ids::kFunctionCard,
-                              Rect::FromSize(16, 60, kInnerWidth, 172));
+  AddIn<Tessel::KeyFuncValue>(window, key_ids::kPicker, key_ids::kFunctionCard, PickerRect(false));
   auto* hint = AddIn<Tessel::MControlFont>(window, key_ids::kPageHint, key_ids::kFunctionCard,
-                                           Rect::FromSize(40, 110, kInnerWidth - 48, 60), "hint");
+                                           Rect::FromSize(24, 100, kInnerWidth - 16, 60), "hint");
   hint->SetAlign(Tessel::TextAlign::Center);
   hint->SetWordWrap(true);
   hint->SetVisible(false);
@@ -131,10 +132,16 @@ void CreateKeyTest(Tessel::PageHost& window) {
                                            Rect::FromSize(16, 44, width, 36), "hint");
   hint->SetWordWrap(true);
   AddIn<Tessel::CKeyTestCtrl>(window, key_ids::kKeyTestList, ids::kKeyTestArea,
-                              Rect::FromSize(16, 88, width, 148));
+                              Rect::FromSize(16, 88, width, kCardHeight - 100));
 }
 
 }  // namespace
+
+Tessel::Rect PickerRect(bool besideMacroOptions) {
+  const int width = kInnerWidth - (besideMacroOptions ? kMacroPanelWidth + 16 : 0);
+  // Four rows of the grid's cells.
+  return Rect::FromSize(16, 64, width, 146);
+}
 
 void CreateKeyPageControls(Tessel::PageHost& window) {
   CreateLayerRow(window);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ui/tessel/TextBindings.h"
+#include "ui/tessel/Types.h"
 
 namespace Tessel {
 class PageHost;
@@ -68,4 +69,6 @@ inline constexpr int kModifierCount = 8;
 }  // namespace key_ids
 
 void CreateKeyPageControls(Tessel::PageHost& window);
+// Where the picker goes in the function card: its whole width, or beside the macro options.
+Tessel::Rect PickerRect(bool besideMacroOptions);
 std::vector<TextBinding> KeyPageTextBindings();

@@ -39,8 +39,6 @@ constexpr TabGrid kTabGrids[] = {
 };
 constexpr int kMacroColumns = 3;
 constexpr int kMacroRowHeight = 60;
-constexpr int kPickerWidth = 776;
-constexpr int kMacroPanelWidth = 272 + 16;
 
 int ColumnsOf(int tab) {
   for (const TabGrid& grid : kTabGrids) {
@@ -313,8 +311,7 @@ void KeyAssignmentPage::FillPicker(int tab) {
   if (picker == nullptr) return;
   picker->ClearList();
   const bool macros = tab == key_ids::kTabMacros;
-  picker->SetRect(
-      Tessel::Rect::FromSize(16, 60, kPickerWidth - (macros ? kMacroPanelWidth : 0), 172));
+  picker->SetRect(PickerRect(macros));
   if (macros) {
     const std::vector<MacroName> list = service_.MacroList();
     for (const MacroName& macro : list) picker->AddItem(macro.name, macro.id);

@@ -17,8 +17,8 @@
 namespace TesselQt {
 namespace {
 
-constexpr int kGap = 8;
-constexpr int kRowHeight = 36;
+constexpr int kGap = 6;
+constexpr int kRowHeight = 32;
 constexpr int kScrollBarWidth = 6;
 
 class KeyFunctionView : public View<QWidget> {

@@ -266,3 +266,54 @@ TEST_F(KeyPageTest, MacroRepeatCountsAreKeptBetweenOneAnd255) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(KeyPageTest, ARestoredKeyIsNamedAfterItsFactoryEntry) {
+  const struct {
+    int code;
+    Entry factory;
+    int type;
+    int value;
+    std::string label;
+  } cases[] = {
+      {kKeyA, {0x05, 0x02, 0x07}, 8, 7, "Special"},
+      {kKeyB, {0x50, 0x4A, 0x00}, 12, 74, "KeyTest"},
+      {kKeyC, {0x50, 0x4B, 0x00}, 12, 75, "keeps its label"},
+  };
+  Start(101, false, [&] {
+    for (const auto& c : cases) SetFactoryAndCurrent(3, c.code, c.factory, c.factory);
+  });
+  ChooseLayer(3);
+  for (const auto& c : cases) {
+    storage::KeyAssignmentRecord row = Row(3, c.code);
+    row.macro_desc = "keeps its label";
+    ASSERT_TRUE(Database().UpdateKeyAssignment(row));
+    EXPECT_EQ(Service().ResetKey(3, c.code), keys::ChangeResult::kDone);
+    row = Row(3, c.code);
+    EXPECT_EQ(row.macro_type, c.type) << c.code;
+    EXPECT_EQ(row.macro_value, c.value) << c.code;
+    EXPECT_EQ(row.macro_desc, c.label) << c.code;
+    EXPECT_EQ(Label(c.code), c.label) << c.code;
+  }
+}
+
+TEST_F(KeyPageTest, ADeletedMacrosKeysGoBackToTheirOwnLayersFactoryEntries) {
+  Start();
+  const int macro = Database().AddMacro("Boss key");
+  ASSERT_TRUE(Database().InsertMacroSteps({{0, macro, 1, 0, 0x41, 10, "A"}}));
+  for (int layer : {0, 2}) {
+    EXPECT_EQ(Service().AssignFunction(layer, kKeyF1, {{3, macro, 0, 1}, {}}),
+              keys::ChangeResult::kDone);
+  }
+  Settle();
+  ASSERT_EQ(Current(2, kKeyF1), (Entry{0x60, 0x00, 0x00}));
+  ASSERT_TRUE(Database().DeleteMacro(macro));
+  EXPECT_EQ(Service().UnassignMacro(macro), 2);
+  EXPECT_EQ(Row(0, kKeyF1).macro_value, kKeyF1);
+  EXPECT_EQ(Row(2, kKeyF1).macro_type, 2);
+  Settle();
+  EXPECT_EQ(Keyboard().layers, Keyboard().factoryLayers);
+}
+
+}  // namespace

@@ -411,7 +411,7 @@ void KeyAssignmentPage::OnCaptureFieldFocus(bool gained) {
   if (auto* field = host_.GetControl<Tessel::MEdit>(key_ids::kCaptureField)) field->SetEditText("");
   // The key test and the capture do not watch the keys together.
   keyTest_.StopKeyTest();
-  if (!capture_.Begin([this](const KeyEvent& event) { OnCapturedKey(event); })) {
+  if (!capture_.Begin([this](const KeyEvent& event, auto) { OnCapturedKey(event); })) {
     base::DebugLog("keys: no input source for the key combination");
   }
 }

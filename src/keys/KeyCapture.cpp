@@ -51,7 +51,7 @@ void KeyCapture::OnInput(const platform::input::InputEvent& event) {
   if (!named) return;
   // The handler may end the capture: it runs from a copy.
   const Handler handler = handler_;
-  handler(*named);
+  handler(*named, event.time);
 }
 
 }  // namespace keys

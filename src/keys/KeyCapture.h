@@ -8,6 +8,7 @@
 // A capture keeps its own set of held keys, emptied when it begins: what the key test (or an
 // earlier capture) saw held does not turn the capture's first press into a repeat.
 
+#include <chrono>
 #include <functional>
 
 #include "keys/InputEvents.h"
@@ -22,8 +23,8 @@ class KeyCapture {
     bool grab = true;      // keys do not reach other programs while the capture runs
   };
   // Key events from NameHookKeyEvent (repeats of a held key have kind kIgnored) and button
-  // events from NameHookMouseEvent.
-  using Handler = std::function<void(const KeyEvent&)>;
+  // events from NameHookMouseEvent, with the moment the source saw them (a recording's delays).
+  using Handler = std::function<void(const KeyEvent& event, std::chrono::steady_clock::time_point)>;
 
   explicit KeyCapture(InputRouter& router) : router_(router) {}
   KeyCapture(const KeyCapture&) = delete;

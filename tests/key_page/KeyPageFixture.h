@@ -31,6 +31,8 @@ struct Written {
 
 class KeyPageFixture : public ConnectedKeyboardFixture {
  protected:
+  explicit KeyPageFixture(bool startWorker = false) : ConnectedKeyboardFixture(startWorker) {}
+
   void AdjustOptions(KeyboardDlg::Options& options) override {
     options.inputSource = [this](std::shared_ptr<platform::input::WindowInputFeed>) {
       auto source = std::make_unique<platform::input::FakeInputSource>();

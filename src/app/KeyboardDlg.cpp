@@ -8,6 +8,7 @@
 #include "core/WindowMessages.h"
 #include "platform/Desktop.h"
 #include "platform/Process.h"
+#include "platform/input/SourceChoice.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/pages/HomePage.h"
 #include "ui/pages/MainWindowLayout.h"
@@ -18,6 +19,7 @@
 #include "ui/tessel/Dialogs.h"
 #include "ui/tessel/KeyboardCtrl.h"
 #include "ui/tessel/Manager.h"
+#include "ui/tessel/RawInput.h"
 
 namespace {
 
@@ -76,6 +78,13 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       hid_(hid),
       link_(hid),
       keyboardCommands_(link_),
+      inputFeed_(std::make_shared<platform::input::WindowInputFeed>()),
+      input_(
+          [this] {
+            return options_.inputSource ? options_.inputSource(inputFeed_)
+                                        : platform::input::ChooseInputSource(inputFeed_);
+          },
+          [this](std::function<void()> work) { RunOnUiThread(std::move(work)); }),
       keyboardModel_(host_, state_, paths_, settings_, database_, catalogue_, layout_, model_),
       application_(host_, settings_, texts_, catalogue_,
                    options_.openUrl ? options_.openUrl : platform::OpenUrl),
@@ -83,8 +92,10 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       devices_(host_, state_, link_, catalogue_, settings_, model_, texts_, tasks_, *this, *this),
       profiles_(host_, state_, database_, layout_, texts_, tasks_),
       keyMaps_(state_, keyboardCommands_, database_, texts_, layout_),
+      keys_(host_, state_, link_, keyboardCommands_, database_, texts_, keyMaps_, model_, layout_,
+            tasks_, input_),
       keyboard_(host_, state_, keyboardCommands_, database_, model_, texts_, tasks_, *this),
-      features_{&application_, &backgrounds_, &devices_, &profiles_, &keyboard_} {
+      features_{&application_, &backgrounds_, &devices_, &profiles_, &keys_, &keyboard_} {
   keyboard_.Info().AddObserver(*this);
   database_.SetWriteFailureHandler([this](const std::string&) { OnDatabaseWriteFailed(); });
   // Every pause of the link ends early when the worker is asked to stop.
@@ -97,9 +108,17 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
     });
   }
   RegisterTasks();
+  Tessel::SetRawInputObserver([feed = inputFeed_](const Tessel::RawInputEvent& e) {
+    if (e.device == Tessel::RawInputEvent::Device::kKey) {
+      feed->PushKey(e.nativeCode, e.pressed, e.autoRepeat, e.numLock);
+    } else {
+      feed->PushButton(e.nativeCode, e.pressed);
+    }
+  });
 }
 
 KeyboardDlg::~KeyboardDlg() {
+  Tessel::SetRawInputObserver({});
   hid_.SetHotPlugListener({});
   // The worker calls into this object; it must have ended before the members go.
   Stop(std::chrono::milliseconds::max());

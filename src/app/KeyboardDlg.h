@@ -35,7 +35,10 @@
 #include "device/HidDeviceManager.h"
 #include "device/KeyboardCommands.h"
 #include "keyboard/KeyboardFeature.h"
+#include "keys/InputRouter.h"
 #include "keys/KeyMapReader.h"
+#include "keys/KeysFeature.h"
+#include "platform/input/WindowInputSource.h"
 #include "profiles/ProfilesFeature.h"
 #include "storage/SettingsDatabase.h"
 #include "ui/pages/WindowHost.h"
@@ -50,6 +53,11 @@ class KeyboardDlg : public Tessel::MDialog,
     bool startWorker = true;  // tests may drive RunCycle themselves
     // Opens a web address in the desktop's browser.
     std::function<bool(const std::string&)> openUrl;
+    // The source of observed keys and buttons (key test, key capture, macro recording), made
+    // when first needed; by default what the session offers (X11, evdev or the window's own).
+    std::function<std::unique_ptr<platform::input::InputSource>(
+        std::shared_ptr<platform::input::WindowInputFeed>)>
+        inputSource;
   };
 
   // Timer ids of the main window.
@@ -104,6 +112,9 @@ class KeyboardDlg : public Tessel::MDialog,
   ProfilesFeature& Profiles() { return profiles_; }
   KeyboardFeature& Keyboard() { return keyboard_; }
   KeyMapReader& KeyMaps() { return keyMaps_; }
+  keys::KeysFeature& Keys() { return keys_; }
+  // The one input source every room that observes keys shares.
+  keys::InputRouter& Input() { return input_; }
   device::KeyboardCommands& Commands() { return keyboardCommands_; }
 
   // The firmware updater runs: the worker waits for the process to end, then looks for the
@@ -171,6 +182,9 @@ class KeyboardDlg : public Tessel::MDialog,
   TaskTable taskTable_;
   CurrentLayout layout_;
   CurrentModel model_;
+  // What the window receives of keys and buttons feeds the window input source.
+  std::shared_ptr<platform::input::WindowInputFeed> inputFeed_;
+  keys::InputRouter input_;
 
   // The rooms, in the order they hear of control events, messages and pages.
   KeyboardModel keyboardModel_;
@@ -179,6 +193,7 @@ class KeyboardDlg : public Tessel::MDialog,
   DeviceSession devices_;
   ProfilesFeature profiles_;
   KeyMapReader keyMaps_;
+  keys::KeysFeature keys_;
   KeyboardFeature keyboard_;
   std::vector<Feature*> features_;
 

@@ -19,6 +19,9 @@ constexpr KnobKey kKnobKey{14, 255, 74};
 // light indices after its keys' (106 to 127).
 constexpr int kEdgeLightsModel = 101;
 constexpr EdgeLights kEdgeLights{6, 10, 106};
+// The model and firmware that take a single changed key only as part of whole layer tables.
+constexpr int kWholeLayerKeysModel = 102;
+constexpr std::uint16_t kWholeLayerKeysFirmware = 0x115;
 
 }  // namespace
 
@@ -32,6 +35,11 @@ std::vector<int> EdgeLights::LightIndices() const {
 std::optional<int> ModelCapabilities::ProtocolRevision() const {
   if (!device) return std::nullopt;
   return device->protocolRevision;
+}
+
+bool ModelCapabilities::WritesKeysAsWholeLayers() const {
+  return modelId == kWholeLayerKeysModel && device &&
+         device->firmwareVersion == kWholeLayerKeysFirmware;
 }
 
 bool ModelCapabilities::ShowsPage(int pageId, int connectionKind) const {

@@ -46,6 +46,8 @@ struct ModelCapabilities {
   bool HasMatrix() const { return device && device->matrix.present; }
   bool HasKnob() const { return device && device->knobPresent; }
   std::optional<int> ProtocolRevision() const;
+  // A keyboard whose firmware takes a changed key only with its four whole layers.
+  bool WritesKeysAsWholeLayers() const;
   // Whether the main page of an id belongs to this model, connected as `connectionKind`.
   bool ShowsPage(int pageId, int connectionKind) const;
 };

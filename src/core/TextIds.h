@@ -183,6 +183,10 @@ inline constexpr int kMacroPlayUntilAnyKey = 243;  // play mode 1
 inline constexpr int kMacroPlayWhileHeld = 244;    // play mode 2
 inline constexpr int kMacroPlayToggle = 245;       // play mode 3
 
+// Notices of the key page.
+inline constexpr int kKeyNotStoredMessage = 240;      // a key change the database did not take
+inline constexpr int kKeyTablesUnknownMessage = 241;  // restoring before the keyboard was read
+
 // Media functions (type 6) and names of media entries read from the keyboard.
 inline constexpr int kMediaMyComputer = 260;
 inline constexpr int kMediaCalculator = 261;
@@ -506,6 +510,7 @@ inline constexpr IdRange kDialogIdRanges[] = {
     {kMouseScrollUp, kMouseBack},
     {kNoKeySelectedMessage, kCombinationModifiers},
     {kMacroPlayModeLabel, kKeyTestHint},
+    {kKeyNotStoredMessage, kKeyTablesUnknownMessage},
     {kMacroPlayCount, kMacroPlayToggle},
     {kShortcutShowDesktop, kShortcutSwitchWindow},
     {kShortcutSystemSleep, kMediaReadEmail},

@@ -58,6 +58,16 @@ protocol::KnobIndices KeyMapReader::GetKnobIndices() const {
   return knobIndices_;
 }
 
+bool KeyMapReader::SetKnobRow(int action, int layer, const storage::KeyAssignmentRecord& row) {
+  if (action < 0 || action >= protocol::kKnobActionCount || layer < 0 ||
+      layer >= protocol::kLayerCount) {
+    return false;
+  }
+  std::lock_guard lock(mutex_);
+  knobRows_[static_cast<std::size_t>(action)][static_cast<std::size_t>(layer)] = row;
+  return true;
+}
+
 void KeyMapReader::Publish(std::shared_ptr<const KeyMaps> maps) {
   {
     std::lock_guard lock(mutex_);

@@ -69,6 +69,9 @@ class KeyMapReader {
   std::shared_ptr<const KeyMaps> Maps() const;
   KnobRows GetKnobRows() const;
   protocol::KnobIndices GetKnobIndices() const;
+  // Any thread: a knob action's function on one layer changed (the knob dialog). False for an
+  // action or layer out of range.
+  bool SetKnobRow(int action, int layer, const storage::KeyAssignmentRecord& row);
 
  private:
   using LayerTables = std::array<protocol::LayerTable, protocol::kLayerCount>;

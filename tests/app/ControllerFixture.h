@@ -34,6 +34,8 @@ class ControllerFixture : public ::testing::Test {
   virtual std::filesystem::path AppFolder() { return folder / "app"; }
   // Called before the controller is built: write settings or files here.
   virtual void Prepare() {}
+  // Called with the controller's options before it is built.
+  virtual void AdjustOptions(KeyboardDlg::Options& /*options*/) {}
 
   void SetUp() override {
     paths = std::make_unique<AppPaths>(AppFolder(), folder / "data", folder / "config",
@@ -48,6 +50,7 @@ class ControllerFixture : public ::testing::Test {
       openedUrls.push_back(url);
       return true;
     };
+    AdjustOptions(options);
     dialog = std::make_unique<KeyboardDlg>(*paths, *settings, *texts, bus, options);
     ASSERT_TRUE(dialog->Create(nullptr, "Tarvo", Tessel::Rect::FromSize(0, 0, 1400, 788)));
   }

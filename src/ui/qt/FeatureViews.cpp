@@ -12,6 +12,9 @@ std::vector<std::pair<std::string, ViewRegistry::Creator>> FeatureViews() {
       {"ProfileList", CreateProfileListView},
       {"KeyboardCtrl", CreateKeyboardView},
       {"BatteryCtrl", CreateBatteryView},
+      // The key page.
+      {"KeyFuncValue", CreateKeyFunctionView},
+      {"KeyTestCtrl", CreateKeyTestView},
   };
 }
 

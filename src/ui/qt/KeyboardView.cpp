@@ -278,6 +278,11 @@ class KeyboardView : public View<QWidget> {
   }
 
   void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::RightButton && Selecting()) {
+      const QPoint at = ToModel(event->position());
+      if (auto* keyboard = ModelAs<Tessel::KeyboardCtrl>()) keyboard->UserContextAt(at.x(), at.y());
+      return;
+    }
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     auto* keyboard = ModelAs<Tessel::KeyboardCtrl>();
     if (keyboard == nullptr || !Selecting()) return QWidget::mousePressEvent(event);

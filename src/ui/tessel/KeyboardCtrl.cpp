@@ -405,6 +405,27 @@ void KeyboardCtrl::UserEndDrag() {
   drag_ = {};
 }
 
+void KeyboardCtrl::UserContextAt(int x, int y) {
+  if (!IsEnabled()) return;
+  const Rect rect = GetRect();
+  bool changed = false;
+  int code = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (!AcceptsUserLocked()) return;
+    const int position = PositionAtLocked(rect, x, y);
+    if (position >= 0) {
+      // A key already among the selected keeps the selection as it is.
+      if (!items_[static_cast<std::size_t>(position)].selected)
+        changed = PressLocked(position, false);
+      drag_ = {};
+      code = items_[static_cast<std::size_t>(position)].code;
+    }
+    if (changed) BumpVersionLocked();
+  }
+  Finish(changed, kEventRightClick, code);
+}
+
 void KeyboardCtrl::UserSelectEvery(bool selected) {
   if (!IsEnabled()) return;
   int count = 0;

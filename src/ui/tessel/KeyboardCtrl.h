@@ -147,6 +147,9 @@ class KeyboardCtrl : public KeyboardPictureControl {
   // The pointer of a drag entered a key: it joins the selection; reported once per drag.
   void UserDragOverKey(int code);
   void UserEndDrag();
+  // A right click at a point: the key under it becomes selected as by a click, then the view
+  // reports kEventRightClick with its code (0 beside the keys), for a menu of the key.
+  void UserContextAt(int x, int y);
   void UserSelectAll();
   void UserClearSelection();
 

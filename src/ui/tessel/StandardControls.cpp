@@ -3,6 +3,7 @@
 #include "ui/tessel/ControlFactory.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/DeviceList.h"
+#include "ui/tessel/KeyControls.h"
 #include "ui/tessel/KeyboardCtrl.h"
 #include "ui/tessel/ProfileList.h"
 
@@ -31,6 +32,8 @@ std::vector<std::pair<std::string, ControlFactory::Creator>> StandardControls() 
       {KeyboardCtrl::kClassName, F::CreatorOf<KeyboardCtrl>()},
       {AuroraEffect::kClassName, F::CreatorOf<AuroraEffect>()},
       {BatteryCtrl::kClassName, F::CreatorOf<BatteryCtrl>()},
+      {KeyFuncValue::kClassName, F::CreatorOf<KeyFuncValue>()},
+      {CKeyTestCtrl::kClassName, F::CreatorOf<CKeyTestCtrl>()},
   };
 }
 

@@ -83,7 +83,9 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       profiles_(host_, state_, database_, layout_, texts_, tasks_),
       keyMaps_(state_, keyboardCommands_, database_, texts_, layout_),
       keyboard_(host_, state_, keyboardCommands_, database_, model_, texts_, tasks_, *this),
-      features_{&application_, &backgrounds_, &devices_, &profiles_, &keyboard_} {
+      lighting_(host_, state_, link_, keyboardCommands_, database_, model_, layout_, texts_,
+                tasks_),
+      features_{&application_, &backgrounds_, &devices_, &profiles_, &keyboard_, &lighting_} {
   keyboard_.Info().AddObserver(*this);
   // Every pause of the link ends early when the worker is asked to stop.
   link_.SetSleeper([this](std::chrono::milliseconds duration) { SleepFor(duration); });

@@ -34,6 +34,7 @@
 #include "device/KeyboardCommands.h"
 #include "keyboard/KeyboardFeature.h"
 #include "keys/KeyMapReader.h"
+#include "lighting/LightingFeature.h"
 #include "profiles/ProfilesFeature.h"
 #include "storage/SettingsDatabase.h"
 #include "ui/pages/WindowHost.h"
@@ -101,6 +102,7 @@ class KeyboardDlg : public Tessel::MDialog,
   DeviceSession& Session() { return devices_; }
   ProfilesFeature& Profiles() { return profiles_; }
   KeyboardFeature& Keyboard() { return keyboard_; }
+  LightingFeature& Lighting() { return lighting_; }
   KeyMapReader& KeyMaps() { return keyMaps_; }
   device::KeyboardCommands& Commands() { return keyboardCommands_; }
 
@@ -171,6 +173,7 @@ class KeyboardDlg : public Tessel::MDialog,
   ProfilesFeature profiles_;
   KeyMapReader keyMaps_;
   KeyboardFeature keyboard_;
+  LightingFeature lighting_;
   std::vector<Feature*> features_;
 
   std::atomic<int> updaterProcessId_{0};

@@ -13,6 +13,10 @@ constexpr int kScreenByCableModel = 101;
 // with code 255 in knob mode and 74 otherwise).
 constexpr int kKnobKeyModel = 103;
 constexpr KnobKey kKnobKey{14, 255, 74};
+// The model whose light zone 2 is a logo, and the one whose zone 2 static mode has no
+// single-colour choice.
+constexpr int kLogoLightModel = 102;
+constexpr int kTopStaticPickerOnlyModel = 103;
 
 }  // namespace
 
@@ -43,6 +47,8 @@ ModelCapabilities CapabilitiesOfModel(int modelId) {
   capabilities.keypad = modelId >= kFirstKeypadModel && modelId <= kLastKeypadModel;
   capabilities.screenByCableOnly = modelId == kScreenByCableModel;
   if (modelId == kKnobKeyModel) capabilities.knobKey = kKnobKey;
+  capabilities.logoLightZone = modelId == kLogoLightModel;
+  capabilities.topStaticPickerOnly = modelId == kTopStaticPickerOnlyModel;
   return capabilities;
 }
 

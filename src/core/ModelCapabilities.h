@@ -21,6 +21,10 @@ struct ModelCapabilities {
   bool screenByCableOnly = false;
   // Models whose keyboard view shows the knob as a key of its own while the knob mode is on.
   std::optional<KnobKey> knobKey;
+  // Light zone 2 is a logo (its tab has a title of its own).
+  bool logoLightZone = false;
+  // The static mode of light zone 2 offers brightness and the colour picker only.
+  bool topStaticPickerOnly = false;
 
   // The layout's key grid (0 x 0 without a usable layout).
   int gridRows = 0;

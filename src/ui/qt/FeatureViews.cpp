@@ -8,10 +8,9 @@ namespace TesselQt {
 
 std::vector<std::pair<std::string, ViewRegistry::Creator>> FeatureViews() {
   return {
-      {"DeviceList", CreateDeviceListView},
-      {"ProfileList", CreateProfileListView},
-      {"KeyboardCtrl", CreateKeyboardView},
-      {"BatteryCtrl", CreateBatteryView},
+      {"DeviceList", CreateDeviceListView}, {"ProfileList", CreateProfileListView},
+      {"KeyboardCtrl", CreateKeyboardView}, {"BatteryCtrl", CreateBatteryView},
+      {"ColorWheel", CreateColorWheelView}, {"IconList", CreateIconListView},
   };
 }
 

@@ -15,5 +15,7 @@ ControlView* CreateDeviceListView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateProfileListView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateKeyboardView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateBatteryView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateColorWheelView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateIconListView(Tessel::MControl& control, QWidget* parent);
 
 }  // namespace TesselQt

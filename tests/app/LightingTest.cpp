@@ -425,4 +425,59 @@ TEST_F(LightingTest, NoPreviewWhileTheWindowIsHiddenOrAnotherPageShows) {
   EXPECT_NE(std::find(sent.begin(), sent.end(), 0x34), sent.end());
 }
 
+// Streams and the matrix picture
+// ---------------------------------------------------------------------
+
+TEST_F(LightingTest, StreamFramesOpenTheBracketAfterATaskAndAgainAfterAFailedFrame) {
+  StartWith(102);
+  device::LightingCommands& commands = dialog->Lighting().Commands();
+  protocol::MatrixColors cells{};
+  cells[0] = 0x0000FF;   // red
+  cells[48] = 0xFF0000;  // blue
+  bus.SetFrameLogging(true);
+  const auto frame = [&] {
+    bus.ClearFrameLog();
+    core::WorkerScope worker;
+    const bool sent = commands.StreamMatrix(cells);
+    return std::pair{sent, SentCommands()};
+  };
+  // The last task closed the bracket: the first frame opens it, the next ones do not.
+  EXPECT_EQ(frame(), std::pair(true, std::vector<int>{0x10, 0x3C}));
+  EXPECT_EQ(frame(), std::pair(true, std::vector<int>{0x3C}));
+  const sim::MatrixStream stream = Keyboard().matrixStream;
+  EXPECT_EQ(stream[0], 0x00);
+  EXPECT_EQ(stream[1], 0xF8);
+  EXPECT_EQ(stream[96], 0x1F);
+  EXPECT_EQ(stream[97], 0x00);
+  // A refused frame: the next one opens the bracket again.
+  bus.AddFault(keyboard, sim::RefuseNext(0x3C, 50));
+  EXPECT_FALSE(frame().first);
+  bus.ClearFaults(keyboard);
+  EXPECT_EQ(frame(), std::pair(true, std::vector<int>{0x10, 0x3C}));
+  // The screen-sync frame shares the bracket and puts each key's colour at its light.
+  bus.ClearFrameLog();
+  const protocol::LitKey keys[] = {{3, 0x00FF00}};
+  {
+    core::WorkerScope worker;
+    EXPECT_TRUE(commands.StreamScreenSync(keys, 10));
+  }
+  EXPECT_EQ(SentCommands(), std::vector<int>{0x2E});
+  EXPECT_EQ(Keyboard().screenSyncStream[6], 0xE0);
+  EXPECT_EQ(Keyboard().screenSyncStream[7], 0x07);
+}
+
+TEST_F(LightingTest, AMatrixPictureThatCannotBeReadGivesNothingToPaint) {
+  StartWith(102);
+  {
+    core::WorkerScope worker;
+    const std::optional<protocol::MatrixColors> read = Service().ReadMatrixPicture();
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(*read, protocol::ParseMatrixPicture(Keyboard().matrixPicture));
+    EXPECT_NE((*read)[48], 0u);
+  }
+  bus.AddFault(keyboard, sim::RefuseNext(0x3A, 50));
+  core::WorkerScope worker;
+  EXPECT_FALSE(Service().ReadMatrixPicture().has_value());
+}
+
 }  // namespace

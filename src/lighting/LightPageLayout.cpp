@@ -108,10 +108,10 @@ void CreateSettingsCard(Tessel::PageHost& window) {
   for (int slot = kFirstSlot; slot <= kLastSlot; ++slot) slots->AddItem("", slot);
   slots->SetCurSel(0);
   auto* hint = Place<Tessel::MControlFont>(window, ids::kPaintHint, parent,
-                                           Rect::FromSize(kInner, 128, kSettingsWidth, 48), "hint");
+                                           Rect::FromSize(kInner, 126, kSettingsWidth, 56), "hint");
   hint->SetWordWrap(true);
   Place<Tessel::MButton>(window, ids::kSelectAllButton, parent,
-                         Rect::FromSize(kInner, 182, kSettingsWidth, 32));
+                         Rect::FromSize(kInner, 186, kSettingsWidth, 32));
 
   Place<Tessel::CColorButton>(window, ids::kSingleColorButton, parent,
                               Rect::FromSize(kInner - 4, 180, 36, 36));

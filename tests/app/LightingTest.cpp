@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <vector>
 
 #include "ConnectedKeyboardFixture.h"
@@ -88,8 +89,7 @@ class LightingTest : public ConnectedKeyboardFixture {
   }
 };
 
-// The settings block
-// -------------------------------------------------------------------------------
+// The settings block ------------------------------------------------------------------------------
 
 struct RegionCase {
   int modelId;
@@ -166,8 +166,7 @@ TEST_F(LightingTest, MatrixModeOfARevision2KeyboardFillsTheMatrixRegion) {
   EXPECT_EQ(Region(29), (std::array<std::uint8_t, 9>{0, 2, 3, 3, 0, 0, 0, 0xFF, 0}));
 }
 
-// Custom slots
-// ---------------------------------------------------------------------------------------
+// Custom slots ------------------------------------------------------------------------------------
 
 TEST_F(LightingTest, SlotChoiceShowsTheSlotInZone0AndKeepsTheStoredActiveMode) {
   StartWith(101);
@@ -252,8 +251,7 @@ TEST_F(LightingTest, AnUnreadableSlotShowsTheStoredColoursNotBlack) {
   EXPECT_EQ(row->key_rgb, 0x00A0FF);
 }
 
-// The light switch
-// -----------------------------------------------------------------------------------
+// The light switch --------------------------------------------------------------------------------
 
 TEST_F(LightingTest, LightOffSendsModeZeroAndOnRestoresThePreviousMode) {
   StartWith(101);
@@ -284,8 +282,47 @@ TEST_F(LightingTest, ChoosingAModeWhileTheLightIsOffTurnsItOn) {
   EXPECT_EQ(Keyboard().settings[2], 7);
 }
 
-// Seeding
-// ---------------------------------------------------------------------------------------------
+// Profiles
+// -----------------------------------------------------------------------------------------
+
+TEST_F(LightingTest, AProfileSwitchSendsEveryZoneOfTheNewProfile) {
+  StartWith(101);
+  const std::vector<int> profiles = ProfileIds();
+  ASSERT_GE(profiles.size(), 3u);
+  const auto prepare = [&](int profile, const std::function<void()>& change) {
+    dialog->State().currentProfile.store(profile);
+    ASSERT_TRUE(Service().SeedLightModes());
+    change();
+  };
+  prepare(profiles[1], [&] {
+    ASSERT_TRUE(Database().SetActiveLightMode(profiles[1], 0, 9));
+    ASSERT_TRUE(Database().SetActiveLightMode(profiles[1], 2, 3));
+  });
+  const int key = dialog->Layout()->Keys[4].code;
+  prepare(profiles[2], [&] {
+    ASSERT_TRUE(Database().SetActiveLightMode(profiles[2], 0, 128));
+    ASSERT_TRUE(Service().StoreSlotColors(128, {{key, 0x336699}}));
+  });
+  const auto switchTo = [&](int profile) {
+    dialog->Tasks().Clear();
+    dialog->State().currentProfile.store(profile);
+    ASSERT_TRUE(Database().SetActiveProfile(profile));
+    dialog->QueueTask(task::kApplyProfile);
+    Settle();
+  };
+  switchTo(profiles[1]);
+  sim::KeyboardState state = Keyboard();
+  EXPECT_EQ(state.settings[2], 9);
+  EXPECT_EQ(state.settings[12], 3);
+  EXPECT_EQ(state.settings[21], 1);
+  switchTo(profiles[2]);
+  state = Keyboard();
+  EXPECT_EQ(state.settings[2], 0xFD);
+  EXPECT_EQ(state.settings[10], 0);
+  EXPECT_EQ(SlotColor(128, key), 0x336699u);
+}
+
+// Seeding -----------------------------------------------------------------------------------------
 
 class SeedingTest : public LightingTest, public ::testing::WithParamInterface<int> {};
 
@@ -332,8 +369,7 @@ TEST_F(LightingTest, AModeTheKeyboardReportsWithoutARecordKeepsTheStoredChoice) 
   EXPECT_EQ(Database().GetActiveLightMode(Profile(), 0), 6);
 }
 
-// The colour picker
-// -------------------------------------------------------------------------------------
+// The colour picker -------------------------------------------------------------------------------
 
 TEST_F(LightingTest, ColourFieldsAreClampedAndRewritten) {
   StartWith(101);
@@ -377,8 +413,7 @@ TEST_F(LightingTest, AColourDragLeavesOneWriteWaiting) {
   EXPECT_EQ(Region(1)[7], 0xFF);
 }
 
-// The live preview
-// ----------------------------------------------------------------------------------------
+// The live preview --------------------------------------------------------------------------------
 
 TEST_F(LightingTest, LivePreviewMirrorsTheRunningEffectBrightened) {
   StartWith(101);
@@ -425,8 +460,7 @@ TEST_F(LightingTest, NoPreviewWhileTheWindowIsHiddenOrAnotherPageShows) {
   EXPECT_NE(std::find(sent.begin(), sent.end(), 0x34), sent.end());
 }
 
-// Streams and the matrix picture
-// ---------------------------------------------------------------------
+// Streams and the matrix picture ------------------------------------------------------------------
 
 TEST_F(LightingTest, StreamFramesOpenTheBracketAfterATaskAndAgainAfterAFailedFrame) {
   StartWith(102);

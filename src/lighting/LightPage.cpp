@@ -129,7 +129,7 @@ bool LightPage::OnKeyboardViewEvent(int code, std::intptr_t key) {
 // Loading and showing -----------------------------------------------------------------------------
 
 void LightPage::LoadLightPage() {
-  const LightSelection selection = service_.SelectZone(service_.Selection().zone);
+  const LightSelection selection = service_.SelectZone(ZoneToShow());
   ApplySliderRanges(selection.zone);
   ShowZoneTabs();
   ApplyTexts();
@@ -139,6 +139,16 @@ void LightPage::LoadLightPage() {
   }
   host_.SetVisible(ids::kPreviewSwitch, selection.zone == kZoneKeys);
   ShowLightModeParameters();
+}
+
+int LightPage::ZoneToShow() const {
+  const int zone = service_.Selection().zone;
+  const ModelCapabilities capabilities = model_.Get();
+  if (zone == kZoneKeys || !capabilities.device) return zone;
+  // A keyboard without the zone of the tab chosen before (another model) shows its key lights.
+  const bool present =
+      zone == kZoneSide ? capabilities.device->zone1.present : capabilities.device->zone2.present;
+  return present ? zone : kZoneKeys;
 }
 
 void LightPage::ShowZoneTabs() {
@@ -282,6 +292,10 @@ void LightPage::ShowSlotControls(bool perKey) {
 void LightPage::ShowStoredSlotColors(int slot) {
   Tessel::KeyboardCtrl* view = View();
   if (view == nullptr) return;
+  {
+    std::lock_guard lock(paintMutex_);
+    paintedSinceRead_.clear();
+  }
   std::vector<Tessel::KeyColor> colors;
   for (const KeyColor& key : service_.StoredSlotColors(slot))
     colors.push_back({key.code, key.color});
@@ -436,7 +450,10 @@ void LightPage::ApplyLightColor(std::uint32_t color, int from) {
   const LightSelection selection = service_.Selection();
   if (selection.offers & offers::kPerKey) {
     paintColor_.store(color);
-    if (Tessel::KeyboardCtrl* view = View()) view->SetSelectedKeysColor(color);
+    if (Tessel::KeyboardCtrl* view = View()) {
+      view->SetSelectedKeysColor(color);
+      NotePainted(view->GetSelectedKeyCodes());
+    }
     StoreViewColors(selection.mode);
     return;
   }
@@ -463,6 +480,7 @@ void LightPage::OnKeyboardViewKeyHit(int code) {
   const std::vector<int> selected = view->GetSelectedKeyCodes();
   if (std::find(selected.begin(), selected.end(), code) != selected.end()) {
     view->SetKeyColor(code, paintColor_.load());
+    NotePainted({code});
   }
   StoreViewColors(service_.Selection().mode);
 }
@@ -481,14 +499,32 @@ void LightPage::StoreViewColors(int slot) {
 // LightingView
 // ---------------------------------------------------------------------------------------
 
+void LightPage::NotePainted(const std::vector<int>& codes) {
+  std::lock_guard lock(paintMutex_);
+  paintedSinceRead_.insert(codes.begin(), codes.end());
+}
+
 void LightPage::ShowSlotColors(const std::vector<KeyColor>& colors) {
   Tessel::KeyboardCtrl* view = View();
-  if (view == nullptr || !IsSlot(service_.Selection().mode)) return;
+  const int slot = service_.Selection().mode;
+  if (view == nullptr || !IsSlot(slot)) return;
+  std::set<int> painted;
+  {
+    std::lock_guard lock(paintMutex_);
+    painted.swap(paintedSinceRead_);
+  }
+  // What the keyboard keeps, except where the user painted while it was being read.
   std::vector<Tessel::KeyColor> keys;
-  keys.reserve(colors.size());
-  for (const KeyColor& key : colors) keys.push_back({key.code, key.color});
+  for (const Tessel::KEY_INFO& key : view->GetKeyItems()) {
+    if (painted.contains(key.code)) keys.push_back({key.code, key.color});
+  }
   view->ResetAllItemsColor(0);
+  for (const KeyColor& key : colors) {
+    if (!painted.contains(key.code)) keys.push_back({key.code, key.color});
+  }
   view->SetKeyColors(keys);
+  // The strokes made meanwhile were stored over a view without the keyboard's colours.
+  if (!painted.empty()) StoreViewColors(slot);
 }
 
 void LightPage::ShowLiveColors(const std::vector<KeyColor>& colors) {

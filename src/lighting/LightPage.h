@@ -10,6 +10,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,8 @@ class LightPage : public LightingView {
   void ApplyLightColor(std::uint32_t color, int from);
 
   // Showing.
+  // The zone of the chosen tab, or the key lights when the keyboard lacks that zone.
+  int ZoneToShow() const;
   void ShowZoneTabs();
   void ApplySliderRanges(int zone);
   void FillModeList(int zone);
@@ -83,6 +87,7 @@ class LightPage : public LightingView {
   void ShowSlotControls(bool perKey);
   void ShowStoredSlotColors(int slot);
   void StoreViewColors(int slot);
+  void NotePainted(const std::vector<int>& codes);
   void SetViewMode(int mode);
   void ReportStored(bool stored);
   bool OnPage() const;
@@ -97,6 +102,10 @@ class LightPage : public LightingView {
   LightingService& service_;
   // The colour the custom slot's keys are painted with.
   std::atomic<std::uint32_t> paintColor_{0x0000FF};
+  // Keys painted since the shown slot was last read from the keyboard: a read that arrives
+  // after the user's strokes leaves them as painted.
+  std::mutex paintMutex_;
+  std::set<int> paintedSinceRead_;
 };
 
 }  // namespace lighting

@@ -26,6 +26,8 @@ using lighting::KeyColor;
 
 class LightingTest : public ConnectedKeyboardFixture {
  protected:
+  explicit LightingTest(bool startWorker = false) : ConnectedKeyboardFixture(startWorker) {}
+
   lighting::LightingService& Service() { return dialog->Lighting().Service(); }
 
   void StartWith(int modelId) {
@@ -249,6 +251,23 @@ TEST_F(LightingTest, AnUnreadableSlotShowsTheStoredColoursNotBlack) {
       std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r.key_code == key; });
   ASSERT_NE(row, rows.end());
   EXPECT_EQ(row->key_rgb, 0x00A0FF);
+}
+
+TEST_F(LightingTest, StrokesMadeWhileTheSlotIsBeingReadAreKept) {
+  StartWith(101);
+  OpenLightPage();
+  ChooseMode(128);  // the slot's read waits in the queue
+  Control<Tessel::CColorButton>(lids::kFirstPreset + 7).UserClick();  // white
+  const int painted = dialog->Layout()->Keys[12].code;
+  const int other = dialog->Layout()->Keys[13].code;
+  View().UserPressKey(painted, false);
+  Settle();
+  EXPECT_EQ(ViewColor(painted), 0xFFFFFFu);
+  EXPECT_EQ(ViewColor(other), 0x0000FFu) << "the keyboard's own colour";
+  dialog->QueueTask(task::kWriteCustomSlotColors);
+  Settle();
+  EXPECT_EQ(SlotColor(128, painted), 0xFFFFFFu);
+  EXPECT_EQ(SlotColor(128, other), 0x0000FFu) << "not the dark placeholder of the view";
 }
 
 // The light switch --------------------------------------------------------------------------------
@@ -512,6 +531,48 @@ TEST_F(LightingTest, AMatrixPictureThatCannotBeReadGivesNothingToPaint) {
   bus.AddFault(keyboard, sim::RefuseNext(0x3A, 50));
   core::WorkerScope worker;
   EXPECT_FALSE(Service().ReadMatrixPicture().has_value());
+}
+
+// The worker on its own thread --------------------------------------------------------------------
+
+class LightingWorkerTest : public LightingTest {
+ protected:
+  LightingWorkerTest() : LightingTest(/*startWorker=*/true) {}
+  void Prepare() override { Plug(101); }
+  bool WaitFor(const std::function<bool()>& done) {
+    return backend.RunUntil(done, std::chrono::seconds(20));
+  }
+};
+
+TEST_F(LightingWorkerTest, PaintingAndPickingWhileTheWorkerMirrorsTheKeyboard) {
+  // Start-up has read the keyboard and the worker has been quiet for a while.
+  bool settled = false;
+  dialog->WhenSettled([&settled] { settled = true; });
+  ASSERT_TRUE(WaitFor([&settled] { return settled; }));
+  ASSERT_GT(Profile(), 0);
+  ASSERT_TRUE(dialog->SwitchToPage(kPageLighting));
+  dialog->ShowWindow(Tessel::kShow);
+  ChooseMode(5);
+  Control<Tessel::CSwitchButton>(lids::kPreviewSwitch).UserClick();
+  // The worker paints the live colours while the user drags over the wheel.
+  auto& wheel = Control<Tessel::ColorWheel>(lids::kColorWheel);
+  for (int step = 0; step <= 120; ++step) {
+    wheel.UserPickHueSaturation(step * 2.0, 1.0, step == 120);
+    backend.RunFor(std::chrono::milliseconds(1));
+  }
+  const std::uint32_t last = Tessel::ColorOfHsv({240.0, 1.0, 1.0});
+  EXPECT_TRUE(WaitFor([&] { return Region(1)[8] == 0xFF && Region(1)[6] == 0; }));
+  EXPECT_EQ(Stored(0, 5).color_value, static_cast<int>(last));
+  // Then a custom slot painted by a stroke.
+  ChooseMode(128);
+  ASSERT_TRUE(WaitFor([&] { return Keyboard().settings[2] == 0xFD && dialog->Tasks().IsEmpty(); }));
+  Control<Tessel::CColorButton>(lids::kFirstPreset + 7).UserClick();  // white
+  const std::shared_ptr<const LayoutTables> layout = dialog->Layout();
+  View().UserPressKey(layout->Keys[20].code, false);
+  for (std::size_t i = 21; i < 40; ++i) View().UserDragOverKey(layout->Keys[i].code);
+  View().UserEndDrag();
+  EXPECT_TRUE(WaitFor([&] { return SlotColor(128, layout->Keys[39].code) == 0xFFFFFFu; }));
+  EXPECT_EQ(SlotColor(128, layout->Keys[41].code), 0x0000FFu) << "slot 128 ships red";
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ class LightingTest : public ConnectedKeyboardFixture {
   std::optional<std::uint32_t> SlotColor(int slot, int code) {
     const std::optional<int> light = dialog->Layout()->FindLightIndex(code);
     if (!light) return std::nullopt;
-    const sim::ColourTable& table = Keyboard().customSlots[static_cast<std::size_t>(slot - 128)];
+    const sim::ColourTable table = Keyboard().customSlots[static_cast<std::size_t>(slot - 128)];
     const std::size_t at = static_cast<std::size_t>(*light) * 3;
     return table[at] | table[at + 1] << 8 | table[at + 2] << 16;
   }
@@ -228,7 +228,7 @@ TEST_F(LightingTest, SlotWriteSkipsStoredKeysWithoutALight) {
   EXPECT_EQ(SlotColor(131, known), 0x123456u);
   ASSERT_FALSE(dialog->Layout()->FindLightIndex(0xEE).has_value());
   // Nothing else is lit: the unknown key was not put anywhere.
-  const sim::ColourTable& table = Keyboard().customSlots[3];
+  const sim::ColourTable table = Keyboard().customSlots[3];
   EXPECT_EQ(std::count(table.begin(), table.end(), 0), static_cast<long>(table.size() - 3));
 }
 

@@ -95,7 +95,10 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       keys_(host_, state_, link_, keyboardCommands_, database_, texts_, keyMaps_, model_, layout_,
             tasks_, input_),
       keyboard_(host_, state_, keyboardCommands_, database_, model_, texts_, tasks_, *this),
-      features_{&application_, &backgrounds_, &devices_, &profiles_, &keys_, &keyboard_} {
+      lighting_(host_, state_, link_, keyboardCommands_, database_, model_, layout_, texts_,
+                tasks_),
+      features_{&application_, &backgrounds_, &devices_, &profiles_,
+                &keys_,        &keyboard_,    &lighting_} {
   keyboard_.Info().AddObserver(*this);
   database_.SetWriteFailureHandler([this](const std::string&) { OnDatabaseWriteFailed(); });
   // Every pause of the link ends early when the worker is asked to stop.

@@ -38,6 +38,7 @@
 #include "keys/InputRouter.h"
 #include "keys/KeyMapReader.h"
 #include "keys/KeysFeature.h"
+#include "lighting/LightingFeature.h"
 #include "platform/input/WindowInputSource.h"
 #include "profiles/ProfilesFeature.h"
 #include "storage/SettingsDatabase.h"
@@ -111,6 +112,7 @@ class KeyboardDlg : public Tessel::MDialog,
   DeviceSession& Session() { return devices_; }
   ProfilesFeature& Profiles() { return profiles_; }
   KeyboardFeature& Keyboard() { return keyboard_; }
+  LightingFeature& Lighting() { return lighting_; }
   KeyMapReader& KeyMaps() { return keyMaps_; }
   keys::KeysFeature& Keys() { return keys_; }
   // The one input source every room that observes keys shares.
@@ -195,6 +197,7 @@ class KeyboardDlg : public Tessel::MDialog,
   KeyMapReader keyMaps_;
   keys::KeysFeature keys_;
   KeyboardFeature keyboard_;
+  LightingFeature lighting_;
   std::vector<Feature*> features_;
 
   std::mutex noticesMutex_;

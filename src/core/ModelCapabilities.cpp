@@ -22,6 +22,10 @@ constexpr EdgeLights kEdgeLights{6, 10, 106};
 // The model and firmware that take a single changed key only as part of whole layer tables.
 constexpr int kWholeLayerKeysModel = 102;
 constexpr std::uint16_t kWholeLayerKeysFirmware = 0x115;
+// The model whose light zone 2 is a logo, and the one whose zone 2 static mode has no
+// single-colour choice.
+constexpr int kLogoLightModel = 102;
+constexpr int kTopStaticPickerOnlyModel = 103;
 
 }  // namespace
 
@@ -65,6 +69,8 @@ ModelCapabilities CapabilitiesOfModel(int modelId) {
   capabilities.screenByCableOnly = modelId == kScreenByCableModel;
   if (modelId == kKnobKeyModel) capabilities.knobKey = kKnobKey;
   if (modelId == kEdgeLightsModel) capabilities.edgeLights = kEdgeLights;
+  capabilities.logoLightZone = modelId == kLogoLightModel;
+  capabilities.topStaticPickerOnly = modelId == kTopStaticPickerOnlyModel;
   return capabilities;
 }
 

@@ -35,6 +35,10 @@ struct ModelCapabilities {
   std::optional<KnobKey> knobKey;
   // Side and top lights that follow the screen-sync effect's edges.
   std::optional<EdgeLights> edgeLights;
+  // Light zone 2 is a logo (its tab has a title of its own).
+  bool logoLightZone = false;
+  // The static mode of light zone 2 offers brightness and the colour picker only.
+  bool topStaticPickerOnly = false;
 
   // The layout's key grid (0 x 0 without a usable layout).
   int gridRows = 0;

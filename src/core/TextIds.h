@@ -121,6 +121,8 @@ inline constexpr int kColorRed = 114;
 inline constexpr int kColorGreen = 115;
 inline constexpr int kColorBlue = 116;
 inline constexpr int kLightPaintHint = 117;
+inline constexpr int kLightNotSaved = 118;  // a change of the page could not be stored
+inline constexpr int kLightSelectAll = 119;
 // Light mode names: the stored "name" of a light mode record is the number of its text.
 inline constexpr int kLightZone0ModeFirst = 120;  // zone 0, mode m: 120 + m (mode 0 = light off)
 inline constexpr int kLightZone0ModeLast = 140;
@@ -498,7 +500,7 @@ inline constexpr IdRange kDialogIdRanges[] = {
     {kShortcutSave, kShortcutOpen},
     {kTabHome, kHomeNoKeyboardAccessHint},
     {kProfileListTitle, kProfileDialogTitle},
-    {kLightSwitch, kLightPaintHint},
+    {kLightSwitch, kLightSelectAll},
     {kLightZone0ModeFirst, kLightCustomModeName},
     {kLightZone1ModeFirst, kLightZone1ModeLast},
     {kLightZone2ModeFirst, kLightZone2ModeLast},

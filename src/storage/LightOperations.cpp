@@ -50,11 +50,29 @@ int SettingsDatabase::CountLightSettings(int profile) {
   return ReadInt(connection_, sql::kCountLightSettings, profile);
 }
 
+int SettingsDatabase::CountLightSettingsOfType(int profile, int type) {
+  auto lock = Lock();
+  return ReadInt(connection_, sql::kCountLightSettingsOfType, profile, type);
+}
+
 int SettingsDatabase::AddLightSetting(const LightSettingRecord& r) {
   auto lock = Lock();
   return RunInsert(connection_, sql::kInsertLightSetting, r.profile, r.name, r.type, r.mode,
                    r.brightness, r.speed, r.direction, r.colorful, r.colorindex, r.color_value,
                    r.config_func, r.reserved, r.status);
+}
+
+bool SettingsDatabase::AddLightSettings(const std::vector<LightSettingRecord>& records) {
+  auto lock = Lock();
+  SQLiteAutoTransaction transaction(&connection_);
+  for (const LightSettingRecord& r : records) {
+    if (RunInsert(connection_, sql::kInsertLightSetting, r.profile, r.name, r.type, r.mode,
+                  r.brightness, r.speed, r.direction, r.colorful, r.colorindex, r.color_value,
+                  r.config_func, r.reserved, r.status) == 0) {
+      return false;
+    }
+  }
+  return transaction.End();
 }
 
 bool SettingsDatabase::UpdateLightSetting(int type, int mode, const LightSettingRecord& r) {
@@ -64,11 +82,14 @@ bool SettingsDatabase::UpdateLightSetting(int type, int mode, const LightSetting
                   type, mode);
 }
 
-// Clearing the flags of the effect type and setting one happen together.
+// Clearing the flags of the effect type and setting one happen together, and only for a mode
+// that has a row: a mode the keyboard reports that the profile does not know leaves the stored
+// choice alone.
 bool SettingsDatabase::SetActiveLightMode(int profile, int type, int mode) {
   auto lock = Lock();
+  if (ReadInt(connection_, sql::kCountLightSetting, profile, type, mode) < 1) return false;
   SQLiteAutoTransaction transaction(&connection_);
-  RunWrite(connection_, sql::kSetLightModesStatus, 0, profile, type);
+  if (!RunWrite(connection_, sql::kSetLightModesStatus, 0, profile, type)) return false;
   if (!RunWrite(connection_, sql::kSetLightModeStatus, 1, profile, type, mode)) return false;
   return transaction.End();
 }
@@ -106,6 +127,21 @@ int SettingsDatabase::InsertUserLightColors(const std::vector<UserLightColorReco
 bool SettingsDatabase::DeleteUserLightColors(int profile, int userlightId) {
   auto lock = Lock();
   return RunWrite(connection_, sql::kDeleteUserLightColors, profile, userlightId);
+}
+
+bool SettingsDatabase::ReplaceUserLightColors(int profile, int userlightId,
+                                              const std::vector<UserLightColorRecord>& records) {
+  auto lock = Lock();
+  SQLiteAutoTransaction transaction(&connection_);
+  if (!RunWrite(connection_, sql::kDeleteUserLightColors, profile, userlightId)) return false;
+  SQLiteStatement statement;
+  for (const UserLightColorRecord& r : records) {
+    const int result = detail::PrepareBindStep(connection_, statement, sql::kInsertUserLightColor,
+                                               profile, userlightId, r.key_code, r.key_rgb);
+    if (!detail::IsOkStep(result)) return false;
+  }
+  statement.Finalize();
+  return transaction.End();
 }
 
 int SettingsDatabase::ListUserLightColors(int profile, int userlightId,

@@ -111,9 +111,14 @@ class SettingsDatabase {
 
   // ---- Light settings (per profile, effect type and mode) -------------------------------
   int CountLightSettings(int profile);
+  int CountLightSettingsOfType(int profile, int type);
   [[nodiscard]] int AddLightSetting(const LightSettingRecord& record);
+  // Inserts every record in one transaction; false stores none.
+  [[nodiscard]] bool AddLightSettings(const std::vector<LightSettingRecord>& records);
   // Changes brightness to reserved of the row of (record.profile, type, mode).
   [[nodiscard]] bool UpdateLightSetting(int type, int mode, const LightSettingRecord& record);
+  // The mode becomes the only active one of its profile and type. A mode without a row changes
+  // nothing (false): the flags of the type stay as they were.
   [[nodiscard]] bool SetActiveLightMode(int profile, int type, int mode);
   int GetActiveLightMode(int profile, int type);
   bool GetLightSetting(int profile, int type, int mode, LightSettingRecord& record);
@@ -123,6 +128,9 @@ class SettingsDatabase {
   // Returns the number of records given.
   [[nodiscard]] int InsertUserLightColors(const std::vector<UserLightColorRecord>& records);
   [[nodiscard]] bool DeleteUserLightColors(int profile, int userlightId);
+  // The slot's rows replaced by `records` in one transaction; false keeps the old rows.
+  [[nodiscard]] bool ReplaceUserLightColors(int profile, int userlightId,
+                                            const std::vector<UserLightColorRecord>& records);
   int ListUserLightColors(int profile, int userlightId, std::vector<UserLightColorRecord>& list);
 
   // ---- Custom light (one row per profile, written with the profile) ---------------------

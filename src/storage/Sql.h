@@ -68,6 +68,10 @@ inline constexpr char kSelectAllKeyAssignments[] =
     "SELECT * FROM t_key_macro_data";
 inline constexpr char kCountLightSettings[] =
     "select count(*) FROM t_light_data WHERE profile = ?";
+inline constexpr char kCountLightSettingsOfType[] =
+    "select count(*) FROM t_light_data WHERE profile = ? AND type = ?";
+inline constexpr char kCountLightSetting[] =
+    "select count(*) FROM t_light_data WHERE profile = ? AND type = ? AND mode = ?";
 inline constexpr char kInsertLightSetting[] =
     "INSERT INTO t_light_data(profile, name, type, mode, brightness, speed, direction, \t\t\t\t\t colorful, colorindex, color_value, config_func, reserved, status) \t\t\t\t\t VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?);";
 inline constexpr char kUpdateLightSetting[] =

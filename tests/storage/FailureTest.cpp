@@ -97,5 +97,35 @@ TEST_F(FailureTest, FailedActivationKeepsThePreviousActiveProfile) {
   EXPECT_EQ(db_.GetActiveProfile(), a);
 }
 
+TEST_F(FailureTest, SlotColoursAreReplacedWholeOrKept) {
+  ASSERT_TRUE(db_.ReplaceUserLightColors(1, 130, {{0, 1, 130, 4, 0x0000FF}, {0, 1, 130, 5, 0xFF}}));
+  ASSERT_TRUE(db_.ReplaceUserLightColors(1, 131, {{0, 1, 131, 4, 0x00FF00}}));
+  // The third new row is refused: the slot keeps both old rows, the other slot is untouched.
+  ASSERT_TRUE(MakePeek().Exec(RefuseInsertInto("t_userlightrgb_data", "NEW.key_code = 6").c_str()));
+  EXPECT_FALSE(db_.ReplaceUserLightColors(
+      1, 130, {{0, 1, 130, 4, 0x111111}, {0, 1, 130, 5, 0x222222}, {0, 1, 130, 6, 0x333333}}));
+  std::vector<UserLightColorRecord> rows;
+  ASSERT_EQ(db_.ListUserLightColors(1, 130, rows), 2);
+  EXPECT_EQ(rows[0].key_rgb, 0x0000FF);
+  EXPECT_EQ(rows[1].key_rgb, 0xFF);
+  EXPECT_EQ(db_.ListUserLightColors(1, 131, rows), 1);
+  // Rows take the slot and profile they are stored under, whatever the records say.
+  EXPECT_TRUE(db_.ReplaceUserLightColors(1, 130, {{0, 9, 999, 4, 0x444444}}));
+  ASSERT_EQ(db_.ListUserLightColors(1, 130, rows), 1);
+  EXPECT_EQ(rows[0].key_rgb, 0x444444);
+}
+
+TEST_F(FailureTest, LightSettingsAreAddedTogetherOrNotAtAll) {
+  std::vector<LightSettingRecord> records;
+  for (int mode = 0; mode < 4; ++mode) records.push_back({.profile = 1, .type = 0, .mode = mode});
+  ASSERT_TRUE(MakePeek().Exec(RefuseInsertInto("t_light_data", "NEW.mode = 3").c_str()));
+  EXPECT_FALSE(db_.AddLightSettings(records));
+  EXPECT_EQ(db_.CountLightSettings(1), 0);
+  records.pop_back();
+  EXPECT_TRUE(db_.AddLightSettings(records));
+  EXPECT_EQ(db_.CountLightSettingsOfType(1, 0), 3);
+  EXPECT_EQ(db_.CountLightSettingsOfType(1, 1), 0);
+}
+
 }  // namespace
 }  // namespace storage

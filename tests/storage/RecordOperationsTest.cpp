@@ -275,8 +275,9 @@ TEST_F(RecordOperationsTest, LightSettingsAndTheirActiveMode) {
   EXPECT_TRUE(db_.SetActiveLightMode(1, 0, 3));
   EXPECT_EQ(db_.GetActiveLightMode(1, 0), 3);
   EXPECT_EQ(db_.GetActiveLightMode(1, 1), 1) << "another effect type keeps its mode";
-  EXPECT_TRUE(db_.SetActiveLightMode(1, 0, 50));
-  EXPECT_EQ(db_.GetActiveLightMode(1, 0), 0);
+  // A mode without a row (as a keyboard may report one) leaves the stored choice alone.
+  EXPECT_FALSE(db_.SetActiveLightMode(1, 0, 50));
+  EXPECT_EQ(db_.GetActiveLightMode(1, 0), 3);
 
   std::vector<LightSettingRecord> list;
   ASSERT_EQ(db_.ListLightSettings(1, 0, list), 3);

@@ -14,6 +14,7 @@
 #include "Artwork.h"
 #include "GifWriter.h"
 #include "IconFile.h"
+#include "LightIcons.h"
 
 namespace {
 
@@ -59,6 +60,21 @@ bool WriteHome(const QDir& folder) {
   return Report(path, error);
 }
 
+// The pictures of the light page's mode list, named after the mode they show.
+bool WriteLightIcons(const QDir& folder) {
+  constexpr int kSide = 48;
+  bool ok = true;
+  const auto save = [&](const QImage& image, const QString& name) {
+    ok = SavePng(image, folder.filePath(name)) && ok;
+  };
+  for (int mode = 0; mode <= 20; ++mode)
+    save(skins::KeyLightModeIcon(mode, kSide), QStringLiteral("light_icon_%1.png").arg(mode));
+  save(skins::KeyLightModeIcon(128, kSide), QStringLiteral("light_icon_128.png"));
+  for (int mode = 0; mode <= 4; ++mode)
+    save(skins::ZoneLightModeIcon(mode, kSide), QStringLiteral("light_zone_icon_%1.png").arg(mode));
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,6 +114,7 @@ int main(int argc, char** argv) {
   ok = SavePng(skins::TitleBarIcon(TitleIcon::Profile, 40),
                iconFolder.filePath(QStringLiteral("icon_profile.png"))) &&
        ok;
+  ok = WriteLightIcons(iconFolder) && ok;
   ok = WriteIcons(folder) && ok;
   ok = WriteHome(folder) && ok;
   return ok ? 0 : 1;

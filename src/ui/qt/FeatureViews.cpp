@@ -15,6 +15,9 @@ std::vector<std::pair<std::string, ViewRegistry::Creator>> FeatureViews() {
       // The key page.
       {"KeyFuncValue", CreateKeyFunctionView},
       {"KeyTestCtrl", CreateKeyTestView},
+      // The light page.
+      {"ColorWheel", CreateColorWheelView},
+      {"IconList", CreateIconListView},
   };
 }
 

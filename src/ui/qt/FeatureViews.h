@@ -17,5 +17,7 @@ ControlView* CreateKeyboardView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateBatteryView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateKeyFunctionView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateKeyTestView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateColorWheelView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateIconListView(Tessel::MControl& control, QWidget* parent);
 
 }  // namespace TesselQt

@@ -174,6 +174,7 @@ struct ListItem {
   std::string text;
   std::intptr_t data = 0;
   bool visible = true;
+  std::string icon;  // a picture shown with the text, where the list draws one
   friend bool operator==(const ListItem&, const ListItem&) = default;
 };
 

@@ -1,8 +1,10 @@
 #include "ui/tessel/AuroraEffect.h"
 #include "ui/tessel/BatteryCtrl.h"
+#include "ui/tessel/ColorWheel.h"
 #include "ui/tessel/ControlFactory.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/DeviceList.h"
+#include "ui/tessel/IconList.h"
 #include "ui/tessel/KeyControls.h"
 #include "ui/tessel/KeyboardCtrl.h"
 #include "ui/tessel/ProfileList.h"
@@ -34,6 +36,8 @@ std::vector<std::pair<std::string, ControlFactory::Creator>> StandardControls() 
       {BatteryCtrl::kClassName, F::CreatorOf<BatteryCtrl>()},
       {KeyFuncValue::kClassName, F::CreatorOf<KeyFuncValue>()},
       {CKeyTestCtrl::kClassName, F::CreatorOf<CKeyTestCtrl>()},
+      {ColorWheel::kClassName, F::CreatorOf<ColorWheel>()},
+      {IconList::kClassName, F::CreatorOf<IconList>()},
   };
 }
 

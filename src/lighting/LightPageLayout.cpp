@@ -1,0 +1,201 @@
+#include "lighting/LightPageLayout.h"
+
+#include "core/SharedState.h"
+#include "core/TextIds.h"
+#include "lighting/LightModes.h"
+#include "ui/pages/ControlIds.h"
+#include "ui/tessel/ColorWheel.h"
+#include "ui/tessel/Controls.h"
+#include "ui/tessel/IconList.h"
+#include "ui/tessel/PageHost.h"
+
+using Tessel::Rect;
+
+namespace lighting {
+namespace {
+
+constexpr int kPage = ::ids::kPageArea + kPageLighting;
+
+// The cards sit in a row below the keyboard view, right of the profile column.
+constexpr int kCardTop = 372;
+constexpr int kCardHeight = 276;
+constexpr Rect kModesCard = Rect::FromSize(280, kCardTop, 520, kCardHeight);
+constexpr Rect kSettingsCard = Rect::FromSize(812, kCardTop, 272, kCardHeight);
+constexpr Rect kColorCard = Rect::FromSize(1096, kCardTop, 280, kCardHeight);
+constexpr int kInner = 20;
+
+// The settings card: one row per setting, a label above its control.
+constexpr int kSettingsWidth = kSettingsCard.Width() - 2 * kInner;
+constexpr int kHalfWidth = kSettingsWidth / 2;
+
+// The colour card: the wheel with its value bar, the number fields beside it, the presets
+// below.
+constexpr int kWheelWidth = 150;
+constexpr int kWheelHeight = 132;
+constexpr int kFieldLeft = kInner + kWheelWidth + 14;
+constexpr int kFieldWidth = kColorCard.Width() - kFieldLeft - kInner;
+constexpr int kPresetStep = 26;
+constexpr int kPresetSide = 24;
+
+Tessel::MArea* AddCard(Tessel::PageHost& window, int id, const Rect& rect) {
+  auto* card = window.CreateArea(id, kPage);
+  card->SetRect(rect);
+  card->SetStyle("card");
+  return card;
+}
+
+template <class T>
+T* Place(Tessel::PageHost& window, int id, int parent, const Rect& rect,
+         const char* style = nullptr) {
+  T* control = window.Add<T>(id, parent);
+  control->SetRect(rect);
+  if (style != nullptr) control->SetStyle(style);
+  return control;
+}
+
+void CreateModesCard(Tessel::PageHost& window) {
+  AddCard(window, ids::kModesCard, kModesCard);
+  auto* tabs = Place<Tessel::TabCtrlEx>(window, ids::kZoneTabs, ids::kModesCard,
+                                        Rect::FromSize(12, 10, 360, 38));
+  for (int zone : {kZoneKeys, kZoneSide, kZoneTop}) tabs->AddItem("", zone);
+  tabs->SetCurSel(0);
+  Place<Tessel::CSwitchButton>(window, ids::kLightSwitch, ids::kModesCard,
+                               Rect::FromSize(kModesCard.Width() - kInner - 124, 12, 124, 32));
+  auto* modes = Place<Tessel::IconList>(window, ids::kModeList, ids::kModesCard,
+                                        Rect::FromSize(12, 56, kModesCard.Width() - 24, 212));
+  modes->SetTileSize(77, 48);
+}
+
+void CreateSliders(Tessel::PageHost& window) {
+  const int parent = ids::kSettingsCard;
+  Place<Tessel::MControlFont>(window, ids::kBrightnessLabel, parent,
+                              Rect::FromSize(kInner, 12, kSettingsWidth, 20), "secondary");
+  Place<Tessel::MSlider>(window, ids::kBrightnessSlider, parent,
+                         Rect::FromSize(kInner, 34, kSettingsWidth, 24));
+  Place<Tessel::MControlFont>(window, ids::kSpeedLabel, parent,
+                              Rect::FromSize(kInner, 66, kSettingsWidth, 20), "secondary");
+  Place<Tessel::MSlider>(window, ids::kSpeedSlider, parent,
+                         Rect::FromSize(kInner, 88, kSettingsWidth, 24));
+}
+
+void CreateDirections(Tessel::PageHost& window) {
+  const int parent = ids::kSettingsCard;
+  Place<Tessel::MControlFont>(window, ids::kDirectionLabel, parent,
+                              Rect::FromSize(kInner, 120, kSettingsWidth, 20), "secondary");
+  // Left and right share their places with up and down: a mode offers one pair.
+  const int pairs[2][2] = {{ids::kDirectionLeft, ids::kDirectionRight},
+                           {ids::kDirectionUp, ids::kDirectionDown}};
+  for (const auto& pair : pairs) {
+    for (int side = 0; side < 2; ++side) {
+      auto* radio = Place<Tessel::CRadioButton>(
+          window, pair[side], parent,
+          Rect::FromSize(kInner + side * kHalfWidth, 142, kHalfWidth, 28));
+      radio->SetGroup(ids::kDirectionGroup);
+    }
+  }
+}
+
+void CreateSettingsCard(Tessel::PageHost& window) {
+  const int parent = ids::kSettingsCard;
+  AddCard(window, parent, kSettingsCard);
+  CreateSliders(window);
+  CreateDirections(window);
+  // The custom slots use the rows of speed and direction, which they do not offer.
+  Place<Tessel::MControlFont>(window, ids::kSlotLabel, parent,
+                              Rect::FromSize(kInner, 66, kSettingsWidth, 20), "secondary");
+  auto* slots = Place<Tessel::MComboBox>(window, ids::kSlotCombo, parent,
+                                         Rect::FromSize(kInner, 88, kSettingsWidth, 32));
+  for (int slot = kFirstSlot; slot <= kLastSlot; ++slot) slots->AddItem("", slot);
+  slots->SetCurSel(0);
+  auto* hint = Place<Tessel::MControlFont>(window, ids::kPaintHint, parent,
+                                           Rect::FromSize(kInner, 126, kSettingsWidth, 56), "hint");
+  hint->SetWordWrap(true);
+  Place<Tessel::MButton>(window, ids::kSelectAllButton, parent,
+                         Rect::FromSize(kInner, 186, kSettingsWidth, 32));
+
+  Place<Tessel::CColorButton>(window, ids::kSingleColorButton, parent,
+                              Rect::FromSize(kInner - 4, 180, 36, 36));
+  Place<Tessel::CCheckButton>(window, ids::kColorfulCheck, parent,
+                              Rect::FromSize(kInner + 44, 184, kSettingsWidth - 44, 28));
+  Place<Tessel::CSwitchButton>(window, ids::kPreviewSwitch, parent,
+                               Rect::FromSize(kInner, 230, 140, 32));
+  Place<Tessel::MButton>(window, ids::kApplyButton, parent,
+                         Rect::FromSize(kSettingsCard.Width() - kInner - 88, 228, 88, 34),
+                         "primary");
+}
+
+void CreateNumberField(Tessel::PageHost& window, int labelId, int editId, int top) {
+  Place<Tessel::MControlFont>(window, labelId, ids::kColorCard,
+                              Rect::FromSize(kFieldLeft, top, kFieldWidth, 16), "hint");
+  auto* edit = Place<Tessel::MEdit>(window, editId, ids::kColorCard,
+                                    Rect::FromSize(kFieldLeft, top + 17, kFieldWidth, 28));
+  edit->SetMaxLength(4);
+}
+
+void CreateColorCard(Tessel::PageHost& window) {
+  const int parent = ids::kColorCard;
+  AddCard(window, parent, kColorCard);
+  Place<Tessel::MControlFont>(window, ids::kColorTitle, parent, Rect::FromSize(kInner, 12, 200, 24),
+                              "card-title");
+  Place<Tessel::ColorWheel>(window, ids::kColorWheel, parent,
+                            Rect::FromSize(kInner, 44, kWheelWidth, kWheelHeight));
+  CreateNumberField(window, ids::kRedLabel, ids::kRedEdit, 42);
+  CreateNumberField(window, ids::kGreenLabel, ids::kGreenEdit, 88);
+  CreateNumberField(window, ids::kBlueLabel, ids::kBlueEdit, 134);
+  Place<Tessel::MControlFont>(window, ids::kPresetLabel, parent,
+                              Rect::FromSize(kInner, 186, 240, 18), "hint");
+  int x = kInner - 1;
+  int id = ids::kFirstPreset;
+  for (std::uint32_t color : kPresetColors) {
+    auto* preset = Place<Tessel::CColorButton>(window, id++, parent,
+                                               Rect::FromSize(x, 208, kPresetSide, kPresetSide));
+    preset->SetColor(color);
+    x += kPresetStep;
+  }
+  auto* notSaved = Place<Tessel::MControlFont>(window, ids::kNotSavedLabel, parent,
+                                               Rect::FromSize(kInner, 240, 240, 30), "error");
+  notSaved->SetWordWrap(true);
+  notSaved->SetVisible(false);
+}
+
+}  // namespace
+
+void CreateLightPageControls(Tessel::PageHost& window) {
+  CreateModesCard(window);
+  CreateSettingsCard(window);
+  CreateColorCard(window);
+}
+
+std::vector<TextBinding> LightPageTextBindings() {
+  std::vector<TextBinding> bindings = {
+      {ids::kZoneTabs, text::kLightTabKeys, TextTarget::Item, 0},
+      {ids::kZoneTabs, text::kLightTabSide, TextTarget::Item, 1},
+      {ids::kLightSwitch, text::kLightSwitch},
+      {ids::kBrightnessLabel, text::kLightBrightness},
+      {ids::kSpeedLabel, text::kLightSpeed},
+      {ids::kDirectionLabel, text::kLightDirection},
+      {ids::kDirectionLeft, text::kLightDirectionLeft},
+      {ids::kDirectionRight, text::kLightDirectionRight},
+      {ids::kDirectionUp, text::kLightDirectionUp},
+      {ids::kDirectionDown, text::kLightDirectionDown},
+      {ids::kSingleColorButton, text::kLightColor, TextTarget::ToolTip},
+      {ids::kColorfulCheck, text::kLightColorful},
+      {ids::kPreviewSwitch, text::kLightPreview},
+      {ids::kApplyButton, text::kApply},
+      {ids::kSlotLabel, text::kLightCustomSlot},
+      {ids::kPaintHint, text::kLightPaintHint},
+      {ids::kSelectAllButton, text::kLightSelectAll},
+      {ids::kColorTitle, text::kLightColor},
+      {ids::kRedLabel, text::kColorRed},
+      {ids::kGreenLabel, text::kColorGreen},
+      {ids::kBlueLabel, text::kColorBlue},
+      {ids::kPresetLabel, text::kLightPresetColors},
+      {ids::kNotSavedLabel, text::kLightNotSaved},
+  };
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    bindings.push_back({ids::kSlotCombo, text::kLightSlotFirst + slot, TextTarget::Item, slot});
+  }
+  return bindings;
+}
+
+}  // namespace lighting

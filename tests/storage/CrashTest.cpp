@@ -83,7 +83,9 @@ TEST(CrashTest, KilledWriterLeavesOnlyWholeTransactions) {
   std::mt19937 random(seed);
   std::uniform_int_distribution<int> delayMs(2, 90);
   int lastProfiles = 0;
-  for (int round = 0; round < 30; ++round) {
+  // At least 30 kills, and on until the writer got somewhere (a slow machine writes less
+  // between two kills).
+  for (int round = 0; round < 30 || (lastProfiles <= 30 && round < 300); ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     int readyPipe = -1;
     const pid_t writer = StartWriter(folder.path(), readyPipe);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace base {
@@ -14,6 +15,24 @@ namespace {
 bool Fail(std::string* error, const std::string& what) {
   if (error != nullptr) *error = what + ": " + std::strerror(errno);
   return false;
+}
+
+// The process's umask, read without changing it (umask() would change it for every other thread
+// for a moment); 077 when it cannot be read, which errs on the private side.
+mode_t CurrentUmask() {
+  std::FILE* status = std::fopen("/proc/self/status", "re");
+  if (status == nullptr) return 077;
+  char line[256];
+  mode_t mask = 077;
+  while (std::fgets(line, sizeof line, status) != nullptr) {
+    unsigned value = 0;
+    if (std::sscanf(line, "Umask: %o", &value) == 1) {
+      mask = static_cast<mode_t>(value & 0777);
+      break;
+    }
+  }
+  std::fclose(status);
+  return mask;
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -35,11 +54,8 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
   const int fd = ::mkstemp(temporary.data());
   if (fd < 0) return Fail(error, "cannot create a file in " + folder.string());
   struct stat existing {};
-  const mode_t wanted = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : [&] {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mode & ~mask;
-  }();
+  const mode_t wanted =
+      ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (mode & ~CurrentUmask());
   const bool written = ::fchmod(fd, wanted) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
   const int savedErrno = errno;
   const bool closed = ::close(fd) == 0;

@@ -62,7 +62,10 @@ SettingsStore::Access SettingsStore::Load(Values& values) const {
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#' || line[0] == ';' || line[0] == '[') continue;
+    // Blanks before a comment or section mark do not make a value of it (one that would be
+    // saved without them and lost as a comment on the next reading).
+    const std::string_view text = base::Trim(line);
+    if (text.empty() || text[0] == '#' || text[0] == ';' || text[0] == '[') continue;
     const std::size_t equals = line.find('=');
     if (equals == std::string::npos) continue;
     const std::string name(base::Trim(std::string_view(line).substr(0, equals)));

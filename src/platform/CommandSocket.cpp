@@ -30,8 +30,11 @@ std::string ReadText(int fd, std::size_t limit, int timeoutMs, bool stopAtLineEn
   char buffer[512];
   while (text.size() < limit) {
     pollfd wait{fd, POLLIN, 0};
-    if (::poll(&wait, 1, timeoutMs) <= 0) break;
+    const int ready = ::poll(&wait, 1, timeoutMs);
+    if (ready < 0 && errno == EINTR) continue;  // a signal handled meanwhile is no answer
+    if (ready <= 0) break;
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     text.append(buffer, static_cast<std::size_t>(got));
     if (stopAtLineEnd && text.find('\n') != std::string::npos) break;

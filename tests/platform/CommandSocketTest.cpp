@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <atomic>
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 #include "platform/CommandSocket.h"
 #include "platform/SingleInstance.h"
@@ -21,6 +25,29 @@ TEST(CommandSocket, AnswersEachCommandLine) {
   socket.reset();
   EXPECT_FALSE(std::filesystem::exists(path));
   EXPECT_EQ(platform::CommandSocket::Send(path, "sleep", 200), std::nullopt);
+}
+
+// A signal that interrupts the wait for the answer (poll fails with EINTR whatever the
+// handler's flags) is not taken for a server that does not answer.
+TEST(CommandSocket, ASignalWhileWaitingForTheAnswerIsNoFailure) {
+  struct sigaction quiet {};
+  quiet.sa_handler = [](int) {};
+  struct sigaction previous {};
+  ASSERT_EQ(::sigaction(SIGUSR1, &quiet, &previous), 0);
+  TempFolder folder;
+  const auto path = folder / "control.sock";
+  const pthread_t client = ::pthread_self();
+  auto socket = platform::CommandSocket::Listen(path, [client](const std::string& command) {
+    // The whole line has arrived: the client is waiting for the answer.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::pthread_kill(client, SIGUSR1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return "got " + command;
+  });
+  ASSERT_NE(socket, nullptr);
+  EXPECT_EQ(platform::CommandSocket::Send(path, "list"), "got list\n");
+  socket.reset();
+  ::sigaction(SIGUSR1, &previous, nullptr);
 }
 
 TEST(CommandSocket, RefusesPathsTooLongForASocket) {

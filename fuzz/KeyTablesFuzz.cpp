@@ -6,6 +6,7 @@
 // light index table (128 bytes), the knob table and, from what is left, stored key functions
 // (four 32-bit values each) to encode. Every piece may be short.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>

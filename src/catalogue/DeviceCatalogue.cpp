@@ -83,9 +83,10 @@ const KeyboardModelRecord* DeviceCatalogue::FindModel(int modelId) const {
 }
 
 std::string DevicePicturePath(const std::filesystem::path& appFolder, const std::string& value) {
-  std::string relative = value;
+  std::string relative = "device/" + value;
   std::replace(relative.begin(), relative.end(), '\\', '/');
-  return (appFolder / "device" / relative).string();
+  // Relative by construction: a value starting with a separator must not replace the folder.
+  return (appFolder / std::filesystem::path(relative)).string();
 }
 
 DeviceCatalogue ReadDeviceCatalogue(const std::filesystem::path& appFolder) {

@@ -65,5 +65,6 @@ struct DeviceCatalogue {
 DeviceCatalogue ReadDeviceCatalogue(const std::filesystem::path& appFolder);
 
 // A picture path of the catalogue: "<appFolder>/device/<value>", backslashes in the value
-// taken as folder separators.
+// taken as folder separators. The value is appended as text: one that starts with a separator
+// still names a file under "device".
 std::string DevicePicturePath(const std::filesystem::path& appFolder, const std::string& value);

@@ -79,6 +79,10 @@ void KeyIndexMap::Clear() {
 
 void KeyIndexMap::Add(int keyIndex, int keyCode) {
   if (!IsKeyIndex(keyIndex) || !IsCode(keyCode)) return;
+  // The index's former code and the code's former index lose their partner, so that an
+  // assignment for a code never goes to a key index that now has another code.
+  if (codeByIndex_[keyIndex] != kNone) indexByCode_[codeByIndex_[keyIndex]] = kNone;
+  if (indexByCode_[keyCode] != kNone) codeByIndex_[indexByCode_[keyCode]] = kNone;
   codeByIndex_[keyIndex] = keyCode;
   indexByCode_[keyCode] = keyIndex;
 }
@@ -117,6 +121,9 @@ void LightIndexMap::Clear() {
 
 void LightIndexMap::Add(int keyCode, int lightIndex) {
   if (!IsCode(keyCode) || !IsCode(lightIndex)) return;
+  // One-to-one, as KeyIndexMap: a colour for a code never lands on another key's light.
+  if (lightByCode_[keyCode] != kNone) codeByLight_[lightByCode_[keyCode]] = kNone;
+  if (codeByLight_[lightIndex] != kNone) lightByCode_[codeByLight_[lightIndex]] = kNone;
   lightByCode_[keyCode] = lightIndex;
   codeByLight_[lightIndex] = keyCode;
 }

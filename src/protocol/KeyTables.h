@@ -47,8 +47,9 @@ class KeyIndexMap {
  public:
   KeyIndexMap();
   void Clear();
-  // Maps both ways; ignored when either side is out of range. A later mapping of the same
-  // index or code replaces the earlier one in that direction.
+  // Maps both ways; ignored when either side is out of range. The map stays one-to-one: a
+  // later mapping of the same index or code replaces the earlier one, and the code or index
+  // that loses its partner maps to nothing.
   void Add(int keyIndex, int keyCode);
   std::optional<int> CodeAt(int keyIndex) const;
   std::optional<int> IndexOf(int keyCode) const;
@@ -66,6 +67,7 @@ class LightIndexMap {
  public:
   LightIndexMap();
   void Clear();
+  // One-to-one as KeyIndexMap::Add.
   void Add(int keyCode, int lightIndex);
   std::optional<int> LightOf(int keyCode) const;
   std::optional<int> CodeAt(int lightIndex) const;

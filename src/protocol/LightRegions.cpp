@@ -16,6 +16,12 @@ std::uint8_t ClampedByte(int value) {
   return static_cast<std::uint8_t>(std::clamp(value, 0, 0xFF));
 }
 
+// The speed travels as the maximum minus the speed; a stored speed of any size gives a byte.
+std::uint8_t SpeedByte(int maxSpeed, int speed) {
+  const long long sent = static_cast<long long>(maxSpeed) - speed;
+  return static_cast<std::uint8_t>(std::clamp<long long>(sent, 0, 0xFF));
+}
+
 bool IsCustomSlot(int mode) {
   return mode >= kFirstCustomSlot && mode <= kLastCustomSlot;
 }
@@ -25,7 +31,7 @@ void FillRegion(SettingsBlock& block, const LightRegionLayout& at, const LightRe
   block[at.leading] = 0;
   block[at.mode] = ClampedByte(values.mode);
   block[at.brightness] = ClampedByte(values.brightness);
-  block[at.speed] = ClampedByte(maxSpeed - values.speed);
+  block[at.speed] = SpeedByte(maxSpeed, values.speed);
   block[at.colorful] = ClampedByte(values.colorful);
   block[at.colorIndex] = ClampedByte(values.colorIndex);
   const Rgb rgb = RgbOf(values.color);

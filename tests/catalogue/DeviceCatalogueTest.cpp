@@ -70,6 +70,20 @@ TEST_F(DeviceCatalogueTest, MissingBrokenOrRootlessFilesGiveAnEmptyCatalogue) {
   EXPECT_FALSE(empty.hasSoftware);
 }
 
+TEST(DevicePicturePath, AValueStartingWithASeparatorStaysInTheDeviceFolder) {
+  const struct {
+    const char* value;
+    const char* picture;
+  } cases[] = {{"/etc/shadow", "/opt/tarvo/device/etc/shadow"},
+               {"\\\\server\\x.png", "/opt/tarvo/device/server/x.png"},
+               {"sub\\k.png", "/opt/tarvo/device/sub/k.png"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(std::filesystem::path(DevicePicturePath("/opt/tarvo", c.value)).lexically_normal(),
+              c.picture)
+        << c.value;
+  }
+}
+
 TEST(ShippedCatalogue, ListsTheFourModelsWithTheirModes) {
   const DeviceCatalogue catalogue =
       ReadDeviceCatalogue(std::filesystem::path(TARVO_SOURCE_DIR) / "data");

@@ -152,4 +152,14 @@ TEST_F(SettingsStoreTest, ThreadsMayReadAndWriteAtOnce) {
   for (int t = 0; t < 4; ++t) EXPECT_EQ(reopened.GetRegInt("t" + std::to_string(t) + "_9"), 9);
 }
 
+// Such a line would otherwise be a value that the next save writes without its blanks, after
+// which it reads as a comment: the value would be there only until something is stored.
+TEST_F(SettingsStoreTest, BlanksBeforeACommentOrSectionMarkKeepItOne) {
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file) << "  #LCID=1031\n\t;DeviceType=103\n [exit_mode=1\n";
+  EXPECT_EQ(store.GetRegString("#LCID"), "");
+  EXPECT_EQ(store.GetRegString(";DeviceType"), "");
+  EXPECT_EQ(store.GetRegString("[exit_mode"), "");
+}
+
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -6,6 +7,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <stdexcept>
 #include <thread>
@@ -147,6 +150,29 @@ TEST(CommandSocket, AskTellsASlowAnswerFromNobodyListening) {
   const CommandSocket::Exchange answered = CommandSocket::Ask(path, "x", 5s);
   EXPECT_EQ(answered.outcome, CommandSocket::Outcome::kAnswered);
   EXPECT_EQ(answered.answer, "late\n");
+}
+
+// A signal that interrupts the wait for the answer (poll fails with EINTR whatever the
+// handler's flags) is not taken for a server that does not answer.
+TEST(CommandSocket, ASignalWhileWaitingForTheAnswerIsNoFailure) {
+  struct sigaction quiet {};
+  quiet.sa_handler = [](int) {};
+  struct sigaction previous {};
+  ASSERT_EQ(::sigaction(SIGUSR1, &quiet, &previous), 0);
+  TempFolder folder;
+  const auto path = folder / "control.sock";
+  const pthread_t client = ::pthread_self();
+  auto socket = platform::CommandSocket::Listen(path, [client](const std::string& command) {
+    // The whole line has arrived: the client is waiting for the answer.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::pthread_kill(client, SIGUSR1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return "got " + command;
+  });
+  ASSERT_NE(socket, nullptr);
+  EXPECT_EQ(platform::CommandSocket::Send(path, "list"), "got list\n");
+  socket.reset();
+  ::sigaction(SIGUSR1, &previous, nullptr);
 }
 
 TEST(CommandSocket, RefusesPathsTooLongForASocket) {

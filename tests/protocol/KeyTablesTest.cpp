@@ -99,11 +99,38 @@ TEST(ProtocolKeyIndexMap, OutOfRangeMappingsAreIgnored) {
   EXPECT_FALSE(map.IndexOf(4));
   EXPECT_FALSE(map.CodeAt(3));
   map.Add(3, 4);
-  map.Add(7, 4);  // a later key with the same code takes the code's direction
-  EXPECT_EQ(map.IndexOf(4), 7);
-  EXPECT_EQ(map.CodeAt(3), 4);
+  EXPECT_EQ(map.IndexOf(4), 3);
   map.Clear();
-  EXPECT_FALSE(map.CodeAt(7));
+  EXPECT_FALSE(map.CodeAt(3));
+}
+
+// A factory table whose calculator entry stands elsewhere while a key holds the calculator's
+// fixed index: the key's code must not keep pointing at the calculator.
+TEST(ProtocolKeyIndexMap, StaysOneToOneWhenAMappingIsReplaced) {
+  LayerTable table{};
+  Put(table, 5, {0x10, 0x00, 0x04});
+  Put(table, 88, {0x10, 0x00, 0x05});
+  Put(table, 100, {0x30, 0x92, 0x01});  // calculator: index 88, code 0xD1
+  const protocol::KeyIndexMap keys = protocol::BuildKeyIndexMap(table);
+  EXPECT_EQ(keys.CodeAt(88), 0xD1);
+  EXPECT_EQ(keys.IndexOf(0xD1), 88);
+  EXPECT_FALSE(keys.IndexOf(0x05));
+  EXPECT_EQ(keys.IndexOf(0x04), 5);
+
+  protocol::KeyIndexMap later;
+  later.Add(3, 4);
+  later.Add(7, 4);  // the code moves on: index 3 keeps no code
+  EXPECT_EQ(later.IndexOf(4), 7);
+  EXPECT_FALSE(later.CodeAt(3));
+
+  protocol::LightIndexTable lights;
+  lights.fill(0xFF);
+  lights[5] = 9;
+  lights[88] = 9;  // two keys on one light: the later one owns it
+  const protocol::LightIndexMap map = protocol::BuildLightIndexMap(lights, keys);
+  EXPECT_EQ(map.CodeAt(9), 0xD1);
+  EXPECT_EQ(map.LightOf(0xD1), 9);
+  EXPECT_FALSE(map.LightOf(0x04));
 }
 
 TEST(ProtocolLightIndexMap, MapsKeysThatHaveACodeAndALight) {

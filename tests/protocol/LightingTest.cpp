@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 #include "protocol/Colors.h"
@@ -78,6 +79,11 @@ TEST(ProtocolLightRegions, ValuesAreClampedToTheirByte) {
   SettingsBlock block{};
   ASSERT_TRUE(protocol::PatchLightRegion(block, 0, 2, {7, 300, 9, -2, 256, 0x123456}, 4));
   EXPECT_EQ(Bytes(block, 2, 9), (std::vector<std::uint8_t>{7, 255, 0, 0, 255, 0x56, 0x34, 0x12}));
+  // A stored speed far below zero is the slowest, not a wrapped-around number.
+  ASSERT_TRUE(protocol::PatchLightRegion(block, 0, 2, {1, 1, INT_MIN, 0, 0, 0}, 4));
+  EXPECT_EQ(block[4], 255);
+  ASSERT_TRUE(protocol::PatchLightRegion(block, 0, 2, {1, 1, INT_MAX, 0, 0, 0}, 4));
+  EXPECT_EQ(block[4], 0);
 }
 
 TEST(ProtocolLightRegions, ActiveModesTreatHighZoneZeroModesAsCustom) {

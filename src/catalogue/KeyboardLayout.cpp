@@ -144,6 +144,23 @@ bool LayoutTables::IsInGrid(int row, int column) const {
   return row >= 0 && row < LayoutRowCount && column >= 0 && column < LayoutColumnCount;
 }
 
+namespace {
+
+// A code has one light and a light one code: a later key replaces both directions of what an
+// earlier key of the same code or light set, so the two maps never disagree.
+void SetLight(LayoutTables& tables, int code, int light) {
+  if (const auto old = tables.LightIndexByCode.find(code); old != tables.LightIndexByCode.end()) {
+    tables.CodeByLightIndex.erase(old->second);
+  }
+  if (const auto old = tables.CodeByLightIndex.find(light); old != tables.CodeByLightIndex.end()) {
+    tables.LightIndexByCode.erase(old->second);
+  }
+  tables.LightIndexByCode[code] = light;
+  tables.CodeByLightIndex[light] = code;
+}
+
+}  // namespace
+
 LayoutTables BuildLayoutTables(const KeyboardLayout& layout) {
   LayoutTables tables;
   const auto isIndex = [](int index) { return index >= 0 && index < LayoutTables::kIndexCount; };
@@ -151,10 +168,7 @@ LayoutTables BuildLayoutTables(const KeyboardLayout& layout) {
     if (key.code < 0 || key.code > LayoutTables::kMaxCode) continue;
     tables.Keys.push_back({key.code, key.name});
     if (isIndex(key.keyIndex)) tables.KeyIndexByCode[key.code] = key.keyIndex;
-    if (isIndex(key.lightIndex)) {
-      tables.LightIndexByCode[key.code] = key.lightIndex;
-      tables.CodeByLightIndex[key.lightIndex] = key.code;
-    }
+    if (isIndex(key.lightIndex)) SetLight(tables, key.code, key.lightIndex);
   }
   const bool gridFits = layout.rowCount >= 1 && layout.rowCount <= LayoutTables::kMaxRows &&
                         layout.columnCount >= 1 && layout.columnCount <= LayoutTables::kMaxColumns;

@@ -120,22 +120,28 @@ std::optional<VirtualKeyboardOption> ParseVirtualKeyboardOption(std::string_view
   VirtualKeyboardOption parsed;
   option = base::Trim(option);
   if (option.empty()) return parsed;
-  const std::size_t comma = option.find(',');
-  const std::string_view first = base::Trim(option.substr(0, comma));
-  std::string_view connection =
-      comma == std::string_view::npos ? std::string_view() : base::Trim(option.substr(comma + 1));
-  if (IsNumber(first)) {
-    parsed.modelId = base::ToInt(first);
-  } else if (comma == std::string_view::npos) {
-    connection = first;  // "receiver" alone
-  } else {
-    return std::nullopt;
+  bool first = true;
+  bool cable = false;
+  while (!option.empty() || first) {
+    const std::size_t comma = option.find(',');
+    const std::string_view word = base::Trim(option.substr(0, comma));
+    option = comma == std::string_view::npos ? std::string_view() : option.substr(comma + 1);
+    if (first && IsNumber(word)) {
+      parsed.modelId = base::ToInt(word);
+    } else if (word == "receiver") {
+      parsed.receiver = true;
+    } else if (word == "asleep") {
+      // Only a keyboard behind its receiver can sleep with the receiver still there.
+      parsed.receiver = true;
+      parsed.asleep = true;
+    } else if (word == "cable") {
+      cable = true;
+    } else {
+      return std::nullopt;
+    }
+    first = false;
   }
-  if (connection == "receiver") {
-    parsed.receiver = true;
-  } else if (!connection.empty() && connection != "cable") {
-    return std::nullopt;
-  }
+  if (cable && parsed.receiver) return std::nullopt;
   return parsed;
 }
 
@@ -161,12 +167,14 @@ std::unique_ptr<VirtualHidBus> MakeVirtualKeyboardBus(const std::filesystem::pat
                                                       std::string_view option, std::string* error) {
   const auto parsed = ParseVirtualKeyboardOption(option);
   if (!parsed) {
-    SetError(error, "--virtual-keyboard takes MODEL[,receiver], not '" + std::string(option) + "'");
+    SetError(error, "--virtual-keyboard takes MODEL[,receiver|,asleep], not '" +
+                        std::string(option) + "'");
     return nullptr;
   }
   auto bus = std::make_unique<VirtualHidBus>();
   const auto keyboard = AddCatalogueKeyboard(*bus, appFolder, parsed->modelId, error);
   if (!keyboard) return nullptr;
+  if (parsed->asleep) bus->SetAsleep(*keyboard, true);
   const bool plugged = parsed->receiver ? bus->PlugReceiver(*keyboard) : bus->PlugCable(*keyboard);
   if (!plugged) {
     SetError(error, "model " + std::to_string(parsed->modelId) + " has no " +

@@ -16,9 +16,11 @@ namespace sim {
 struct VirtualKeyboardOption {
   int modelId = 101;
   bool receiver = false;  // connected through the receiver instead of the cable
+  bool asleep = false;    // the keyboard sleeps behind its receiver from the start
 };
 
-// "", "102", "101,receiver", "receiver", "103,cable"; empty for anything else.
+// "", "102", "101,receiver", "receiver", "103,cable", "101,asleep" (behind its receiver);
+// empty for anything else.
 std::optional<VirtualKeyboardOption> ParseVirtualKeyboardOption(std::string_view option);
 
 // Adds an unplugged keyboard of a model of "<appFolder>/config.xml", in its factory state

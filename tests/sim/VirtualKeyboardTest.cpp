@@ -95,6 +95,7 @@ struct OptionCase {
   bool valid;
   int modelId;
   bool receiver;
+  bool asleep = false;
 };
 
 class Options : public ::testing::TestWithParam<OptionCase> {};
@@ -106,6 +107,7 @@ TEST_P(Options, NameAModelAndAConnection) {
   if (!option) return;
   EXPECT_EQ(option->modelId, test.modelId);
   EXPECT_EQ(option->receiver, test.receiver);
+  EXPECT_EQ(option->asleep, test.asleep);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -119,7 +121,11 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionCase{"UnknownConnection", "101,bluetooth", false, 0, false},
                       OptionCase{"TrailingComma", "101,", true, 101, false},
                       OptionCase{"WordAndReceiver", "x,receiver", false, 0, false},
-                      OptionCase{"HugeNumber", "12345678", false, 0, false}),
+                      OptionCase{"HugeNumber", "12345678", false, 0, false},
+                      OptionCase{"Asleep", "101,asleep", true, 101, true, true},
+                      OptionCase{"AsleepBehindTheReceiver", "102,receiver,asleep", true, 102, true,
+                                 true},
+                      OptionCase{"CableAndReceiver", "101,cable,receiver", false, 0, false}),
     [](const auto& info) { return info.param.name; });
 
 TEST(VirtualKeyboardBus, DefaultIsModel101ByCable) {

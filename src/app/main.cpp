@@ -172,6 +172,8 @@ int RunMainWindow(const Run& run) {
       if (!run.qt->SaveScreenshot(dialog, *run.line.screenshot)) result = 1;
       dialog.CloseAndDestroy();
     });
+  } else if (run.line.page >= 0) {
+    dialog.WhenSettled([&] { dialog.SwitchToPage(run.line.page); });
   }
   base::DebugLog("main window running");
   dialog.ShowModal(run.line.autorun ? Tessel::kMinimize : Tessel::kShow);

@@ -455,7 +455,6 @@ void KeyboardDlg::OnInitDialog() {
   application_.ShowLanguageButtons();
   ApplyTexts();
   OnMainPageChanged(0);
-  SetMTimer(kAnimationTimer, 16);
   if (options_.startWorker) {
     workerEnded_.store(false);
     Start(CThreadBasic::kDefaultPeriodMs);

@@ -50,7 +50,9 @@ class KeyboardDlg : public Tessel::MDialog,
     std::function<bool(const std::string&)> openUrl;
   };
 
-  // Timer ids of the main window.
+  // Timer ids of the main window. The animation timer forwards its ticks to the controls
+  // (SetMTimer(kAnimationTimer, 16)); it runs only while a page animates a control, so that an
+  // idle window wakes nobody.
   static constexpr int kAnimationTimer = 1;
   static constexpr int kExitTimer = 2;
   static constexpr int kSettleTimer = 3;

@@ -136,7 +136,7 @@ struct QtBackend::Impl {
   }
 
   void CreateView(Tessel::MControl& control, WindowRecord& record) {
-    QWidget* parent = record.widget;
+    QWidget* parent = record.widget != nullptr ? &record.widget->Surface() : nullptr;
     if (const Tessel::MControl* owner = control.GetParent()) {
       if (std::shared_ptr<Entry> parentEntry = EntryOf(*owner);
           parentEntry && parentEntry->widget) {
@@ -206,8 +206,9 @@ struct QtBackend::Impl {
     if (record.rectApplied && rect == record.appliedRect) return;
     record.rectApplied = true;
     record.appliedRect = rect;
-    // Windows have the size their layout was made for: the user cannot resize them.
-    record.widget->setFixedSize(std::max(1, rect.Width()), std::max(1, rect.Height()));
+    // Windows have the size their layout was made for (scaled down where the screen is
+    // smaller): the user cannot resize them.
+    record.widget->SetLayoutSize(QSize(std::max(1, rect.Width()), std::max(1, rect.Height())));
     if (record.placed) record.widget->move(rect.left, rect.top);
   }
 
@@ -219,6 +220,7 @@ struct QtBackend::Impl {
       return;
     }
     if (!record.placed) {
+      widget.FitToScreen();  // for the screen it will be shown on: its size decides its place
       Place(window, widget);
       record.placed = true;
     }

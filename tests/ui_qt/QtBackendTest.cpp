@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -550,6 +551,38 @@ TEST_F(QtBackendTest, AnAnimatedPicturePlaysOnlyWhileItCanBeSeen) {
 }  // namespace
 
 namespace {
+
+// Views keep their drawing; every change of what they show must still be drawn.
+TEST_F(QtBackendTest, KeptDrawingsFollowEveryChangeOfTheirLook) {
+  Show(BuildEveryControl);
+  auto grab = [this](int id) {
+    Backend().FlushChanges();
+    return W(id)->grab().toImage();
+  };
+  auto* label = Model<Tessel::MControlFont>(kInArea);
+  label->SetTitle("One");
+  const QImage one = grab(kInArea);
+  label->SetTitle("Two");
+  EXPECT_NE(grab(kInArea), one);
+  label->SetTitle("One");
+  EXPECT_EQ(grab(kInArea), one);
+
+  auto* button = qobject_cast<QPushButton*>(W(kButton));
+  ASSERT_NE(button, nullptr);
+  const QImage normal = grab(kButton);
+  button->setDown(true);  // a state only Qt keeps
+  EXPECT_NE(grab(kButton), normal);
+  button->setDown(false);
+  EXPECT_EQ(grab(kButton), normal);
+  Model<Tessel::MButton>(kButton)->SetEnabled(false);
+  EXPECT_NE(grab(kButton), normal);
+  Model<Tessel::MButton>(kButton)->SetEnabled(true);
+  EXPECT_EQ(grab(kButton), normal);
+
+  const QImage unchecked = grab(kSwitch);
+  Click(kSwitch);
+  EXPECT_NE(grab(kSwitch), unchecked);
+}
 
 TEST_F(QtBackendTest, KeyboardUsersPressButtonsWithSpaceOrEnter) {
   Show(BuildEveryControl);

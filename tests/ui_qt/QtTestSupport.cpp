@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <fstream>
 #include <memory>
+
+#include "support/TempFolder.h"
 
 namespace qt_test {
 namespace {
@@ -12,13 +15,27 @@ int g_argc = 1;
 char g_name[] = "tests_ui_qt";
 char* g_argv[] = {g_name, nullptr};
 
+// Qt's offscreen platform is told of a screen of a known size, so that windows fit it (or are
+// scaled to) as they would on a desktop.
+void DescribeOffscreenScreen(const std::filesystem::path& file) {
+  if (qEnvironmentVariable("QT_QPA_PLATFORM") != QLatin1String("offscreen")) return;
+  std::ofstream(file) << "{\"screens\": [{\"name\": \"Test screen\", \"x\": 0, \"y\": 0, "
+                      << "\"width\": " << kScreenSize.width()
+                      << ", \"height\": " << kScreenSize.height() << "}]}\n";
+  qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QByteArray::fromStdString(file.string()));
+}
+
 class QtEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override { backend_ = std::make_unique<TesselQt::QtBackend>(g_argc, g_argv); }
+  void SetUp() override {
+    DescribeOffscreenScreen(folder_ / "screens.json");
+    backend_ = std::make_unique<TesselQt::QtBackend>(g_argc, g_argv);
+  }
   void TearDown() override { backend_.reset(); }
   TesselQt::QtBackend& Get() { return *backend_; }
 
  private:
+  TempFolder folder_;
   std::unique_ptr<TesselQt::QtBackend> backend_;
 };
 

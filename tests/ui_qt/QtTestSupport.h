@@ -3,6 +3,7 @@
 // a dialog that records what its controls report.
 
 #include <QPoint>
+#include <QSize>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -16,6 +17,9 @@
 namespace qt_test {
 
 TesselQt::QtBackend& Backend();
+
+// The screen of the offscreen platform the tests run on.
+inline const QSize kScreenSize(1920, 1080);
 
 // Runs the event loop until `done` holds (at most five seconds); returns `done()`.
 bool WaitFor(const std::function<bool()>& done, int milliseconds = 5000);

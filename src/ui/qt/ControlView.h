@@ -86,6 +86,9 @@ class CachedView : public View<W> {
   virtual void Draw(QPainter& painter) = 0;
   // A number that changes whenever the look does for reasons not covered above.
   virtual std::size_t Look() const { return 0; }
+  // True when the view draws nothing at all (an area that only holds other controls): it then
+  // keeps no picture of itself.
+  virtual bool DrawsNothing() const { return false; }
 
   void Redraw() {
     cache_.Invalidate();
@@ -93,6 +96,10 @@ class CachedView : public View<W> {
   }
 
   void paintEvent(QPaintEvent* event) override {
+    if (DrawsNothing()) {
+      cache_ = PaintCache();
+      return;
+    }
     QPainter painter(this);
     cache_.Paint(*this, painter, event->region(), Look(), [this](QPainter& on) { Draw(on); });
   }

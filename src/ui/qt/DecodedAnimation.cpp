@@ -54,6 +54,7 @@ void DecodedAnimation::Clear() {
   streaming_ = false;
   finished_ = false;
   frame_ = 0;
+  framesInFile_ = 0;
   loopsLeft_ = -1;
   scale_ = 1.0;
 }
@@ -69,6 +70,7 @@ bool DecodedAnimation::StartReading() {
     scale_ = 1.0;
   }
   if (delays_.empty()) loopsLeft_ = reader_->loopCount();
+  framesInFile_ = reader_->imageCount();  // 0 when the format cannot tell
   QImage first;
   if (!ReadFrame(first)) return false;
   if (delays_.empty()) {
@@ -98,7 +100,10 @@ int DecodedAnimation::DelayMs() const {
 }
 
 bool DecodedAnimation::HasNext() const {
-  return IsOpen() && !finished_;
+  if (!IsOpen() || finished_) return false;
+  // The last frame of an animation played once, known before the end of the file is met.
+  const bool last = frame_ == (reader_ != nullptr ? framesInFile_ : FramesRead()) - 1;
+  return !(loopsLeft_ == 0 && last);
 }
 
 QRegion DecodedAnimation::Advance() {
@@ -120,11 +125,12 @@ QRegion DecodedAnimation::AdvanceReading() {
   }
   if (loopsLeft_ > 0) --loopsLeft_;
   if (streaming_) {
+    const QImage last = canvas_;
     if (file_->isSequential() || !file_->seek(0) || !StartReading()) {
       Finish();
       return {};
     }
-    return QRegion(canvas_.rect());
+    return Diff(last, canvas_, opaque_).changed;
   }
   steps_.push_back(Diff(canvas_, first_, opaque_));
   ShowFrame(std::move(first_));
@@ -155,24 +161,22 @@ QRegion DecodedAnimation::AdvanceKept() {
 }
 
 QRegion DecodedAnimation::Keep(QImage next) {
+  Step step = Diff(canvas_, next, opaque_);
+  QRegion changed = step.changed;
   if (!streaming_) {
-    Step step = Diff(canvas_, next, opaque_);
     stepBytes_ += step.runs.size() * sizeof(Run) + step.pixels.size() * sizeof(QRgb);
     if (stepBytes_ <= stepBudget_) {
-      QRegion changed = step.changed;
       steps_.push_back(std::move(step));
-      ShowFrame(std::move(next));
-      return changed;
+    } else {
+      // Too much to keep: every pass reads the file from here on.
+      streaming_ = true;
+      steps_ = {};
+      stepBytes_ = 0;
+      first_ = QImage();
     }
-    // Too much to keep: every pass reads the file from here on.
-    streaming_ = true;
-    steps_ = {};
-    stepBytes_ = 0;
-    first_ = QImage();
   }
-  if (opaque_) opaque_ = AllOpaque(next);
   ShowFrame(std::move(next));
-  return QRegion(canvas_.rect());
+  return changed;
 }
 
 DecodedAnimation::Step DecodedAnimation::Diff(const QImage& from, const QImage& to, bool& opaque) {

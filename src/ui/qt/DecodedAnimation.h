@@ -106,7 +106,8 @@ class DecodedAnimation {
   bool streaming_ = false;  // over budget: every pass reads the file
   bool finished_ = false;
   int frame_ = 0;
-  int loopsLeft_ = -1;  // further passes; -1: forever
+  int framesInFile_ = 0;  // as the file's header tells; 0 when unknown
+  int loopsLeft_ = -1;    // further passes; -1: forever
 };
 
 }  // namespace TesselQt

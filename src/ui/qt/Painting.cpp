@@ -124,22 +124,31 @@ namespace {
 // The squares of an image with anything but transparency in them: the parts worth copying.
 QRegion PaintedSquares(const QImage& image) {
   constexpr int kSquare = 16;
+  const int across = (image.width() + kSquare - 1) / kSquare;
   std::vector<QRect> squares;
   for (int top = 0; top < image.height(); top += kSquare) {
     const int bottom = std::min(top + kSquare, image.height());
-    int runStart = -1;
-    for (int left = 0; left <= image.width(); left += kSquare) {
-      bool painted = false;
-      for (int y = top; y < bottom && !painted && left < image.width(); ++y) {
+    const auto painted = [&](int column) {
+      const int left = column * kSquare;
+      const int right = std::min(left + kSquare, image.width());
+      for (int y = top; y < bottom; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        const int right = std::min(left + kSquare, image.width());
-        painted = std::any_of(row + left, row + right, [](QRgb pixel) { return qAlpha(pixel); });
+        if (std::any_of(row + left, row + right, [](QRgb pixel) { return qAlpha(pixel) != 0; }))
+          return true;
       }
-      if (painted && runStart < 0) runStart = left;
-      if (!painted && runStart >= 0) {
-        squares.emplace_back(runStart, top, std::min(left, image.width()) - runStart, bottom - top);
-        runStart = -1;
+      return false;
+    };
+    // Side by side squares become one rectangle: the bands QRegion::setRects expects.
+    for (int column = 0; column < across;) {
+      if (!painted(column)) {
+        ++column;
+        continue;
       }
+      const int first = column;
+      while (column < across && painted(column)) ++column;
+      const int left = first * kSquare;
+      squares.emplace_back(left, top, std::min(column * kSquare, image.width()) - left,
+                           bottom - top);
     }
   }
   QRegion region;

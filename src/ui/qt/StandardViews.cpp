@@ -115,6 +115,8 @@ class LabelView : public CachedView<QWidget> {
     painter.drawText(rect(), static_cast<int>(align_ | Qt::AlignVCenter), shown);
   }
 
+  bool DrawsNothing() const override { return text_.isEmpty(); }
+
  private:
   QString text_;
   QFont font_;
@@ -1041,6 +1043,12 @@ class AreaView : public CachedView<QWidget> {
     }
     if (hasColor_) painter.fillRect(rect(), color_);
     DrawPicture(painter, image_, rect(), Tessel::PictureFit::Cover);
+  }
+
+  bool DrawsNothing() const override {
+    static const QStringList kDrawnLooks = {QStringLiteral("title-bar"), QStringLiteral("card"),
+                                            QStringLiteral("panel"), QStringLiteral("overlay")};
+    return !hasColor_ && image_.isNull() && !kDrawnLooks.contains(StyleName());
   }
 
   void mousePressEvent(QMouseEvent* event) override {

@@ -463,6 +463,7 @@ void KeyboardDlg::OnInitDialog() {
 }
 
 void KeyboardDlg::CloseAndDestroy() {
+  ShowWindow(Tessel::kHide);  // gone from the screen at once, however long the rest takes
   hid_.SetHotPlugListener({});
   if (IsRunning()) workerEnded_.store(Stop(kWorkerStopTimeout));
   for (Feature* feature : features_) feature->Shutdown();

@@ -182,6 +182,33 @@ TEST_F(ScaledWindowTest, ADialogIsDrawnAtItsWindowsScaleAndAnswersKeysAndClicks)
   EXPECT_EQ(Box::Show(dialog.get(), "Delete", "Delete this profile?"), Tessel::kResultOK);
 }
 
+TEST_F(ScaledWindowTest, AWindowMovedToASmallerScreenIsScaledForItAndBackAgain) {
+  QScreen* small = nullptr;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    if (screen->name() == QLatin1String(qt_test::kSmallScreenName)) small = screen;
+  }
+  if (small == nullptr) GTEST_SKIP() << "runs on the offscreen platform's test screens";
+  RecordingDialog main({}, "Main");
+  ASSERT_TRUE(main.Create(nullptr, "Main", Rect::FromSize(0, 0, 1400, 788)));
+  main.ShowWindow(Tessel::kShow);
+  auto* widget = dynamic_cast<TesselQt::WindowWidget*>(Backend().WidgetOf(main));
+  ASSERT_NE(widget, nullptr);
+  EXPECT_EQ(widget->Scale(), 1.0);
+  QScreen* primary = widget->screen();
+
+  widget->windowHandle()->setScreen(small);
+  ASSERT_TRUE(WaitFor([&] { return widget->Scale() < 1.0; }));
+  EXPECT_EQ(widget->size(), QSize(1279, 720));
+  EXPECT_DOUBLE_EQ(widget->Scale(), 1279.0 / 1400);  // the factor the whole pixels allow
+  EXPECT_TRUE(small->availableGeometry().contains(widget->frameGeometry()));
+
+  widget->windowHandle()->setScreen(primary);
+  ASSERT_TRUE(WaitFor([&] { return widget->Scale() == 1.0; }));
+  EXPECT_EQ(widget->size(), QSize(1400, 788));
+  EXPECT_EQ(widget->Surface().parentWidget(), widget);
+  main.DestroyWindow();
+}
+
 TEST_F(ScaledWindowTest, AWindowThatFitsIsDrawnAsLaidOut) {
   RecordingDialog small({}, "Small");
   ASSERT_TRUE(small.Create(nullptr, "Small", Rect::FromSize(0, 0, 600, 400)));

@@ -120,6 +120,9 @@ class CachedView : public View<W> {
       case QEvent::DynamicPropertyChange:
         cache_.Invalidate();
         break;
+      case QEvent::Hide:
+        cache_ = PaintCache();  // a page not shown keeps no pictures of its controls
+        break;
       default:
         break;
     }

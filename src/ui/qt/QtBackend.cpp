@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QMenu>
+#include <QPixmapCache>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
@@ -315,6 +316,9 @@ QtBackend::QtBackend(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
   // Windows live and die with the model, not with the last visible window.
   impl_->application->setQuitOnLastWindowClosed(false);
   impl_->dispatcher = std::make_unique<Dispatcher>();
+  // Pictures scaled to the screen's pixels are kept there: room for a full-window background
+  // on a high-density screen.
+  QPixmapCache::setCacheLimit(64 * 1024);
   theme::Apply(*impl_->application);
   Tessel::Manager::SetBackend(this);
 }

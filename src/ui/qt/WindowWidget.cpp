@@ -27,6 +27,9 @@ class WindowSurface : public QWidget {
     setAttribute(Qt::WA_OpaquePaintEvent);
   }
   WindowWidget& Owner() const { return *owner_; }
+  // Shown in a scene, the surface got a window of its own (never shown); back in its window it
+  // must not keep it.
+  void DropOwnWindow() { destroy(); }
 
  protected:
   void paintEvent(QPaintEvent*) override {
@@ -239,6 +242,7 @@ void WindowWidget::ShowUnscaled() {
   if (view_ == nullptr) return;
   if (QGraphicsProxyWidget* proxy = surface_->graphicsProxyWidget())
     proxy->setWidget(nullptr);  // gives the surface back without deleting it
+  surface_->DropOwnWindow();
   surface_->setParent(this);
   surface_->move(0, 0);
   surface_->setEnabled(true);  // enabled with this window from here on

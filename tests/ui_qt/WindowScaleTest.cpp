@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QGraphicsProxyWidget>
 #include <QImage>
 #include <QScreen>
 #include <QTest>
@@ -69,7 +72,7 @@ TEST(WindowScaleTest, AWindowIsMovedToLieOnTheScreenTitleBarFirst) {
 // Windows drawn on the test screen, one of them larger than its free area.
 class ScaledWindowTest : public ::testing::Test {
  protected:
-  enum Id : int { kTopButton = 2, kBottomButton, kTabs };
+  enum Id : int { kTopButton = 2, kBottomButton, kTabs, kCombo };
 
   void SetUp() override {
     const QSize area = QGuiApplication::primaryScreen()->availableGeometry().size();
@@ -103,6 +106,11 @@ class ScaledWindowTest : public ::testing::Test {
     for (auto [title, page] : {std::pair{"A", 10}, {"B", 20}, {"C", 30}})
       tabs->AddItem(title, page);
     tabs->SetRect(Rect::FromSize(layout.width() / 2, layout.height() / 2, 600, 60));
+    auto* combo = w.Add<Tessel::MComboBox>(kCombo);
+    for (auto [title, data] : {std::pair{"one", 10}, {"two", 20}, {"three", 30}})
+      combo->AddItem(title, data);
+    combo->SetCurSel(0);
+    combo->SetRect(Rect::FromSize(200, 400, 300, 40));
   }
 
   // Where a point of the layout is on the screen's window.
@@ -147,6 +155,23 @@ TEST_F(ScaledWindowTest, AClickAtTheScaledPositionReachesTheControlDrawnThere) {
       {kTabs, kEventSelChanged, 1, 20},
   };
   EXPECT_TRUE(WaitFor([&] { return dialog->events.size() >= expected.size(); }));
+  EXPECT_EQ(dialog->events, expected);
+}
+
+TEST_F(ScaledWindowTest, AComboListOpensInTheScaledWindowAndTakesAClick) {
+  ClickWindowAt(OnScreen({350, 420}));
+  auto* combo = qobject_cast<QComboBox*>(qt_test::WidgetOf(*dialog, kCombo));
+  ASSERT_NE(combo, nullptr);
+  QAbstractItemView* list = combo->view();
+  ASSERT_TRUE(WaitFor([&] { return list->isVisible(); }));
+  // The open list is drawn in the window's scene, scaled like the rest.
+  QGraphicsProxyWidget* popup = list->window()->graphicsProxyWidget();
+  ASSERT_NE(popup, nullptr);
+  const QRect third = list->visualRect(list->model()->index(2, 0));
+  const QPoint inPopup = list->viewport()->mapTo(list->window(), third.center());
+  ClickWindowAt(OnScreen(popup->mapToScene(QPointF(inPopup))));
+  const std::vector<Event> expected = {{kCombo, Tessel::kEventSelChanged, 2, 30}};
+  EXPECT_TRUE(WaitFor([&] { return !dialog->events.empty(); }));
   EXPECT_EQ(dialog->events, expected);
 }
 

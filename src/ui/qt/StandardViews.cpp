@@ -875,6 +875,7 @@ class GifView : public PictureView {
     animation_.reset();
     nextFrame_.stop();
     path_ = path;
+    requestedScale_ = 1.0;
     PictureView::Load({});
     if (path.isEmpty() || Decode(1.0)) return;
     PictureView::Load(path);

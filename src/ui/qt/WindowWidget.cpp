@@ -89,9 +89,13 @@ class ScaledView : public QGraphicsView {
   void keyReleaseEvent(QKeyEvent* event) override { ToScene(event); }
 
  private:
+  // The scene accepts what one of its controls took; the rest goes on to the window.
   void ToScene(QKeyEvent* event) {
-    if (scene() != nullptr) QCoreApplication::sendEvent(scene(), event);
-    if (!event->isAccepted()) event->ignore();
+    if (scene() != nullptr) {
+      QCoreApplication::sendEvent(scene(), event);
+    } else {
+      event->ignore();
+    }
   }
 
   QRegion exposedInScene_;
@@ -279,8 +283,9 @@ void WindowWidget::UpdateRegion(QWidget& widget, const QRegion& region) {
     return;
   }
   const QPoint offset = widget.mapTo(window->surface_, QPoint(0, 0));
+  const QRegion inWidget = region.intersected(widget.rect());
   QRegion onScreen;
-  for (const QRect& rect : region& widget.rect()) {
+  for (const QRect& rect : inWidget) {
     const QRectF inScene = QRectF(rect.translated(offset));
     onScreen += window->view_->mapFromScene(inScene).boundingRect().adjusted(-1, -1, 1, 1);
   }

@@ -66,8 +66,12 @@ class ScaledView : public QGraphicsView {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                    QPainter::SmoothPixmapTransform);
-    setBackgroundBrush(theme::WindowBackground());
-    setOptimizationFlag(QGraphicsView::DontSavePainterState);
+    setOptimizationFlags(QGraphicsView::DontSavePainterState |
+                         QGraphicsView::DontAdjustForAntialiasing);
+    // The surface paints every pixel it covers: only the strip of less than a pixel it may
+    // leave at the right and bottom edges needs a background (drawBackground).
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   }
 
   // The part of the view being painted now, in scene (layout) coordinates; empty between
@@ -83,6 +87,11 @@ class ScaledView : public QGraphicsView {
     }
     QGraphicsView::paintEvent(event);
     exposedInScene_ = QRegion();
+  }
+
+  void drawBackground(QPainter* painter, const QRectF& exposed) override {
+    const QRegion outside = QRegion(exposed.toAlignedRect()) - sceneRect().toAlignedRect();
+    for (const QRect& strip : outside) painter->fillRect(strip, theme::WindowBackground());
   }
 
   void keyPressEvent(QKeyEvent* event) override { ToScene(event); }

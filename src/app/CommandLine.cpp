@@ -90,6 +90,7 @@ std::string UsageText() {
          "  --headless                             run without a window\n"
          "  --exit-after-ms N                      end cleanly after N milliseconds\n"
          "  --screenshot FILE [--page ID]          save a picture of the window and end\n"
+         "  --page ID                              the page to show once started\n"
          "  --print-udev-rules                     print the udev rule that lets you use\n"
          "                                         the keyboard without root\n"
          "  -autorun                               start minimised (used at login)\n"

@@ -14,7 +14,7 @@ struct CommandLine {
   // A hand control for the virtual keyboard of the running copy ("unplug cable", "sleep", ...).
   std::optional<std::string> virtualKeyboardCommand;
   std::optional<std::string> screenshot;  // save a PNG of the main window and end
-  int page = -1;                          // page id to show first (with --screenshot)
+  int page = -1;                          // page id to show first
   bool printUdevRules = false;
   bool help = false;
   std::vector<std::string> errors;  // options that could not be understood

@@ -521,7 +521,6 @@ void KeyboardDlg::OnInitDialog() {
   application_.ShowLanguageButtons();
   ApplyTexts();
   OnMainPageChanged(0);
-  SetMTimer(kAnimationTimer, 16);
   if (options_.startWorker) {
     workerEnded_.store(false);
     Start(CThreadBasic::kDefaultPeriodMs);
@@ -530,6 +529,7 @@ void KeyboardDlg::OnInitDialog() {
 }
 
 void KeyboardDlg::CloseAndDestroy() {
+  ShowWindow(Tessel::kHide);  // gone from the screen at once, however long the rest takes
   hid_.SetHotPlugListener({});
   if (IsRunning()) workerEnded_.store(Stop(kWorkerStopTimeout));
   for (Feature* feature : features_) feature->Shutdown();

@@ -61,12 +61,16 @@ class KeyboardDlg : public Tessel::MDialog,
         inputSource;
   };
 
-  // Timer ids of the main window.
+  // Timer ids of the main window. The animation timer forwards its ticks to the controls
+  // (SetMTimer(kAnimationTimer, 16)); it runs only while a page animates a control, so that an
+  // idle window wakes nobody.
   static constexpr int kAnimationTimer = 1;
   static constexpr int kExitTimer = 2;
   static constexpr int kSettleTimer = 3;
-  // How long shutdown waits for the worker.
-  static constexpr std::chrono::milliseconds kWorkerStopTimeout{1000};
+  // How long shutdown waits for the worker: long enough for the command it is in (every pause
+  // of a task ends at the stop request), short enough that closing stays quick; a worker that
+  // has not ended by then is left to the end of the process.
+  static constexpr std::chrono::milliseconds kWorkerStopTimeout{250};
 
   KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::TextTable& texts,
               device::HidApi& hid, Options options);

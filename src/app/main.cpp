@@ -252,6 +252,8 @@ int RunMainWindow(const Run& run) {
       }
       dialog.CloseAndDestroy();
     });
+  } else if (run.line.page >= 0) {
+    dialog.WhenSettled([&] { dialog.SwitchToPage(run.line.page); });
   }
   base::DebugLog("main window running");
   dialog.ShowModal(run.line.autorun ? Tessel::kMinimize : Tessel::kShow);

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QTest>
 #include <QXmlStreamReader>
 #include <cstdlib>
@@ -261,6 +262,39 @@ TEST_F(KeyboardViewTest, LiveColoursFromAnotherThreadAreDrawnInTheColourMode) {
   const QColor red = CapColour(Grab(), esc);
   EXPECT_GT(red.red(), 200);
   EXPECT_LT(red.green(), 150);
+}
+
+// Collects what a widget is asked to paint.
+class PaintRecorder : public QObject {
+ public:
+  explicit PaintRecorder(QWidget& widget) { widget.installEventFilter(this); }
+  QRegion painted;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+TEST_F(KeyboardViewTest, AChangedKeyColourRedrawsThatKeyAlone) {
+  Show("tarvo_k9", Tessel::kKeyboardModeColor);
+  QWidget* widget = Widget();
+  QCoreApplication::processEvents();  // the first drawing of the whole view
+  PaintRecorder recorder(*widget);
+  view->SetKeyColor(0x29, Tessel::Rgb(255, 0, 0));  // Escape
+  Backend().FlushChanges();
+  ASSERT_TRUE(qt_test::WaitFor([&] { return !recorder.painted.isEmpty(); }));
+  EXPECT_TRUE(recorder.painted.contains(CentreOf(KeyNamed("Escape"))));
+  EXPECT_FALSE(recorder.painted.contains(CentreOf(KeyNamed("Space"))));
+  const QRect painted = recorder.painted.boundingRect();
+  EXPECT_LT(painted.width() * painted.height(), widget->width() * widget->height() / 50);
+  // A change of more than the keys' colours (the mode) draws the whole view.
+  recorder.painted = QRegion();
+  view->SetKeyboardCtrlMode(Tessel::kKeyboardModePlain);
+  Backend().FlushChanges();
+  ASSERT_TRUE(qt_test::WaitFor([&] { return !recorder.painted.isEmpty(); }));
+  EXPECT_EQ(recorder.painted.boundingRect(), widget->rect());
 }
 
 // Rainbow colours across the keyboard, as a running light effect would show them.

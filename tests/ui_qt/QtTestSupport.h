@@ -3,6 +3,7 @@
 // a dialog that records what its controls report.
 
 #include <QPoint>
+#include <QSize>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -16,6 +17,12 @@
 namespace qt_test {
 
 TesselQt::QtBackend& Backend();
+
+// The screens of the offscreen platform the tests run on: the primary one, and a smaller one
+// to its right.
+inline const QSize kScreenSize(1920, 1080);
+inline const QSize kSmallScreenSize(1280, 720);
+inline constexpr const char* kSmallScreenName = "Screen 2";
 
 // Runs the event loop until `done` holds (at most five seconds); returns `done()`.
 bool WaitFor(const std::function<bool()>& done, int milliseconds = 5000);

@@ -6,10 +6,16 @@
 // Views are QWidgets owned by their parent widget (Qt's ownership rule); the backend keeps
 // them alive exactly as long as the model window they belong to.
 
+#include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QString>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "ui/qt/Painting.h"
 
 class QWidget;
 
@@ -64,6 +70,67 @@ class View : public W, public ControlView {
  public:
   View(Tessel::MControl& control, QWidget* parent) : W(parent), ControlView(control) {}
   QWidget* Widget() override { return this; }
+};
+
+// A view whose drawing is kept (PaintCache): Draw runs again only when the view's look changed.
+// A view calls Redraw where it changed its own state; the changes Qt reports (pointer, focus,
+// enabled, size, style, font) redraw by themselves, and a view whose look also depends on what
+// Qt keeps (a button's pressed state) tells it through Look.
+template <class W>
+class CachedView : public View<W> {
+ public:
+  using View<W>::View;
+
+ protected:
+  // Draws the whole view.
+  virtual void Draw(QPainter& painter) = 0;
+  // A number that changes whenever the look does for reasons not covered above.
+  virtual std::size_t Look() const { return 0; }
+  // True when the view draws nothing at all (an area that only holds other controls): it then
+  // keeps no picture of itself.
+  virtual bool DrawsNothing() const { return false; }
+
+  void Redraw() {
+    cache_.Invalidate();
+    this->update();
+  }
+
+  void paintEvent(QPaintEvent* event) override {
+    if (DrawsNothing()) {
+      cache_ = PaintCache();
+      return;
+    }
+    QPainter painter(this);
+    cache_.Paint(*this, painter, event->region(), Look(), [this](QPainter& on) { Draw(on); });
+  }
+
+  bool event(QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::Enter:
+      case QEvent::Leave:
+      case QEvent::HoverEnter:
+      case QEvent::HoverLeave:
+      case QEvent::FocusIn:
+      case QEvent::FocusOut:
+      case QEvent::EnabledChange:
+      case QEvent::StyleChange:
+      case QEvent::FontChange:
+      case QEvent::PaletteChange:
+      case QEvent::Resize:
+      case QEvent::DynamicPropertyChange:
+        cache_.Invalidate();
+        break;
+      case QEvent::Hide:
+        cache_ = PaintCache();  // a page not shown keeps no pictures of its controls
+        break;
+      default:
+        break;
+    }
+    return W::event(event);
+  }
+
+ private:
+  PaintCache cache_;
 };
 
 class ViewRegistry {

@@ -28,9 +28,9 @@ QString ToQString(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-class DeviceListView : public View<QWidget> {
+class DeviceListView : public CachedView<QWidget> {
  public:
-  DeviceListView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+  DeviceListView(Tessel::MControl& control, QWidget* parent) : CachedView(control, parent) {
     setFocusPolicy(Qt::TabFocus);
     setMouseTracking(true);
   }
@@ -47,11 +47,10 @@ class DeviceListView : public View<QWidget> {
         if (!pictures_.contains(name)) pictures_[name] = QPixmap(PicturePath(name));
       }
     }
-    update();
+    Redraw();
   }
 
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
+  void Draw(QPainter& painter) override {
     painter.setRenderHint(QPainter::Antialiasing);
     for (std::size_t i = 0; i < items_.size(); ++i) PaintCard(painter, static_cast<int>(i));
   }
@@ -61,12 +60,12 @@ class DeviceListView : public View<QWidget> {
     if (hovered != hovered_) {
       hovered_ = hovered;
       setCursor(hovered >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
-      update();
+      Redraw();
     }
   }
   void leaveEvent(QEvent*) override {
     hovered_ = -1;
-    update();
+    Redraw();
   }
   void mouseReleaseEvent(QMouseEvent* event) override {
     const int card = CardAt(event->position().toPoint());
@@ -78,7 +77,7 @@ class DeviceListView : public View<QWidget> {
     if (event->key() == Qt::Key_Right || event->key() == Qt::Key_Left) {
       const int step = event->key() == Qt::Key_Right ? 1 : -1;
       focused_ = ((focused_ < 0 ? 0 : focused_ + step) % count + count) % count;
-      update();
+      Redraw();
     } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
                 event->key() == Qt::Key_Space) &&
                focused_ >= 0) {
@@ -89,11 +88,11 @@ class DeviceListView : public View<QWidget> {
   }
   void focusInEvent(QFocusEvent* event) override {
     if (IsKeyboardFocusReason(event->reason()) && focused_ < 0) focused_ = 0;
-    update();
+    Redraw();
   }
   void focusOutEvent(QFocusEvent*) override {
     focused_ = -1;
-    update();
+    Redraw();
   }
 
  private:

@@ -22,6 +22,7 @@
 #include "ui/qt/FeatureViews.h"
 #include "ui/qt/Painting.h"
 #include "ui/qt/Theme.h"
+#include "ui/qt/WindowWidget.h"
 #include "ui/tessel/KeyboardCtrl.h"
 
 namespace TesselQt {
@@ -245,6 +246,9 @@ class KeyboardView : public View<QWidget> {
     if (keyboard == nullptr) return;
     Tessel::KeyboardSnapshot next = keyboard->GetSnapshot();
     const bool layoutChanged = !SameKeys(next);
+    // Colours changing many times a second (a lighting effect) redraw only the keys they touch.
+    const std::optional<QRegion> changed =
+        layoutChanged ? std::nullopt : ChangedKeys(snapshot_, next);
     snapshot_ = std::move(next);
     if (layoutChanged) {
       hovered_ = -1;
@@ -259,7 +263,11 @@ class KeyboardView : public View<QWidget> {
       hovered_ = -1;
       if (hasFocus()) clearFocus();
     }
-    update();
+    if (!changed) {
+      update();
+    } else if (!changed->isEmpty()) {
+      WindowWidget::UpdateRegion(*this, *changed);
+    }
   }
 
   void paintEvent(QPaintEvent*) override {
@@ -339,6 +347,43 @@ class KeyboardView : public View<QWidget> {
                       snapshot_.keys.end(), sameKey);
   }
 
+  // Where the keys whose look differs between two snapshots are drawn; nothing when more than
+  // keys changed (the picture, the mode, the layout's size).
+  std::optional<QRegion> ChangedKeys(const Tessel::KeyboardSnapshot& before,
+                                     const Tessel::KeyboardSnapshot& after) const {
+    if (before.picture != after.picture || before.layoutWidth != after.layoutWidth ||
+        before.layoutHeight != after.layoutHeight || before.background != after.background ||
+        before.mode != after.mode || before.keys.size() != after.keys.size()) {
+      return std::nullopt;
+    }
+    QRegion region;
+    for (std::size_t i = 0; i < after.keys.size(); ++i) {
+      const int index = static_cast<int>(i);
+      const bool wasCurrent = index == before.current;
+      const bool isCurrent = index == after.current;
+      if (before.keys[i] != after.keys[i] || wasCurrent != isCurrent)
+        region += AreaOfKey(after.keys[i]);
+    }
+    return region;
+  }
+
+  // Everything a key's drawing may touch: its light's halo and the rings around it.
+  QRect AreaOfKey(const Tessel::KEY_INFO& key) const {
+    const Tessel::LayoutTransform transform = Transform();
+    const qreal reach = kHalo + 2.0;
+    const QRectF area = ToQRectF(key.rect).adjusted(-reach, -reach, reach, reach);
+    return QRectF(transform.offsetX + area.left() * transform.scale,
+                  transform.offsetY + area.top() * transform.scale, area.width() * transform.scale,
+                  area.height() * transform.scale)
+        .toAlignedRect()
+        .adjusted(-1, -1, 1, 1);
+  }
+
+  // Draws one key again (its hover or focus mark changed); nothing for -1.
+  void UpdateKey(int index) {
+    if (const Tessel::KEY_INFO* key = KeyOf(index)) update(AreaOfKey(*key));
+  }
+
   Tessel::LayoutTransform Transform() const {
     return Tessel::FitLayout(snapshot_.layoutWidth, snapshot_.layoutHeight, width(), height());
   }
@@ -374,9 +419,10 @@ class KeyboardView : public View<QWidget> {
 
   void SetHovered(int key) {
     if (key == hovered_) return;
+    UpdateKey(hovered_);
     hovered_ = key;
+    UpdateKey(hovered_);
     setCursor(key >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    update();
   }
 
   const Tessel::KEY_INFO* KeyOf(int index) const {

@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QMenu>
+#include <QPixmapCache>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
@@ -142,7 +143,7 @@ struct QtBackend::Impl {
   }
 
   void CreateView(Tessel::MControl& control, WindowRecord& record) {
-    QWidget* parent = record.widget;
+    QWidget* parent = record.widget != nullptr ? &record.widget->Surface() : nullptr;
     if (const Tessel::MControl* owner = control.GetParent()) {
       if (std::shared_ptr<Entry> parentEntry = EntryOf(*owner);
           parentEntry && parentEntry->widget) {
@@ -212,8 +213,9 @@ struct QtBackend::Impl {
     if (record.rectApplied && rect == record.appliedRect) return;
     record.rectApplied = true;
     record.appliedRect = rect;
-    // Windows have the size their layout was made for: the user cannot resize them.
-    record.widget->setFixedSize(std::max(1, rect.Width()), std::max(1, rect.Height()));
+    // Windows have the size their layout was made for (scaled down where the screen is
+    // smaller): the user cannot resize them.
+    record.widget->SetLayoutSize(QSize(std::max(1, rect.Width()), std::max(1, rect.Height())));
     if (record.placed) record.widget->move(rect.left, rect.top);
   }
 
@@ -225,6 +227,7 @@ struct QtBackend::Impl {
       return;
     }
     if (!record.placed) {
+      widget.FitToScreen();  // for the screen it will be shown on: its size decides its place
       Place(window, widget);
       record.placed = true;
     }
@@ -326,6 +329,9 @@ QtBackend::QtBackend(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
   impl_->dispatcher = std::make_unique<Dispatcher>();
   impl_->rawInput = std::make_unique<RawInputForwarder>();
   impl_->application->installEventFilter(impl_->rawInput.get());
+  // Pictures scaled to the screen's pixels are kept there: room for a full-window background
+  // on a high-density screen.
+  QPixmapCache::setCacheLimit(64 * 1024);
   theme::Apply(*impl_->application);
   Tessel::Manager::SetBackend(this);
 }

@@ -3,21 +3,26 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFocusEvent>
-#include <QImageReader>
+#include <QHashFunctions>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QMovie>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QStyle>
+#include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
+#include <QTimer>
+#include <cmath>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "ui/qt/ControlView.h"
+#include "ui/qt/DecodedAnimation.h"
 #include "ui/qt/Painting.h"
 #include "ui/qt/Theme.h"
 #include "ui/qt/WindowWidget.h"
@@ -80,9 +85,9 @@ bool ActivatesButton(const QKeyEvent& event) {
 
 // Label -------------------------------------------------------------------------------------
 
-class LabelView : public View<QWidget> {
+class LabelView : public CachedView<QWidget> {
  public:
-  LabelView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+  LabelView(Tessel::MControl& control, QWidget* parent) : CachedView(control, parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
   }
 
@@ -95,11 +100,10 @@ class LabelView : public View<QWidget> {
     color_ = TextColorOf(*label, StyleName());
     align_ = ToQtAlign(label->GetAlign());
     wrap_ = label->GetWordWrap();
-    update();
+    Redraw();
   }
 
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
+  void Draw(QPainter& painter) override {
     painter.setFont(font_);
     painter.setPen(color_);
     if (wrap_) {
@@ -111,6 +115,8 @@ class LabelView : public View<QWidget> {
     painter.drawText(rect(), static_cast<int>(align_ | Qt::AlignVCenter), shown);
   }
 
+  bool DrawsNothing() const override { return text_.isEmpty(); }
+
  private:
   QString text_;
   QFont font_;
@@ -121,9 +127,9 @@ class LabelView : public View<QWidget> {
 
 // Push button ----------------------------------------------------------------------------
 
-class ButtonView : public View<QPushButton> {
+class ButtonView : public CachedView<QPushButton> {
  public:
-  ButtonView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+  ButtonView(Tessel::MControl& control, QWidget* parent) : CachedView(control, parent) {
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     connect(this, &QPushButton::clicked, this, [this] {
@@ -164,10 +170,19 @@ class ButtonView : public View<QPushButton> {
     SetKeyboardFocusProperty(*this, false);
   }
 
-  void paintEvent(QPaintEvent* event) override {
-    QPushButton::paintEvent(event);
+  // What QPushButton draws, with the close mark of a close button that has no picture.
+  void Draw(QPainter& painter) override {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
     if (icon().isNull() && text().isEmpty() && StyleName() == QLatin1String("window-close"))
-      DrawCross();
+      DrawCross(painter);
+  }
+
+  // The button's own states (pressed, under the pointer, its text and picture) and its style.
+  std::size_t Look() const override {
+    return qHashMulti(0, isDown(), isChecked(), underMouse(), hasFocus(), text(), icon().cacheKey(),
+                      iconSize().width(), iconSize().height(), styleSheet());
   }
 
  private:
@@ -182,9 +197,7 @@ class ButtonView : public View<QPushButton> {
     setIconSize(QSize(iconSide, iconSide));
   }
 
-  // The close mark of a close button that has no picture.
-  void DrawCross() {
-    QPainter painter(this);
+  void DrawCross(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(isEnabled() ? theme::Text() : theme::TextDisabled(), 1.8, Qt::SolidLine,
                         Qt::RoundCap));
@@ -200,9 +213,9 @@ class ButtonView : public View<QPushButton> {
 
 // A button drawn by hand: taken by Tab, pressed with Enter or Space, and showing the focus
 // ring only when the keyboard gave it the focus.
-class DrawnButtonView : public View<QAbstractButton> {
+class DrawnButtonView : public CachedView<QAbstractButton> {
  public:
-  DrawnButtonView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+  DrawnButtonView(Tessel::MControl& control, QWidget* parent) : CachedView(control, parent) {
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
@@ -250,11 +263,10 @@ class CheckableView : public DrawnButtonView {
     title_ = ToQString(checkable->GetTitle());
     font_ = FontOf(*checkable, StyleName());
     color_ = TextColorOf(*checkable, StyleName());
-    update();
+    Redraw();
   }
 
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
+  void Draw(QPainter& painter) override {
     painter.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled()) painter.setOpacity(0.45);
     const QRectF indicator = IndicatorRect();
@@ -361,11 +373,10 @@ class ColorButtonView : public DrawnButtonView {
     selected_ = button->IsSelected();
     title_ = ToQString(button->GetTitle());
     font_ = FontOf(*button, StyleName());
-    update();
+    Redraw();
   }
 
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
+  void Draw(QPainter& painter) override {
     painter.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled()) painter.setOpacity(0.45);
     const qreal side = title_.isEmpty() ? std::min(width(), height()) : height();
@@ -580,10 +591,10 @@ class ComboView : public View<QComboBox> {
 
 // Tabs ---------------------------------------------------------------------------------------
 
-class TabsView : public View<QWidget> {
+class TabsView : public CachedView<QWidget> {
  public:
   TabsView(Tessel::MControl& control, QWidget* parent, bool underlined)
-      : View(control, parent), underlined_(underlined) {
+      : CachedView(control, parent), underlined_(underlined) {
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
     setMouseTracking(true);
@@ -598,7 +609,7 @@ class TabsView : public View<QWidget> {
     current_ = tabs->GetCurSel();
     font_ = FontOf(*tabs, IsMainLook() ? QStringLiteral("tab-main") : StyleName());
     Layout();
-    update();
+    Redraw();
   }
 
   void resizeEvent(QResizeEvent*) override { Layout(); }
@@ -607,13 +618,13 @@ class TabsView : public View<QWidget> {
     const int hovered = TabAt(event->position().toPoint());
     if (hovered != hovered_) {
       hovered_ = hovered;
-      update();
+      Redraw();
     }
   }
 
   void leaveEvent(QEvent*) override {
     hovered_ = -1;
-    update();
+    Redraw();
   }
 
   void mousePressEvent(QMouseEvent* event) override {
@@ -643,15 +654,14 @@ class TabsView : public View<QWidget> {
 
   void focusInEvent(QFocusEvent* event) override {
     focus_.In(*event);
-    update();
+    Redraw();
   }
   void focusOutEvent(QFocusEvent*) override {
     focus_.Out();
-    update();
+    Redraw();
   }
 
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
+  void Draw(QPainter& painter) override {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setFont(font_);
     if (!IsMainLook() && !underlined_) DrawSegmentTrack(painter);
@@ -802,21 +812,32 @@ class PictureView : public View<QWidget> {
   void SyncState() override {
     auto* picture = ModelAs<Tessel::MPicture>();
     if (picture == nullptr) return;
-    fit_ = picture->GetFit();
+    const Tessel::PictureFit fit = picture->GetFit();
     const std::string name = picture->GetImage();
+    // A change of anything else leaves the picture as it is drawn.
+    if (fit == fit_ && name == name_) return;
+    fit_ = fit;
     if (name != name_) {
       name_ = name;
       Load(PicturePath(name));
     }
+    ShowsOpaque(!still_.isNull() && !still_.hasAlphaChannel());
     update();
   }
 
   virtual void Load(const QString& path) { still_ = path.isEmpty() ? QPixmap() : QPixmap(path); }
-  virtual QPixmap Current() const { return still_; }
+  Tessel::PictureFit Fit() const { return fit_; }
+
+  // A picture without transparency that fills the whole control hides what lies below it,
+  // which then is not drawn at all.
+  void ShowsOpaque(bool opaquePicture) {
+    const bool fills = fit_ == Tessel::PictureFit::Cover || fit_ == Tessel::PictureFit::Stretch;
+    setAttribute(Qt::WA_OpaquePaintEvent, opaquePicture && fills);
+  }
 
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    DrawPicture(painter, Current(), rect(), fit_);
+    DrawPicture(painter, still_, rect(), fit_);
   }
 
   void mouseReleaseEvent(QMouseEvent* event) override {
@@ -830,66 +851,161 @@ class PictureView : public View<QWidget> {
   Tessel::PictureFit fit_ = Tessel::PictureFit::Cover;
 };
 
-// An animated picture plays while it is shown and its control says so.
+// An animated picture plays while it can be seen and its control says so: decoded once, each
+// frame at the animation's own pace, drawing again only the part of the picture that changed.
 class GifView : public PictureView {
  public:
   GifView(Tessel::MControl& control, QWidget* parent) : PictureView(control, parent) {
-    // A minimised window stays "visible" to Qt; its window's state changes tell.
-    window()->installEventFilter(this);
+    nextFrame_.setSingleShot(true);
+    connect(&nextFrame_, &QTimer::timeout, this, [this] { ShowNextFrame(); });
+    // A minimised window stays "visible" to Qt, and the views of a scaled window hear nothing
+    // of their window being shown or hidden: the window's own events tell.
+    WindowWidget::TopLevelOf(*this).installEventFilter(this);
   }
 
  protected:
   void SyncState() override {
     PictureView::SyncState();
+    if (animation_) ShowsOpaque(animation_->IsOpaque());
     if (auto* gif = ModelAs<Tessel::CGifPicture>()) playing_ = gif->IsPlaying();
     UpdatePlaying();
   }
 
   void Load(const QString& path) override {
-    movie_.reset();
+    animation_.reset();
+    nextFrame_.stop();
+    path_ = path;
+    requestedScale_ = 1.0;
     PictureView::Load({});
-    if (path.isEmpty()) return;
-    if (!QImageReader(path).supportsAnimation()) {
-      PictureView::Load(path);
-      return;
-    }
-    // Frames are decoded as they are shown: a full-window animation kept whole would take
-    // hundreds of megabytes.
-    // A child of the view so that it can be found; the member still deletes it first.
-    movie_ = std::make_unique<QMovie>(path, QByteArray(), this);
-    movie_->setCacheMode(QMovie::CacheNone);
-    connect(movie_.get(), &QMovie::frameChanged, this, [this] { update(); });
-    movie_->jumpToFrame(0);
+    if (path.isEmpty() || Decode(1.0)) return;
+    PictureView::Load(path);
   }
 
-  QPixmap Current() const override {
-    return movie_ ? movie_->currentPixmap() : PictureView::Current();
+  void paintEvent(QPaintEvent* event) override {
+    if (!animation_) {
+      PictureView::paintEvent(event);
+      return;
+    }
+    QPainter painter(this);
+    const QImage& frame = animation_->Frame();
+    const Placement placement = PlacePicture(frame.deviceIndependentSize(), rect(), Fit());
+    if (placement.target.isEmpty()) return;
+    const qreal ratio = frame.devicePixelRatio();
+    const QRect part =
+        QRectF(placement.source.topLeft() * ratio, placement.source.size() * ratio).toRect();
+    const std::optional<QRect> pixels = DevicePixels(painter, placement.target);
+    if (pixels && std::abs(pixels->width() - part.width()) <= 1 &&
+        std::abs(pixels->height() - part.height()) <= 1) {
+      CopyParts(painter, event->region(), *pixels, part.topLeft() - pixels->topLeft());
+      return;
+    }
+    DrawPicture(painter, frame, rect(), Fit());
+    // Frames of the size the picture takes on the screen make the next paints plain copies.
+    if (pixels && Fit() != Tessel::PictureFit::Center)
+      DecodeLater(pixels->width() / placement.source.width());
   }
 
   void showEvent(QShowEvent*) override { UpdatePlaying(); }
   void hideEvent(QHideEvent*) override { UpdatePlaying(); }
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::WindowStateChange) UpdatePlaying();
+    const QEvent::Type type = event->type();
+    if (type == QEvent::WindowStateChange || type == QEvent::Show || type == QEvent::Hide)
+      UpdatePlaying();
     return PictureView::eventFilter(watched, event);
   }
 
  private:
-  void UpdatePlaying() {
-    if (!movie_) return;
-    const bool play = playing_ && isVisible() && !window()->isMinimized();
-    if (play && movie_->state() == QMovie::NotRunning) movie_->start();
-    if (movie_->state() != QMovie::NotRunning) movie_->setPaused(!play);
+  bool CanBeSeen() {
+    const QWidget& window = WindowWidget::TopLevelOf(*this);
+    return isVisible() && window.isVisible() && !window.isMinimized();
   }
 
-  std::unique_ptr<QMovie> movie_;
+  void UpdatePlaying() {
+    const bool play = animation_ && playing_ && animation_->HasNext() && CanBeSeen();
+    if (!play) {
+      nextFrame_.stop();
+    } else if (!nextFrame_.isActive()) {
+      nextFrame_.start(animation_->DelayMs());
+    }
+  }
+
+  bool Decode(double scale) {
+    auto animation = std::make_unique<DecodedAnimation>();
+    if (!animation->Open(path_, scale)) return false;
+    animation_ = std::move(animation);
+    return true;
+  }
+
+  // Decodes the animation again at a scale (never above its own size), once the current paint
+  // is over; it starts again from its first frame.
+  void DecodeLater(double scale) {
+    scale = std::min(scale, 1.0);
+    if (std::abs(scale - animation_->Scale()) < 0.002 || scale == requestedScale_) return;
+    requestedScale_ = scale;
+    QTimer::singleShot(0, this, [this, scale] {
+      if (!animation_ || !Decode(scale)) return;
+      nextFrame_.stop();
+      update();
+      UpdatePlaying();
+    });
+  }
+
+  // Pixel for pixel: only the parts being drawn are copied.
+  void CopyParts(QPainter& painter, const QRegion& exposed, const QRect& pixels, QPoint toFrame) {
+    const QImage& frame = animation_->Frame();
+    const std::optional<QRegion> parts = DeviceRegion(painter, exposed);
+    if (!parts) return;
+    const QRegion copied = *parts & (frame.rect().translated(-toFrame) & pixels);
+    const DeviceCoordinates device(painter);
+    for (const QRect& part : copied)
+      painter.drawImage(part.topLeft(), frame, part.translated(toFrame));
+  }
+
+  void ShowNextFrame() {
+    if (!animation_) return;
+    const QRegion changed = animation_->Advance();
+    if (testAttribute(Qt::WA_OpaquePaintEvent) && !animation_->IsOpaque()) {
+      ShowsOpaque(false);  // a frame with transparency: what lies below shows again
+      update();
+    } else if (!changed.isEmpty()) {
+      WindowWidget::UpdateRegion(*this, InWidget(changed));
+    }
+    UpdatePlaying();
+  }
+
+  // Parts of the frame where they are drawn in the widget, a pixel larger on every side for
+  // what smoothing spreads when the frame is scaled.
+  QRegion InWidget(const QRegion& changed) const {
+    const QImage& frame = animation_->Frame();
+    const Placement placement = PlacePicture(frame.deviceIndependentSize(), rect(), Fit());
+    if (placement.source.isEmpty()) return {};
+    // Frame pixels to picture units, then picture units to widget pixels.
+    const qreal ratio = frame.devicePixelRatio();
+    const qreal across = placement.target.width() / placement.source.width() / ratio;
+    const qreal down = placement.target.height() / placement.source.height() / ratio;
+    const QPointF origin = placement.source.topLeft() * ratio;
+    QRegion region;
+    for (const QRect& part : changed) {
+      const QRectF drawn(placement.target.left() + (part.left() - origin.x()) * across,
+                         placement.target.top() + (part.top() - origin.y()) * down,
+                         part.width() * across, part.height() * down);
+      region += drawn.toAlignedRect().adjusted(-1, -1, 1, 1);
+    }
+    return region & rect();
+  }
+
+  QString path_;
+  std::unique_ptr<DecodedAnimation> animation_;
+  double requestedScale_ = 1.0;
+  QTimer nextFrame_{this};  // a child, so that it can be found
   bool playing_ = true;
 };
 
 // Area ---------------------------------------------------------------------------------------
 
-class AreaView : public View<QWidget> {
+class AreaView : public CachedView<QWidget> {
  public:
-  AreaView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {}
+  AreaView(Tessel::MControl& control, QWidget* parent) : CachedView(control, parent) {}
 
  protected:
   void SyncState() override {
@@ -902,11 +1018,10 @@ class AreaView : public View<QWidget> {
       imageName_ = image;
       image_ = image.empty() ? QPixmap() : QPixmap(PicturePath(image));
     }
-    update();
+    Redraw();
   }
 
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
+  void Draw(QPainter& painter) override {
     painter.setRenderHint(QPainter::Antialiasing);
     const QString& style = StyleName();
     const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
@@ -929,6 +1044,12 @@ class AreaView : public View<QWidget> {
     }
     if (hasColor_) painter.fillRect(rect(), color_);
     DrawPicture(painter, image_, rect(), Tessel::PictureFit::Cover);
+  }
+
+  bool DrawsNothing() const override {
+    static const QStringList kDrawnLooks = {QStringLiteral("title-bar"), QStringLiteral("card"),
+                                            QStringLiteral("panel"), QStringLiteral("overlay")};
+    return !hasColor_ && image_.isNull() && !kDrawnLooks.contains(StyleName());
   }
 
   void mousePressEvent(QMouseEvent* event) override {

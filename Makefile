@@ -1,7 +1,8 @@
 # The two commands of the README, and a few more for developers.
 #   make run    installs what is missing, builds, starts Tarvo against the built-in virtual keyboard
 #   make test   installs what is missing, builds from scratch if needed, runs the whole test suite
-.PHONY: run test build bootstrap asan tsan bench fuzz format clean
+#   make package  release build, then the Debian package and the home installer in build/release
+.PHONY: run test build bootstrap asan tsan bench fuzz format clean package
 
 JOBS ?= $(shell nproc)
 
@@ -32,6 +33,12 @@ bench: bootstrap
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release -j $(JOBS)
 	@for b in build/release/bench/bench_*; do echo "== $$b"; $$b; done
+
+package: bootstrap
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release --target installables -j $(JOBS)
+	@cd build/release && cpack
+	@ls -l build/release/tarvo_*.deb build/release/Tarvo-*.run
 
 fuzz: bootstrap
 	@cmake --preset fuzz >/dev/null

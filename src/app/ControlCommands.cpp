@@ -4,7 +4,9 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/KeyVerbs.h"
 #include "app/KeyboardDlg.h"
+#include "app/LightVerbs.h"
 #include "cli/SettingNames.h"
 #include "protocol/DeviceInfo.h"
 #include "ui/tessel/DeviceList.h"
@@ -18,6 +20,8 @@ using cli::Reason;
 
 constexpr const char* kDroppedChange =
     "the keyboard went away before it received the change (the change is stored)";
+
+}  // namespace
 
 // Commands that talk to the keyboard need it attached and awake.
 std::optional<Answer> KeyboardProblem(KeyboardDlg& dialog) {
@@ -44,6 +48,29 @@ Json ProfileJson(KeyboardDlg& dialog, int profile) {
   }
   return Json();
 }
+
+Json ActiveProfileJson(KeyboardDlg& dialog) {
+  return ProfileJson(dialog, dialog.State().currentProfile.load());
+}
+
+CommandOutcome AfterChange(KeyboardDlg& dialog, std::function<Json()> result) {
+  return CommandOutcome::AfterTasks(
+      [&dialog, result = std::move(result)] {
+        // A change that joined a task queued before the command learns only that the task
+        // finished, not whether it ran: a keyboard gone by now may not have it.
+        if (KeyboardProblem(dialog)) {
+          return Answer::Failure(Reason::kOffline,
+                                 "the keyboard went away; it may not have received the change "
+                                 "(the change is stored)");
+        }
+        Json answer = result();
+        answer.Set("profile", ActiveProfileJson(dialog));
+        return Answer::Success(std::move(answer));
+      },
+      kDroppedChange);
+}
+
+namespace {
 
 std::string Quoted(const Json& profile) {
   if (!profile.IsObject()) return "none";
@@ -424,6 +451,25 @@ constexpr HandlerEntry kHandlers[] = {
     {"settings show", SettingsShow},
     {"settings set", SettingsSet},
     {"settings factory-reset", FactoryReset},
+    // Keys and the knob (app/KeyVerbs.h).
+    {"key show", KeyShow},
+    {"key set", KeySet},
+    {"key reset", KeyReset},
+    {"knob set", KnobSet},
+    // Lighting (app/LightVerbs.h).
+    {"light show", LightShow},
+    {"light on", LightOn},
+    {"light off", LightOff},
+    {"light mode", LightMode},
+    {"light brightness", LightBrightness},
+    {"light speed", LightSpeed},
+    {"light direction", LightDirection},
+    {"light colour", LightColour},
+    {"light colorful", LightColorful},
+    {"slot select", SlotSelect},
+    {"slot paint", SlotPaint},
+    {"slot fill", SlotFill},
+    {"slot show", SlotShow},
 };
 
 }  // namespace

@@ -128,20 +128,45 @@ class ControlServer::Core : public std::enable_shared_from_this<Core> {
       return;
     }
     base::DebugLog("tarvoctl: %s", match.command->words);
-    DeviceTaskQueue::Watch watch = dialog_.Tasks().BeginWatch();
+    DeviceTaskQueue& tasks = dialog_.Tasks();
+    const DeviceTaskQueue::Sequence before = tasks.LastAppended();
+    DeviceTaskQueue::Watch watch = tasks.BeginWatch();
     CommandOutcome outcome = handler(CommandCall{dialog_, *match.command, match.arguments});
     if (!outcome.afterTasks) {
       Post([reply, answer = std::move(outcome.answer)] { reply(answer); });
       return;
     }
-    dialog_.Tasks().EndWatch(
-        watch, [core = shared_from_this(), outcome = std::move(outcome), reply](bool allRan) {
-          core->Post([core, outcome, reply, allRan] {
-            if (core->IsClosed()) return;
-            reply(allRan ? outcome.afterTasks()
-                         : Answer::Failure(Reason::kOffline, outcome.whenDropped));
-          });
-        });
+    const DeviceTaskQueue::Sequence waited = tasks.LastAppended();
+    auto finished = [core = shared_from_this(), outcome = std::move(outcome), reply,
+                     waited](bool allRan) {
+      core->Post([core, outcome, reply, allRan, waited] {
+        core->Answered(outcome, reply, allRan, waited);
+      });
+    };
+    if (waited == before) {
+      // The change joined a task that was already waiting (rooms merge a burst of changes into
+      // one task): the answer waits for the tasks queued before it.
+      tasks.WhenAppendedFinished(std::move(finished));
+    } else {
+      tasks.EndWatch(watch, std::move(finished));
+    }
+  }
+
+  // UI thread: the tasks a command waited for, up to `waited`, have finished.
+  void Answered(const CommandOutcome& outcome, const std::function<void(Answer)>& reply,
+                bool allRan, DeviceTaskQueue::Sequence waited) {
+    if (IsClosed()) return;
+    DeviceTaskQueue& tasks = dialog_.Tasks();
+    const DeviceTaskQueue::Sequence last = tasks.LastAppended();
+    if (allRan && last > waited && outcome.stillSending && outcome.stillSending()) {
+      // A task that ran meanwhile queued another for what remained: wait for that one too.
+      tasks.WhenAppendedFinished([core = shared_from_this(), outcome, reply, last](bool ran) {
+        core->Post(
+            [core, outcome, reply, ran, last] { core->Answered(outcome, reply, ran, last); });
+      });
+      return;
+    }
+    reply(allRan ? outcome.afterTasks() : Answer::Failure(Reason::kOffline, outcome.whenDropped));
   }
 
   KeyboardDlg& dialog_;

@@ -4,7 +4,10 @@
 
 #include "base/Text.h"
 #include "cli/Formatting.h"
+#include "cli/KeyWords.h"
+#include "cli/LightWords.h"
 #include "cli/SettingNames.h"
+#include "cli/Words.h"
 
 namespace cli {
 namespace {
@@ -44,6 +47,77 @@ std::string FactoryResetDetails() {
 std::string ImportDetails() {
   return "Reads a profile export file (as 'profile export' or the window write it) into a new\n"
          "profile, which becomes the active one and is sent to the keyboard.\n";
+}
+
+// Keys and the knob ------------------------------------------------------------------------------
+
+std::string KeyShowDetails() {
+  return "Prints what every key does on a layer of the active profile (0 is the base layer, 1 to\n"
+         "3 the Fn layers; all four without LAYER): the key, its function in the words\n"
+         "'key set' takes, and the label the window shows where it differs. On keyboards with a\n"
+         "knob its three actions follow.\n";
+}
+
+std::string KeySetDetails() {
+  return "Stores the function for the key on the layer (0 the base layer, 1 to 3 the Fn layers)\n"
+         "of the active profile and sends it to the keyboard; returns once the keyboard has\n"
+         "received it.\n\n" +
+         KeyNamesHelp() + "\n" + KeyFunctionsHelp();
+}
+
+std::string KeyResetDetails() {
+  return "With KEY the key goes back to the function the keyboard has for it on that layer from\n"
+         "the factory; without KEY every key of the layer does (the window's restore layer,\n"
+         "without its question). Keys are named as for 'key set' (tarvoctl key set --help).\n";
+}
+
+std::string KnobSetDetails() {
+  return "Gives one of the knob's actions a function on a layer (the base layer 0 without LAYER)\n"
+         "and sends it; keyboards with a knob only. The keyboard keeps it; Tarvo keeps it while\n"
+         "it runs, not in the profile.\n\n"
+         "ACTION: left (turning left), right (turning right) or press; or 0, 1, 2.\n"
+         "FUNCTION: a media function, a keyboard function (not COLOUR, F-Change or Wheel) or a\n"
+         "key, named as for 'key set' (tarvoctl key set --help); no mouse functions, shortcuts,\n"
+         "combinations or macros.\n";
+}
+
+// Lighting ---------------------------------------------------------------------------------------
+
+std::string ZoneHelp() {
+  return "ZONE: keys, side or top (logo), or 0, 1, 2; only the zones the keyboard has.\n";
+}
+
+std::string LightModeDetails() {
+  return "Makes MODE the zone's mode for the active profile and sends it; choosing a mode\n"
+         "switches the light on.\n" +
+         ZoneHelp() + "MODE, or its number:\n  keys:\n" + WrappedWords(LightModeWords(0)) +
+         "  side, top:\n" + WrappedWords(LightModeWords(1)) +
+         "'custom' shows custom slot 128; 'slot select' shows the others.\n";
+}
+
+std::string LightValueDetails() {
+  return "N goes from 0 to the zone's maximum as the keyboard reports it ('light show' prints\n"
+         "it). Only for a mode that offers the value ('light show' lists what the zone's mode\n"
+         "offers), while the light is on.\n" +
+         ZoneHelp();
+}
+
+std::string LightDirectionDetails() {
+  return "D: left or right, or up or down, as the zone's mode offers ('light show').\n" +
+         ZoneHelp();
+}
+
+std::string LightColourDetails() {
+  return "RRGGBB: red, green and blue in hexadecimal (FF8000 is orange; a leading # is taken).\n"
+         "The mode then shows this one colour instead of its colorful variant; only for a mode\n"
+         "that offers a colour.\n" +
+         ZoneHelp();
+}
+
+std::string SlotDetails() {
+  return "N: the custom slot, 128 to 132. The key lights show the slot (the custom mode), and\n"
+         "what changed is written to the keyboard. KEY is named as for 'key set' (tarvoctl key\n"
+         "set --help); only keys with a light. RRGGBB as for 'light colour'.\n";
 }
 
 const std::vector<CommandSpec>& Table() {
@@ -118,6 +192,106 @@ const std::vector<CommandSpec>& Table() {
        "erase every profile and reset the keyboard to its factory settings",
        FactoryResetDetails,
        FormatMessage},
+      // Keys and the knob.
+      {"key show",
+       {{"LAYER", Kind::kLayer, Arity::kOptional}},
+       {},
+       "what every key does on a layer (all four without LAYER)",
+       KeyShowDetails,
+       FormatKeyShow},
+      {"key set",
+       {{"LAYER", Kind::kLayer},
+        {"KEY", Kind::kKey},
+        {"FUNCTION", Kind::kKeyFunction, Arity::kRest}},
+       {},
+       "give a key of a layer a function and send it (the keys\n"
+       "and functions: tarvoctl key set --help)",
+       KeySetDetails,
+       FormatMessage},
+      {"key reset",
+       {{"LAYER", Kind::kLayer}, {"KEY", Kind::kKey, Arity::kOptional}},
+       {},
+       "a key, or every key of a layer, back to its factory function",
+       KeyResetDetails,
+       FormatMessage},
+      {"knob set",
+       {{"ACTION", Kind::kKnobAction},
+        {"FUNCTION", Kind::kKeyFunction},
+        {"LAYER", Kind::kLayer, Arity::kOptional}},
+       {},
+       "give a knob action (left, right, press) a function",
+       KnobSetDetails,
+       FormatMessage},
+      // Lighting.
+      {"light show",
+       {},
+       {},
+       "the light zones' modes and values, the custom slot",
+       nullptr,
+       FormatLightShow},
+      {"light on", {}, {}, "switch the key lights on, back to their mode", nullptr, FormatMessage},
+      {"light off", {}, {}, "switch the key lights off", nullptr, FormatMessage},
+      {"light mode",
+       {{"ZONE", Kind::kZone}, {"MODE", Kind::kLightMode}},
+       {},
+       "choose a zone's light mode (zones and modes:\n"
+       "tarvoctl light mode --help)",
+       LightModeDetails,
+       FormatMessage},
+      {"light brightness",
+       {{"ZONE", Kind::kZone}, {"N", Kind::kNumber}},
+       {},
+       "set the brightness of a zone's mode",
+       LightValueDetails,
+       FormatMessage},
+      {"light speed",
+       {{"ZONE", Kind::kZone}, {"N", Kind::kNumber}},
+       {},
+       "set the speed of a zone's mode",
+       LightValueDetails,
+       FormatMessage},
+      {"light direction",
+       {{"ZONE", Kind::kZone}, {"D", Kind::kDirection}},
+       {},
+       "set the direction of a zone's mode",
+       LightDirectionDetails,
+       FormatMessage},
+      {"light colour",
+       {{"ZONE", Kind::kZone}, {"RRGGBB", Kind::kColour}},
+       {},
+       "give a zone's mode one colour",
+       LightColourDetails,
+       FormatMessage},
+      {"light colorful",
+       {{"ZONE", Kind::kZone}},
+       {},
+       "let a zone's mode show its many colours again",
+       ZoneHelp,
+       FormatMessage},
+      {"slot select",
+       {{"N", Kind::kSlot}},
+       {},
+       "show custom slot N (128 to 132) on the key lights",
+       SlotDetails,
+       FormatMessage},
+      {"slot paint",
+       {{"N", Kind::kSlot}, {"KEY=RRGGBB...", Kind::kKeyColour, Arity::kRest}},
+       {},
+       "give keys of a custom slot colours, show and write it",
+       SlotDetails,
+       FormatMessage},
+      {"slot fill",
+       {{"N", Kind::kSlot}, {"RRGGBB", Kind::kColour}},
+       {},
+       "give every key of a custom slot one colour",
+       SlotDetails,
+       FormatMessage},
+      {"slot show",
+       {{"N", Kind::kSlot}},
+       {},
+       "the colours a custom slot keeps for each key",
+       SlotDetails,
+       FormatSlotShow},
   };
   return table;
 }
@@ -217,6 +391,15 @@ std::string ArgumentProblem(const CommandSpec& command, const Argument& argument
     case Kind::kFile:
       if (word.empty()) return UsageError(command, "an empty file name");
       break;
+    case Kind::kLayer:
+      if (!ParseNumber(word)) return UsageError(command, "not a layer number: '" + word + "'");
+      break;
+    case Kind::kNumber:
+      if (!ParseNumber(word)) return UsageError(command, "not a number: '" + word + "'");
+      break;
+    case Kind::kSlot:
+      if (!ParseNumber(word)) return UsageError(command, "not a slot number: '" + word + "'");
+      break;
     default:
       break;
   }
@@ -231,8 +414,17 @@ std::vector<std::string> CommandSpec::Words() const {
 
 std::string CommandSpec::Synopsis() const {
   std::string text = words;
-  for (const Argument& argument : arguments) text += std::string(" ") + argument.name;
+  for (const Argument& argument : arguments) {
+    const bool optional = argument.arity == Arity::kOptional;
+    text += std::string(optional ? " [" : " ") + argument.name + (optional ? "]" : "");
+  }
   return text;
+}
+
+const Argument* CommandSpec::ArgumentAt(std::size_t index) const {
+  if (index < arguments.size()) return &arguments[index];
+  if (!arguments.empty() && arguments.back().arity == Arity::kRest) return &arguments.back();
+  return nullptr;
 }
 
 std::span<const CommandSpec> Commands() {
@@ -270,14 +462,20 @@ Match MatchCommand(const Request& request) {
   const std::size_t own = best->Words().size();
   match.arguments.assign(request.command.begin() + static_cast<std::ptrdiff_t>(own),
                          request.command.end());
-  if (match.arguments.size() != best->arguments.size()) {
-    match.error =
-        UsageError(*best, match.arguments.size() < best->arguments.size() ? "missing arguments"
-                                                                          : "too many arguments");
+  const std::size_t required = static_cast<std::size_t>(
+      std::count_if(best->arguments.begin(), best->arguments.end(),
+                    [](const Argument& argument) { return argument.arity != Arity::kOptional; }));
+  if (match.arguments.size() < required) {
+    match.error = UsageError(*best, "missing arguments");
+    return match;
+  }
+  if (match.arguments.size() > best->arguments.size() &&
+      best->ArgumentAt(match.arguments.size() - 1) == nullptr) {
+    match.error = UsageError(*best, "too many arguments");
     return match;
   }
   for (std::size_t i = 0; i < match.arguments.size() && match.error.empty(); ++i) {
-    match.error = ArgumentProblem(*best, best->arguments[i], match.arguments[i]);
+    match.error = ArgumentProblem(*best, *best->ArgumentAt(i), match.arguments[i]);
   }
   if (match.error.empty()) match.error = FlagProblem(*best, request.flags);
   return match;

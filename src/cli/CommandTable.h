@@ -17,11 +17,41 @@ namespace cli {
 
 // What an argument is: how it is checked and completed, and whether the client makes it an
 // absolute path before sending it (the running Tarvo has another working folder).
-enum class ArgumentKind { kText, kProfile, kProfileId, kModel, kFile, kSettingName, kSettingWord };
+enum class ArgumentKind {
+  kText,
+  kProfile,
+  kProfileId,
+  kModel,
+  kFile,
+  kSettingName,
+  kSettingWord,
+  // Keys and the knob.
+  kLayer,
+  kKey,
+  kKeyFunction,
+  kKnobAction,
+  // Lighting.
+  kZone,
+  kLightMode,  // follows a kZone argument
+  kNumber,
+  kDirection,
+  kColour,
+  kSlot,
+  kKeyColour,
+};
+
+// How many words an argument takes. An optional argument, or one that takes the rest of the
+// words, comes last.
+enum class Arity {
+  kOne,
+  kOptional,  // shown as [NAME]
+  kRest,      // one word or more
+};
 
 struct Argument {
   const char* name;  // as the help shows it ("ID-or-NAME")
   ArgumentKind kind;
+  Arity arity = Arity::kOne;
 };
 
 struct CommandSpec {
@@ -35,6 +65,9 @@ struct CommandSpec {
 
   std::vector<std::string> Words() const;
   std::string Synopsis() const;  // "profile rename ID NAME"
+  // The argument the word at `index` (after the command's own words) fills; null past the
+  // last one.
+  const Argument* ArgumentAt(std::size_t index) const;
 };
 
 std::span<const CommandSpec> Commands();

@@ -1,6 +1,9 @@
 #include "cli/Formatting.h"
 
+#include <algorithm>
+
 #include "cli/SettingNames.h"
+#include "cli/Words.h"
 
 namespace cli {
 namespace {
@@ -91,6 +94,96 @@ std::string FormatSettingsShow(const Json& result) {
     text += "  " + Padded(Printable(name), 14) + Printable(value.AsString()) + "\n";
   }
   return text;
+}
+
+// Keys and the knob ------------------------------------------------------------------------------
+
+namespace {
+
+// "  A             Ctrl+C           "LCtrl + C"": the label only where it says something else.
+std::string AssignmentLine(const std::string& what, const Json& assignment) {
+  const std::string function = Printable(Member(assignment, "function").AsString());
+  const std::string label = Printable(Member(assignment, "label").AsString());
+  std::string line = "  " + Padded(what, 14) + function;
+  if (!label.empty() && !SameWord(label, function)) {
+    line = Padded(line, 35) + "\"" + label + "\"";
+  }
+  return line + "\n";
+}
+
+}  // namespace
+
+std::string FormatKeyShow(const Json& result) {
+  std::string text = "profile " + ProfileText(Member(result, "profile")) + "\n";
+  for (const Json& layer : Member(result, "layers").AsArray()) {
+    text += "layer " + std::to_string(Member(layer, "layer").AsInteger()) + ":\n";
+    for (const Json& key : Member(layer, "keys").AsArray())
+      text += AssignmentLine(Printable(Member(key, "key").AsString()), key);
+    for (const Json& action : Member(layer, "knob").AsArray())
+      text += AssignmentLine("knob " + Printable(Member(action, "action").AsString()), action);
+  }
+  return text;
+}
+
+// Lighting ---------------------------------------------------------------------------------------
+
+namespace {
+
+// "brightness 3 (0-4)"; without a maximum reported, the value alone.
+std::string ValueText(const Json& zone, const std::string& name) {
+  std::string text = " " + name + " " + std::to_string(Member(zone, name).AsInteger());
+  const Json& maximum = Member(zone, "max_" + name);
+  if (maximum.IsInteger() && maximum.AsInteger() > 0)
+    text += " (0-" + std::to_string(maximum.AsInteger()) + ")";
+  return text;
+}
+
+bool Offers(const Json& zone, const std::string& what) {
+  const Json::Array& offers = Member(zone, "offers").AsArray();
+  return std::any_of(offers.begin(), offers.end(),
+                     [&](const Json& offer) { return offer.AsString() == what; });
+}
+
+// "keys  wave   brightness 3 (0-4) speed 2 (0-4) colorful": what the zone's mode offers.
+std::string ZoneLine(const Json& zone) {
+  std::string mode = Member(zone, "mode").AsString();
+  if (Member(zone, "slot").IsInteger())
+    mode += " " + std::to_string(Member(zone, "slot").AsInteger());
+  std::string line = "  " + Padded(Member(zone, "zone").AsString(), 5) + Padded(mode, 14);
+  if (Offers(zone, "brightness")) line += ValueText(zone, "brightness");
+  if (Offers(zone, "speed")) line += ValueText(zone, "speed");
+  if (Offers(zone, "direction")) line += " direction " + Member(zone, "direction").AsString();
+  if (Offers(zone, "colorful") && Member(zone, "colorful").AsBool()) {
+    line += " colorful";
+  } else if (Offers(zone, "colour")) {
+    line += " colour " + Member(zone, "colour").AsString();
+  }
+  return line + "\n";
+}
+
+}  // namespace
+
+std::string FormatLightShow(const Json& result) {
+  std::string text = "profile " + ProfileText(Member(result, "profile")) + "\n";
+  text += std::string("light ") + (Member(result, "light").AsBool() ? "on" : "off");
+  const Json& slot = Member(result, "slot");
+  if (slot.IsInteger()) text += "; custom slot " + std::to_string(slot.AsInteger());
+  text += "\n";
+  for (const Json& zone : Member(result, "zones").AsArray()) text += ZoneLine(zone);
+  return text;
+}
+
+std::string FormatSlotShow(const Json& result) {
+  std::string text = "slot " + std::to_string(Member(result, "slot").AsInteger()) + " of profile " +
+                     ProfileText(Member(result, "profile"));
+  const Json::Array& keys = Member(result, "keys").AsArray();
+  if (keys.empty()) return text + ": never painted\n";
+  std::vector<std::string> words;
+  for (const Json& key : keys) {
+    words.push_back(Printable(Member(key, "key").AsString()) + "=" +
+                    Member(key, "colour").AsString());
+  }
+  return text + ":\n" + WrappedWords(words, 2);
 }
 
 std::string FormatMessage(const Json& result) {

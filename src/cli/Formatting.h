@@ -15,6 +15,12 @@ std::string FormatStatus(const base::Json& result);
 std::string FormatProfileList(const base::Json& result);
 // "settings show": one line per setting.
 std::string FormatSettingsShow(const base::Json& result);
+// "key show": per layer, one line per key (and the knob's actions).
+std::string FormatKeyShow(const base::Json& result);
+// "light show": the switch, the custom slot, one line per zone.
+std::string FormatLightShow(const base::Json& result);
+// "slot show": the slot's colours as KEY=RRGGBB words, as "slot paint" takes them.
+std::string FormatSlotShow(const base::Json& result);
 // Every other command: the result's "message".
 std::string FormatMessage(const base::Json& result);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "cli/KeyWords.h"
+#include "cli/LightWords.h"
 #include "cli/SettingNames.h"
 
 namespace cli {
@@ -28,6 +30,44 @@ void AnchorFiles(const Match& match, Request& request, const std::filesystem::pa
     if (match.command->arguments[i].kind != ArgumentKind::kFile) continue;
     std::string& word = request.command[first + i];
     word = (folder / word).lexically_normal().string();
+  }
+}
+
+// The words an argument of a kind may be; `previous` is the word before it (a setting's name
+// for its value, a zone for its mode). Names, files and numbers are left to the shell.
+std::vector<std::string> ArgumentWords(ArgumentKind kind, const std::string& previous) {
+  switch (kind) {
+    case ArgumentKind::kSettingName: {
+      std::vector<std::string> names;
+      for (const SettingName& setting : SettingNames()) names.emplace_back(setting.name);
+      return names;
+    }
+    case ArgumentKind::kSettingWord:
+      if (const SettingName* setting = FindSetting(previous)) return SettingWords(*setting);
+      return {};
+    case ArgumentKind::kLayer:
+      return {"0", "1", "2", "3"};
+    case ArgumentKind::kKey:
+      return KeyWords();
+    case ArgumentKind::kKeyFunction:
+      return KeyFunctionWords();
+    case ArgumentKind::kKnobAction:
+      return KnobActionWords();
+    case ArgumentKind::kZone:
+      return ZoneWords();
+    case ArgumentKind::kLightMode:
+      if (const std::optional<int> zone = ParseZone(previous)) return LightModeWords(*zone);
+      return {};
+    case ArgumentKind::kDirection:
+      return DirectionWords();
+    case ArgumentKind::kSlot: {
+      std::vector<std::string> slots;
+      for (int slot = kFirstSlotNumber; slot <= kLastSlotNumber; ++slot)
+        slots.push_back(std::to_string(slot));
+      return slots;
+    }
+    default:
+      return {};
   }
 }
 
@@ -111,15 +151,11 @@ std::vector<std::string> CompletionCandidates(const std::vector<std::string>& ty
     if (argument == command.arguments.size() && current.starts_with("-")) {
       for (const char* flag : command.requiredFlags) candidates.insert(std::string("--") + flag);
     }
-    if (argument >= command.arguments.size()) continue;
-    const ArgumentKind kind = command.arguments[argument].kind;
-    if (kind == ArgumentKind::kSettingName) {
-      for (const SettingName& setting : SettingNames()) candidates.insert(setting.name);
-    } else if (kind == ArgumentKind::kSettingWord && argument > 0) {
-      if (const SettingName* setting = FindSetting(words.back())) {
-        for (const std::string& word : SettingWords(*setting)) candidates.insert(word);
-      }
-    }
+    const Argument* next = command.ArgumentAt(argument);
+    // A word that takes the rest is completed once, where it begins.
+    if (next == nullptr || (argument >= command.arguments.size())) continue;
+    for (std::string& word : ArgumentWords(next->kind, argument > 0 ? words.back() : ""))
+      candidates.insert(std::move(word));
   }
   std::vector<std::string> matching;
   for (const std::string& candidate : candidates) {

@@ -17,6 +17,7 @@
 #include "device/KeyboardCommands.h"
 #include "keys/KeyCodes.h"
 #include "keys/KeyDescriptions.h"
+#include "keys/KnobFunctions.h"
 #include "storage/SettingsDatabase.h"
 
 namespace keys {
@@ -326,6 +327,10 @@ int KeyAssignmentService::UnassignMacro(int macroId) {
 void KeyAssignmentService::QueueAllLayers() {
   QueueKeyWrite({PendingKeyWrite::Kind::kAllLayers, state_.selectedModel.load(),
                  state_.currentProfile.load(), 0, 0});
+}
+
+std::vector<KeyFunctionEntry> KeyAssignmentService::KnobFunctionList() const {
+  return BuildKnobFunctionList(catalogue_, texts_);
 }
 
 ChangeResult KeyAssignmentService::AssignKnobAction(int layer, int action,

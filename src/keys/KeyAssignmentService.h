@@ -105,6 +105,8 @@ class KeyAssignmentService {
   // The current profile's four layers, sent whole by the next task 9.
   void QueueAllLayers();
 
+  // The functions the knob's actions can have, named in the interface language.
+  std::vector<KeyFunctionEntry> KnobFunctionList() const;
   // The knob: an action's function on a layer, sent at once.
   ChangeResult AssignKnobAction(int layer, int action, const KeyFunctionEntry& function);
   // The three actions of a layer as the knob dialog has them; `changed` is the action to send.

@@ -83,20 +83,6 @@ constexpr TextEntry kShortcuts[] = {
     {154, text::kShortcutSwitchWindow},
 };
 
-constexpr std::array<std::string_view, kLastKeyboardFunction> kKeyboardFunctionNames = {
-    "Fn0",       "Fn",         "Fn2",        "Fn3",      "To0",       "To1",        "To2",
-    "To3",       "BL-TOG",     "BL-MOD",     "BL-RMOD",  "BL-HUT",    "BL-HUD",     "BL-VAI",
-    "BL-VAD",    "BL-SPI",     "BL-SPD",     "COLOUR",   "BL-LIGHT1", "BL-LIGHT2",  "BL-LIGHT3",
-    "BL-LIGHT4", "BL-LIGHT5",  "LG-TOG",     "LG-MOD",   "LG-RMOD",   "LG-HUT",     "LG-HUD",
-    "LG-VAI",    "LG-VAD",     "LG-SPI",     "LG-SPD",   "SD-TOG",    "SD-MOD",     "SD-RMOD",
-    "SD-HUT",    "SD-HUD",     "SD-VAI",     "SD-VAD",   "SD-SPI",    "SD-SPD",     "LT-TOG",
-    "LT-MOD",    "LT-RMOD",    "LT-HUT",     "LT-HUD",   "LT-VAI",    "LT-VAD",     "LT-SPI",
-    "LT-SPD",    "Reset",      "BLE1",       "BLE2",     "BLE3",      "2.4G",       "USB",
-    "Battery",   "6N",         "Mac/Win",    "WinLock",  "WASD",      "KeyDelay",   "F-Change",
-    "Wheel",     "LEDTest",    "AllPower",   "LCDPower", "LCDMode",   "LCDGIFMode", "LCDUSBMode",
-    "WheelLeft", "WheelRight", "WheelClick", "KeyTest",
-};
-
 void AppendTexts(KeyFunctionCatalogue::Entries& entries, int type, std::span<const TextEntry> list,
                  const core::TextTable& texts) {
   for (const TextEntry& e : list) {
@@ -120,11 +106,6 @@ KeyFunctionCatalogue::Entries BuildEntries(const core::TextTable& texts) {
 }
 
 }  // namespace
-
-std::string_view KeyboardFunctionName(int code) {
-  if (code < kFirstKeyboardFunction || code > kLastKeyboardFunction) return {};
-  return kKeyboardFunctionNames[code - kFirstKeyboardFunction];
-}
 
 KeyFunctionCatalogue::KeyFunctionCatalogue() : entries_(std::make_shared<const Entries>()) {}
 

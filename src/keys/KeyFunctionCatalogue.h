@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "protocol/KeyEntry.h"
+
 namespace core {
 class TextTable;
 }
@@ -30,9 +32,9 @@ struct KeyFunctionEntry {
 inline constexpr std::size_t kCatalogueSize = 213;
 
 // Names of the keyboard functions (type 12) by code, 1 to 74; empty for other codes.
-std::string_view KeyboardFunctionName(int code);
-inline constexpr int kFirstKeyboardFunction = 1;
-inline constexpr int kLastKeyboardFunction = 74;
+using protocol::KeyboardFunctionName;
+inline constexpr int kFirstKeyboardFunction = protocol::kFirstKeyboardFunction;
+inline constexpr int kLastKeyboardFunction = protocol::kLastKeyboardFunction;
 
 class KeyFunctionCatalogue {
  public:

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 
 namespace protocol {
 
@@ -91,6 +92,12 @@ struct SystemShortcutCode {
   std::uint8_t code;
 };
 std::span<const SystemShortcutCode> SystemShortcutCodes();
+
+// The keyboard's own functions (type 12) by code, with the names keys and lists show them by;
+// empty for codes outside kFirstKeyboardFunction..kLastKeyboardFunction.
+inline constexpr int kFirstKeyboardFunction = 1;
+inline constexpr int kLastKeyboardFunction = 74;
+std::string_view KeyboardFunctionName(int code);
 
 // The modifier bit of a modifier usage (0xE0 -> 0x01 ... 0xE7 -> 0x80); empty for any other.
 std::optional<std::uint8_t> ModifierBitOfUsage(int usage);

@@ -154,7 +154,7 @@ TEST(Invocation, CompletionOffersWhatMayFollow) {
     const char* current;
     std::vector<std::string> candidates;
   } cases[] = {
-      {"", "", {"device", "profile", "settings", "status"}},
+      {"", "", {"device", "key", "knob", "light", "profile", "settings", "slot", "status"}},
       {"", "pr", {"profile"}},
       {"profile", "", {"add", "delete", "export", "import", "list", "rename", "select"}},
       {"--json|settings", "s", {"set", "show"}},
@@ -174,6 +174,106 @@ TEST(Invocation, CompletionOffersWhatMayFollow) {
   const Invocation complete = Parse("--complete|settings|");
   EXPECT_EQ(complete.action, Action::kComplete);
   EXPECT_EQ(complete.candidates, (std::vector<std::string>{"factory-reset", "set", "show"}));
+}
+
+// Keys and lighting ------------------------------------------------------------------------------
+
+TEST(Invocation, OptionalArgumentsAndArgumentsThatTakeTheRest) {
+  const struct {
+    const char* arguments;
+    const char* command;  // empty: a usage error
+    const char* error;    // a part of the usage error
+  } cases[] = {
+      {"key|show", "key show", ""},
+      {"key|show|2", "key show", ""},
+      {"key|show|2|3", "", "too many arguments"},
+      {"key|show|fn1", "", "not a layer number: 'fn1'"},
+      {"key|set|0|A|Ctrl+C", "key set", ""},
+      {"key|set|0|A|macro|3", "key set", ""},
+      {"key|set|0|A", "", "missing arguments"},
+      {"key|reset|1", "key reset", ""},
+      {"key|reset|1|Esc", "key reset", ""},
+      {"key|reset|1|Esc|F1", "", "too many arguments"},
+      {"knob|set|left|volume-up", "knob set", ""},
+      {"knob|set|left|volume-up|2", "knob set", ""},
+      {"knob|set|left|volume-up|2|3", "", "too many arguments"},
+      {"light|brightness|keys|3", "light brightness", ""},
+      {"light|brightness|keys|high", "", "not a number: 'high'"},
+      {"light|brightness|keys|-3", "", "unknown option '-3'"},
+      {"slot|paint|130|A=FF0000|B=00FF00", "slot paint", ""},
+      {"slot|paint|130", "", "missing arguments"},
+      {"slot|fill|one|FF0000", "", "not a slot number: 'one'"},
+  };
+  for (const auto& c : cases) {
+    const Invocation invocation = Parse(c.arguments);
+    if (std::string(c.command).empty()) {
+      EXPECT_EQ(invocation.action, Action::kUsageError) << c.arguments;
+      EXPECT_NE(invocation.text.find(c.error), std::string::npos)
+          << c.arguments << ": " << invocation.text;
+      continue;
+    }
+    ASSERT_EQ(invocation.action, Action::kRun) << c.arguments << ": " << invocation.text;
+    EXPECT_STREQ(invocation.command->words, c.command);
+  }
+  // Names and values are for the command to judge (exit status 1), not the usage.
+  for (const char* judged :
+       {"key|set|9|A|Ctrl+C", "key|set|0|Nokey|Ctrl+C", "light|mode|attic|wave",
+        "light|colour|keys|red", "slot|fill|200|FF0000", "knob|set|up|mute"}) {
+    EXPECT_EQ(Parse(judged).action, Action::kRun) << judged;
+  }
+}
+
+TEST(Invocation, TheHelpOfKeyAndLightCommandsNamesWhatTheyTake) {
+  const struct {
+    const char* arguments;
+    std::vector<const char*> parts;
+  } cases[] = {
+      {"key|set|--help",
+       {"key set LAYER KEY FUNCTION", "Ctrl+Shift+Esc", "volume-up", "BL-TOG", "macro N", "KP0",
+        "0x04"}},
+      {"key|show|--help", {"key show [LAYER]"}},
+      {"key|reset|--help", {"key reset LAYER [KEY]"}},
+      {"knob|set|--help", {"knob set ACTION FUNCTION [LAYER]", "left", "press"}},
+      {"light|mode|--help", {"keys, side or top", "spectrum-cycle", "sine-wave", "flow"}},
+      {"light|speed|--help", {"maximum"}},
+      {"slot|paint|--help", {"slot paint N KEY=RRGGBB...", "128 to 132"}},
+  };
+  for (const auto& c : cases) {
+    const Invocation help = Parse(c.arguments);
+    ASSERT_EQ(help.action, Action::kHelp) << c.arguments;
+    for (const char* part : c.parts)
+      EXPECT_NE(help.text.find(part), std::string::npos) << c.arguments << ": " << part;
+  }
+  const Invocation group = Parse("light|--help");
+  ASSERT_EQ(group.action, Action::kHelp);
+  EXPECT_NE(group.text.find("light colour ZONE RRGGBB"), std::string::npos);
+  EXPECT_EQ(group.text.find("slot fill"), std::string::npos);
+}
+
+TEST(Invocation, CompletionOfKeysFunctionsZonesAndModes) {
+  const struct {
+    const char* typed;
+    const char* current;
+    std::vector<std::string> candidates;
+  } cases[] = {
+      {"key", "", {"reset", "set", "show"}},
+      {"key|set", "", {"0", "1", "2", "3"}},
+      {"key|set|0", "Esc", {"Esc"}},
+      {"key|set|0|Esc", "volume-", {"volume-down", "volume-up"}},
+      {"key|set|0|Esc|macro", "", {}},
+      {"knob|set", "", {"left", "press", "right"}},
+      {"knob|set|left|mute", "", {"0", "1", "2", "3"}},
+      {"light|mode", "", {"keys", "side", "top"}},
+      {"light|mode|side", "", {"breathing", "flash", "flow", "rainbow", "static"}},
+      {"light|mode|keys", "s", {"sine-wave", "snake", "spectrum-cycle", "starlight", "static"}},
+      {"light|direction|keys", "", {"down", "left", "right", "up"}},
+      {"slot|fill", "", {"128", "129", "130", "131", "132"}},
+      {"slot|paint|130", "", {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(cli::CompletionCandidates(Split(c.typed), c.current), c.candidates)
+        << c.typed << " / " << c.current;
+  }
 }
 
 TEST(SettingNames, EveryWordStandsForAChoiceOfTheSettingsPageAndBack) {

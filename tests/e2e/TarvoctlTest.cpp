@@ -190,4 +190,80 @@ TEST_F(TarvoctlTest, TheShellCompletionAsksTarvoctl) {
   EXPECT_EQ(bash.Output(), "game-mode\n");
 }
 
+// Keys and lighting ------------------------------------------------------------------------------
+
+// The three-byte entries of a layer table (hex) whose bytes differ.
+std::vector<std::size_t> DifferingEntries(const std::string& before, const std::string& after) {
+  std::vector<std::size_t> entries;
+  for (std::size_t byte : DifferingBytes(before, after)) {
+    if (entries.empty() || entries.back() != byte / 3) entries.push_back(byte / 3);
+  }
+  return entries;
+}
+
+TEST_F(TarvoctlTest, SetsKeysAndLightsOfARunningTarvosKeyboard) {
+  TarvoProcess tarvo({"--headless", "--virtual-keyboard"}, Environment(true), folder / "tarvo.txt");
+  ASSERT_TRUE(WaitFor(tarvo, "keyboard read:")) << tarvo.Output();
+
+  // One entry of layer 0 changes: A's, from its own key to Ctrl+C.
+  const base::Json before = KeyboardState();
+  const Result set = Tarvoctl({"key", "set", "0", "A", "Ctrl+C"});
+  ASSERT_EQ(set.status, 0) << set.err;
+  EXPECT_EQ(set.out, "key A on layer 0: Ctrl+C (sent to the keyboard)\n");
+  const base::Json after = KeyboardState();
+  const std::string layerBefore = before.Find("layers")->AsArray()[0].AsString();
+  const std::string layerAfter = after.Find("layers")->AsArray()[0].AsString();
+  const std::vector<std::size_t> changed = DifferingEntries(layerBefore, layerAfter);
+  ASSERT_EQ(changed.size(), 1u);
+  EXPECT_EQ(layerBefore.substr(changed[0] * 6, 6), "100004");
+  EXPECT_EQ(layerAfter.substr(changed[0] * 6, 6), "100106");
+  for (std::size_t layer = 1; layer < 4; ++layer) {
+    EXPECT_EQ(after.Find("layers")->AsArray()[layer].AsString(),
+              before.Find("layers")->AsArray()[layer].AsString());
+  }
+  ASSERT_EQ(Tarvoctl({"key", "reset", "0"}).status, 0);
+  const base::Json reset = KeyboardState();
+  EXPECT_EQ(reset.Find("layers")->AsArray()[0].AsString(),
+            reset.Find("factory_layers")->AsArray()[0].AsString());
+
+  // A mode changes the key lights' bytes of the settings block, nothing else.
+  const Result mode = Tarvoctl({"light", "mode", "keys", "3"});
+  ASSERT_EQ(mode.status, 0) << mode.err;
+  const base::Json lit = KeyboardState();
+  EXPECT_EQ(lit.Find("light_modes")->Find("zone0")->Find("mode")->AsInteger(), 3);
+  for (std::size_t byte :
+       DifferingBytes(reset.Find("settings")->AsString(), lit.Find("settings")->AsString())) {
+    EXPECT_TRUE(byte >= 1 && byte <= 9) << "byte " << byte << " is not the key lights'";
+  }
+
+  // Slot 130's table: every light red.
+  ASSERT_EQ(Tarvoctl({"slot", "fill", "130", "FF0000"}).status, 0);
+  const std::string slot = KeyboardState().Find("custom_slots")->AsArray()[2].AsString();
+  std::size_t red = 0;
+  for (std::size_t at = 0; at + 6 <= slot.size(); at += 6) {
+    const std::string light = slot.substr(at, 6);
+    EXPECT_TRUE(light == "ff0000" || light == "000000") << light;
+    red += light == "ff0000" ? 1 : 0;
+  }
+  EXPECT_GT(red, 60u);
+  const base::Json shown = Json(Tarvoctl({"--json", "light", "show"}).out);
+  EXPECT_EQ(shown.Find("zones")->AsArray().at(0).Find("slot")->AsInteger(), 130);
+
+  // Refused: one line, exit status 1, the keyboard as it was.
+  const base::Json unchanged = KeyboardState();
+  ExpectOneLineFailure(Tarvoctl({"key", "set", "0", "Nokey", "A"}), "no such key: Nokey");
+  ExpectOneLineFailure(Tarvoctl({"light", "colour", "keys", "12345G"}), "not '12345G'");
+  ExpectOneLineFailure(Tarvoctl({"key", "set", "0", "A", "Ctrl+Hyper"}), "no such key 'Hyper'");
+  EXPECT_EQ(KeyboardState().Find("layers")->Dump(), unchanged.Find("layers")->Dump());
+  EXPECT_EQ(KeyboardState().Find("settings")->Dump(), unchanged.Find("settings")->Dump());
+
+  tarvo.Signal(SIGTERM);
+  EXPECT_EQ(tarvo.Wait(10s), 0) << tarvo.Output();
+
+  // Model 102 has no side light (its own controller, once the model is selected).
+  ASSERT_EQ(Tarvoctl({"--virtual-keyboard=102", "device", "select", "102"}).status, 0);
+  ExpectOneLineFailure(Tarvoctl({"--virtual-keyboard=102", "light", "mode", "side", "flow"}),
+                       "model 102 has no side light");
+}
+
 }  // namespace

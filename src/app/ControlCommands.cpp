@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "app/KeyboardDlg.h"
+#include "app/MatrixCommands.h"
 #include "cli/SettingNames.h"
 #include "protocol/DeviceInfo.h"
 #include "ui/tessel/DeviceList.h"
@@ -19,7 +20,8 @@ using cli::Reason;
 constexpr const char* kDroppedChange =
     "the keyboard went away before it received the change (the change is stored)";
 
-// Commands that talk to the keyboard need it attached and awake.
+}  // namespace
+
 std::optional<Answer> KeyboardProblem(KeyboardDlg& dialog) {
   const SharedState& state = dialog.State();
   if (!state.devicePresent.load()) return Answer::Failure(Reason::kNoKeyboard, "no keyboard found");
@@ -34,6 +36,8 @@ std::optional<Answer> KeyboardProblem(KeyboardDlg& dialog) {
   }
   return std::nullopt;
 }
+
+namespace {
 
 // The profile as the list shows it: its id and its name in the user's language.
 Json ProfileJson(KeyboardDlg& dialog, int profile) {
@@ -424,6 +428,18 @@ constexpr HandlerEntry kHandlers[] = {
     {"settings show", SettingsShow},
     {"settings set", SettingsSet},
     {"settings factory-reset", FactoryReset},
+    {"matrix show", MatrixShow},
+    {"matrix on", MatrixOn},
+    {"matrix off", MatrixOff},
+    {"matrix mode", MatrixMode},
+    {"matrix preset", MatrixPreset},
+    {"matrix brightness", MatrixBrightness},
+    {"matrix speed", MatrixSpeed},
+    {"matrix amplitude", MatrixAmplitude},
+    {"matrix colour", MatrixColour},
+    {"matrix paint", MatrixPaint},
+    {"matrix clear", MatrixClear},
+    {"audio show", AudioShow},
 };
 
 }  // namespace

@@ -17,7 +17,16 @@ namespace cli {
 
 // What an argument is: how it is checked and completed, and whether the client makes it an
 // absolute path before sending it (the running Tarvo has another working folder).
-enum class ArgumentKind { kText, kProfile, kProfileId, kModel, kFile, kSettingName, kSettingWord };
+enum class ArgumentKind {
+  kText,
+  kProfile,
+  kProfileId,
+  kModel,
+  kFile,
+  kSettingName,
+  kSettingWord,
+  kNumber,  // decimal digits
+};
 
 struct Argument {
   const char* name;  // as the help shows it ("ID-or-NAME")
@@ -32,6 +41,8 @@ struct CommandSpec {
   std::string (*details)() = nullptr;  // more help; none for simple commands
   // The result as text for a person; every line ends with a line end.
   std::string (*format)(const base::Json& result) = nullptr;
+  // The last argument may be given more than once ("matrix paint CELL=RRGGBB...").
+  bool repeatsLast = false;
 
   std::vector<std::string> Words() const;
   std::string Synopsis() const;  // "profile rename ID NAME"

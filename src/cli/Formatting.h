@@ -15,6 +15,10 @@ std::string FormatStatus(const base::Json& result);
 std::string FormatProfileList(const base::Json& result);
 // "settings show": one line per setting.
 std::string FormatSettingsShow(const base::Json& result);
+// "matrix show": the matrix light's settings and its cells as a grid (MatrixFormatting.cpp).
+std::string FormatMatrixShow(const base::Json& result);
+// "audio show": the sound source and what the music analysis hears (MatrixFormatting.cpp).
+std::string FormatAudioShow(const base::Json& result);
 // Every other command: the result's "message".
 std::string FormatMessage(const base::Json& result);
 

@@ -52,6 +52,14 @@ std::string WhereItGoes(KeyboardDlg& dialog) {
              : " (sent to the keyboard)";
 }
 
+// Where the frames of the animated mode go: the worker streams them only while one of the
+// keyboard's pages is shown, never under the device overview.
+std::string WhereTheAnimationPlays(KeyboardDlg& dialog) {
+  return dialog.State().currentPage.load() == kPageHome
+             ? " plays once one of the keyboard's pages is shown (the device overview is open)"
+             : " plays on the keyboard";
+}
+
 std::optional<int> NumberArgument(const CommandCall& call) {
   return cli::ParseNumber(call.arguments.at(0));
 }
@@ -163,8 +171,8 @@ CommandOutcome MatrixMode(const CommandCall& call) {
   std::string message = "matrix mode " + std::to_string(mode) + " (" + name + ")";
   if (mode == lighting::kMatrixPresetMode) {
     const int preset = dialog.Matrix().Service().Selection().preset;
-    message += ": Tarvo plays preset " + std::to_string(preset) + " (" + page.PresetName(preset) +
-               ") on the keyboard";
+    message += ": Tarvo's preset " + std::to_string(preset) + " (" + page.PresetName(preset) + ")" +
+               WhereTheAnimationPlays(dialog);
   } else {
     message += " sent to the keyboard";
   }
@@ -187,7 +195,8 @@ CommandOutcome MatrixPreset(const CommandCall& call) {
     return CommandOutcome::Now(Answer::Failure(Reason::kFailed, "the mode could not be stored"));
   }
   return Stored(page.ChoosePreset(preset), "matrix preset " + std::to_string(preset) + " (" +
-                                               page.PresetName(preset) + ") plays on the keyboard");
+                                               page.PresetName(preset) + ")" +
+                                               WhereTheAnimationPlays(dialog));
 }
 
 CommandOutcome MatrixBrightness(const CommandCall& call) {

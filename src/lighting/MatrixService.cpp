@@ -154,6 +154,8 @@ bool MatrixService::SetEnabled(bool on) {
     if (on) selection_.active = mode;
     selection_.offers = record ? record->config_func : 0;
   }
+  // A light switched off stays dark: the animated mode's frames stop until it is on again.
+  streaming_.store(on && mode == kMatrixPresetMode);
   Queue(task::kSendMatrixLightMode);
   return true;
 }

@@ -246,12 +246,19 @@ TEST_F(MatrixTest, TheSwitchSendsModeZeroAndThenTheActiveModeAgain) {
   Control<Tessel::CSwitchButton>(mids::kMatrixSwitch).UserClick();
   Settle();
   EXPECT_EQ(MatrixRegion().mode, 2);
-  // The switch leaves the stream of the animated mode alone.
+  // Switched off, the animated mode streams nothing until it is switched on again.
   UserChooseMode(kMatrixPresetMode);
   Control<Tessel::CSwitchButton>(mids::kMatrixSwitch).UserClick();
   Settle();
   EXPECT_EQ(MatrixRegion().mode, 0);
-  EXPECT_TRUE(Service().Streaming());
+  Received();
+  Idle(2);
+  EXPECT_EQ(Received(), std::vector<int>{});
+  Control<Tessel::CSwitchButton>(mids::kMatrixSwitch).UserClick();
+  Settle();
+  Received();
+  Idle(1);
+  EXPECT_EQ(Received(), std::vector<int>{0x3C});
 }
 
 TEST_F(MatrixTest, AFailedReadKeepsTheCells) {

@@ -547,7 +547,6 @@ inline constexpr IdRange kDialogIdRanges[] = {
     {kLcdDeleteItemCaption, kLcdDelayDialogTitle},
     {kMatrixModeFirst, kMatrixDrawHint},
     {kMatrixPresetFirst, kMatrixPresetLast},
-    {kMatrixSoundFollowing, kMatrixSoundNoOutput},
     {kUploadStart, kUploadNoGifScreen},
     {kUploadOpeningChannel, kUploadCountSuffix},
     {kUploadConverting, kUploadConvertFailed},
@@ -561,6 +560,7 @@ inline constexpr IdRange kDialogIdRanges[] = {
     {kScreenSaveScreen, kScreenSavePreview},
     {kScreenSaveDone, kScreenSaveDone},
     {kDatabaseWriteFailedCaption, kBatteryLow},
+    {kMatrixSoundFollowing, kMatrixSoundNoOutput},
 };
 
 }  // namespace detail

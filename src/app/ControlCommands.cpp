@@ -7,6 +7,7 @@
 #include "app/KeyVerbs.h"
 #include "app/KeyboardDlg.h"
 #include "app/LightVerbs.h"
+#include "app/MatrixCommands.h"
 #include "cli/SettingNames.h"
 #include "protocol/DeviceInfo.h"
 #include "ui/tessel/DeviceList.h"
@@ -470,6 +471,19 @@ constexpr HandlerEntry kHandlers[] = {
     {"slot paint", SlotPaint},
     {"slot fill", SlotFill},
     {"slot show", SlotShow},
+    // The matrix light and the music analysis (app/MatrixCommands.h).
+    {"matrix show", MatrixShow},
+    {"matrix on", MatrixOn},
+    {"matrix off", MatrixOff},
+    {"matrix mode", MatrixMode},
+    {"matrix preset", MatrixPreset},
+    {"matrix brightness", MatrixBrightness},
+    {"matrix speed", MatrixSpeed},
+    {"matrix amplitude", MatrixAmplitude},
+    {"matrix colour", MatrixColour},
+    {"matrix paint", MatrixPaint},
+    {"matrix clear", MatrixClear},
+    {"audio show", AudioShow},
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "core/WindowMessages.h"
 #include "platform/Desktop.h"
 #include "platform/Process.h"
+#include "platform/audio/PulseMonitorSource.h"
 #include "platform/input/SourceChoice.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/pages/HomePage.h"
@@ -68,6 +69,10 @@ constexpr const char* kChildWindows[] = {
 
 }  // namespace
 
+std::unique_ptr<platform::AudioSource> SystemSoundSource() {
+  return std::make_unique<platform::PulseMonitorSource>();
+}
+
 KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::TextTable& texts,
                          device::HidApi& hid, Options options)
     : Tessel::MDialog(Tessel::Manager::GetDeviceName()),
@@ -85,6 +90,7 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
                                         : platform::input::ChooseInputSource(inputFeed_);
           },
           [this](std::function<void()> work) { RunOnUiThread(std::move(work)); }),
+      audio_(options_.audioSource ? options_.audioSource() : nullptr),
       keyboardModel_(host_, state_, paths_, settings_, database_, catalogue_, layout_, model_),
       application_(host_, settings_, texts_, catalogue_,
                    options_.openUrl ? options_.openUrl : platform::OpenUrl),
@@ -97,8 +103,10 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       keyboard_(host_, state_, keyboardCommands_, database_, model_, texts_, tasks_, *this),
       lighting_(host_, state_, link_, keyboardCommands_, database_, model_, layout_, texts_,
                 tasks_),
-      features_{&application_, &backgrounds_, &devices_, &profiles_,
-                &keys_,        &keyboard_,    &lighting_} {
+      matrix_(host_, state_, database_, lighting_, model_, texts_, tasks_,
+              [this] { return audio_.Snapshot().source.state; }),
+      features_{&application_, &backgrounds_, &devices_,  &profiles_,
+                &keys_,        &keyboard_,    &lighting_, &matrix_} {
   keyboard_.Info().AddObserver(*this);
   database_.SetWriteFailureHandler([this](const std::string&) { OnDatabaseWriteFailed(); });
   // Every pause of the link ends early when the worker is asked to stop.
@@ -111,6 +119,7 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
     });
   }
   RegisterTasks();
+  ConnectAudioFeeds();
   Tessel::SetRawInputObserver([feed = inputFeed_](const Tessel::RawInputEvent& e) {
     if (e.device == Tessel::RawInputEvent::Device::kKey) {
       feed->PushKey(e.nativeCode, e.pressed, e.autoRepeat, e.numLock);
@@ -121,6 +130,7 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
 }
 
 KeyboardDlg::~KeyboardDlg() {
+  audio_.StopAudioCapture();
   Tessel::SetRawInputObserver({});
   hid_.SetHotPlugListener({});
   // The worker calls into this object; it must have ended before the members go.
@@ -143,6 +153,10 @@ void KeyboardDlg::RegisterTasks() {
   taskTable_.SetRun(task::kRefreshProfileView, [this] { LoadProfileList(); });
   taskTable_.SetRun(task::kApplyProfile, [this] { ApplyProfile(); });
   for (Feature* feature : features_) feature->RegisterTasks(taskTable_);
+}
+
+void KeyboardDlg::ConnectAudioFeeds() {
+  audio_.AddFeed(matrix_.Audio());
 }
 
 void KeyboardDlg::DropQueuedTasks() {
@@ -175,6 +189,8 @@ void KeyboardDlg::FinishTask(const TaskSpec* spec, bool ran) {
 
 void KeyboardDlg::StartUp() {
   if (state_.started.exchange(true)) return;
+  // The music effects listen from the start, whatever the keyboard does.
+  audio_.StartAudioCapture();
   Reconnect();
 }
 
@@ -532,6 +548,7 @@ void KeyboardDlg::CloseAndDestroy() {
   ShowWindow(Tessel::kHide);  // gone from the screen at once, however long the rest takes
   hid_.SetHotPlugListener({});
   if (IsRunning()) workerEnded_.store(Stop(kWorkerStopTimeout));
+  audio_.StopAudioCapture();
   for (Feature* feature : features_) feature->Shutdown();
   KillMTimer(kAnimationTimer);
   DestroyWindow();

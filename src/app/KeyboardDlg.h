@@ -38,12 +38,19 @@
 #include "keys/InputRouter.h"
 #include "keys/KeyMapReader.h"
 #include "keys/KeysFeature.h"
+#include "lighting/KeyboardAudio.h"
 #include "lighting/LightingFeature.h"
+#include "lighting/MatrixFeature.h"
+#include "platform/audio/AudioSource.h"
 #include "platform/input/WindowInputSource.h"
 #include "profiles/ProfilesFeature.h"
 #include "storage/SettingsDatabase.h"
 #include "ui/pages/WindowHost.h"
 #include "ui/tessel/MWindow.h"
+
+// The computer's own sound (the sound server's default output), as the application listens to
+// it.
+std::unique_ptr<platform::AudioSource> SystemSoundSource();
 
 class KeyboardDlg : public Tessel::MDialog,
                     public CThreadBasic,
@@ -59,6 +66,8 @@ class KeyboardDlg : public Tessel::MDialog,
     std::function<std::unique_ptr<platform::input::InputSource>(
         std::shared_ptr<platform::input::WindowInputFeed>)>
         inputSource;
+    // The sound the music effects follow, made once; none: the analysis runs and hears nothing.
+    std::function<std::unique_ptr<platform::AudioSource>()> audioSource;
   };
 
   // Timer ids of the main window. The animation timer forwards its ticks to the controls
@@ -117,6 +126,9 @@ class KeyboardDlg : public Tessel::MDialog,
   ProfilesFeature& Profiles() { return profiles_; }
   KeyboardFeature& Keyboard() { return keyboard_; }
   LightingFeature& Lighting() { return lighting_; }
+  lighting::MatrixFeature& Matrix() { return matrix_; }
+  // The music analysis: started with the first start-up task, stopped when the window closes.
+  lighting::KeyboardAudio& Audio() { return audio_; }
   KeyMapReader& KeyMaps() { return keyMaps_; }
   keys::KeysFeature& Keys() { return keys_; }
   // The one input source every room that observes keys shares.
@@ -163,6 +175,8 @@ class KeyboardDlg : public Tessel::MDialog,
   void OnBattery(int modelId, const protocol::BatteryReport& battery) override;
 
   void RegisterTasks();
+  // Every view that follows the music is fed here.
+  void ConnectAudioFeeds();
   // True when the task ran, false when it was dropped (no keyboard, or no such task).
   bool RunTask(int code);
   void FinishTask(const TaskSpec* spec, bool ran);
@@ -191,6 +205,8 @@ class KeyboardDlg : public Tessel::MDialog,
   // What the window receives of keys and buttons feeds the window input source.
   std::shared_ptr<platform::input::WindowInputFeed> inputFeed_;
   keys::InputRouter input_;
+  // Before the rooms that it feeds; stopped before any of them goes.
+  lighting::KeyboardAudio audio_;
 
   // The rooms, in the order they hear of control events, messages and pages.
   KeyboardModel keyboardModel_;
@@ -202,6 +218,7 @@ class KeyboardDlg : public Tessel::MDialog,
   keys::KeysFeature keys_;
   KeyboardFeature keyboard_;
   LightingFeature lighting_;
+  lighting::MatrixFeature matrix_;
   std::vector<Feature*> features_;
 
   std::mutex noticesMutex_;

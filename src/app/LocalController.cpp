@@ -90,7 +90,9 @@ int RunController(const AppPaths& paths, const StartupConfig& config, device::Hi
                         ChooseUiLanguage(settings, config.languages, SystemUiLanguage()));
   AppPaths::CreateFolderPath(paths.GetDataFolder() / "db");
 
-  KeyboardDlg dialog(paths, settings, texts, hid, KeyboardDlg::Options{});
+  KeyboardDlg::Options dialogOptions;
+  dialogOptions.audioSource = SystemSoundSource;
+  KeyboardDlg dialog(paths, settings, texts, hid, dialogOptions);
   // Real devices come and go through udev; the virtual keyboard reports that itself. Both go
   // before the window they report to.
   std::unique_ptr<platform::UdevMonitor> monitor;

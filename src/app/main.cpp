@@ -203,7 +203,9 @@ struct Run {
 };
 
 int RunMainWindow(const Run& run) {
-  KeyboardDlg dialog(run.paths, run.settings, run.texts, *run.hid.hid, KeyboardDlg::Options{});
+  KeyboardDlg::Options options;
+  options.audioSource = SystemSoundSource;
+  KeyboardDlg dialog(run.paths, run.settings, run.texts, *run.hid.hid, options);
   // On real hardware, a keyboard this user may not open points to the udev rule.
   std::shared_ptr<KeyboardAccessHint> access;
   if (run.hid.virtualBus == nullptr) {

@@ -120,6 +120,29 @@ std::string SlotDetails() {
          "set --help); only keys with a light. RRGGBB as for 'light colour'.\n";
 }
 
+std::string MatrixModeDetails() {
+  return "Modes: 0 to 4 the keyboard's own effects, 5 drawing (the keyboard's drawing is read\n"
+         "into Tarvo), 6 the saved drawing, 128 the animations of 'matrix preset' (Tarvo sends\n"
+         "their frames while it runs). The mode becomes the active one and turns the matrix\n"
+         "light on.\n";
+}
+
+std::string MatrixPresetDetails() {
+  return "Chooses the animation of mode 128 (and mode 128). PRESET is a number 'matrix show'\n"
+         "lists: 4 rainbow swirl, 22 spectrum, 23 waveform, 24 pulse rings, 25 beat flash,\n"
+         "26 bass bloom, 27 equalizer (22 to 27 follow the computer's sound), 2 rain, 6 fire,\n"
+         "7 starfield, 8 ripples, 9 plasma, 10 snake, 12 heart, 13 spiral, 14 checkerboard,\n"
+         "16 fireworks, 21 clock.\n";
+}
+
+std::string MatrixPaintDetails() {
+  return "Paints cells of the drawing and sends the whole drawing to the keyboard. CELL is 0 to\n"
+         "48, row by row from the top left; RRGGBB a colour in hexadecimal (ff0000 is red).\n"
+         "The drawing mode (5) is chosen first when another mode is shown; its drawing is read\n"
+         "from the keyboard and the painted cells go over it.\n"
+         "Example: tarvoctl matrix paint 0=ff0000 24=00ff00 48=0000ff\n";
+}
+
 const std::vector<CommandSpec>& Table() {
   static const std::vector<CommandSpec> table = {
       {"status",
@@ -292,6 +315,65 @@ const std::vector<CommandSpec>& Table() {
        "the colours a custom slot keeps for each key",
        SlotDetails,
        FormatSlotShow},
+      {"matrix show",
+       {},
+       {},
+       "the matrix light: switch, mode, preset, brightness, speed, colour,\n"
+       "amplitude and the colour of every cell",
+       nullptr,
+       FormatMatrixShow},
+      {"matrix on", {}, {}, "switch the matrix light on (its active mode)", nullptr, FormatMessage},
+      {"matrix off", {}, {}, "switch the matrix light off", nullptr, FormatMessage},
+      {"matrix mode",
+       {{"MODE", Kind::kNumber}},
+       {},
+       "choose the matrix light's mode (0 to 6, 128)",
+       MatrixModeDetails,
+       FormatMessage},
+      {"matrix preset",
+       {{"PRESET", Kind::kNumber}},
+       {},
+       "choose the animation of mode 128",
+       MatrixPresetDetails,
+       FormatMessage},
+      {"matrix brightness",
+       {{"VALUE", Kind::kNumber}},
+       {},
+       "the shown mode's brightness (0 to the keyboard's maximum)",
+       nullptr,
+       FormatMessage},
+      {"matrix speed",
+       {{"VALUE", Kind::kNumber}},
+       {},
+       "the shown mode's speed (0 to the keyboard's maximum)",
+       nullptr,
+       FormatMessage},
+      {"matrix amplitude",
+       {{"VALUE", Kind::kNumber}},
+       {},
+       "how strongly the music animations follow the sound (0 to 100)",
+       nullptr,
+       FormatMessage},
+      {"matrix colour",
+       {{"RRGGBB", Kind::kText}},
+       {},
+       "the shown mode's single colour (ends \"colorful\")",
+       nullptr,
+       FormatMessage},
+      {"matrix paint",
+       {{"CELL=RRGGBB...", Kind::kText, Arity::kRest}},
+       {},
+       "paint cells of the drawing and send it to the keyboard",
+       MatrixPaintDetails,
+       FormatMessage},
+      {"matrix clear", {}, {}, "make the drawing black and send it", nullptr, FormatMessage},
+      {"audio show",
+       {},
+       {},
+       "what the music analysis hears: the sound source, level, bands,\n"
+       "tempo",
+       nullptr,
+       FormatAudioShow},
   };
   return table;
 }
@@ -395,7 +477,10 @@ std::string ArgumentProblem(const CommandSpec& command, const Argument& argument
       if (!ParseNumber(word)) return UsageError(command, "not a layer number: '" + word + "'");
       break;
     case Kind::kNumber:
-      if (!ParseNumber(word)) return UsageError(command, "not a number: '" + word + "'");
+      if (!ParseNumber(word)) {
+        return UsageError(command,
+                          std::string("not a number: '") + word + "' for " + argument.name);
+      }
       break;
     case Kind::kSlot:
       if (!ParseNumber(word)) return UsageError(command, "not a slot number: '" + word + "'");

@@ -33,7 +33,7 @@ enum class ArgumentKind {
   // Lighting.
   kZone,
   kLightMode,  // follows a kZone argument
-  kNumber,
+  kNumber,     // decimal digits
   kDirection,
   kColour,
   kSlot,

@@ -21,6 +21,10 @@ std::string FormatKeyShow(const base::Json& result);
 std::string FormatLightShow(const base::Json& result);
 // "slot show": the slot's colours as KEY=RRGGBB words, as "slot paint" takes them.
 std::string FormatSlotShow(const base::Json& result);
+// "matrix show": the matrix light's settings and its cells as a grid (MatrixFormatting.cpp).
+std::string FormatMatrixShow(const base::Json& result);
+// "audio show": the sound source and what the music analysis hears (MatrixFormatting.cpp).
+std::string FormatAudioShow(const base::Json& result);
 // Every other command: the result's "message".
 std::string FormatMessage(const base::Json& result);
 

@@ -26,6 +26,8 @@ constexpr std::uint16_t kWholeLayerKeysFirmware = 0x115;
 // single-colour choice.
 constexpr int kLogoLightModel = 102;
 constexpr int kTopStaticPickerOnlyModel = 103;
+// The model whose matrix light plays the frames streamed to it.
+constexpr int kMatrixStreamModel = 102;
 
 }  // namespace
 
@@ -71,6 +73,7 @@ ModelCapabilities CapabilitiesOfModel(int modelId) {
   if (modelId == kEdgeLightsModel) capabilities.edgeLights = kEdgeLights;
   capabilities.logoLightZone = modelId == kLogoLightModel;
   capabilities.topStaticPickerOnly = modelId == kTopStaticPickerOnlyModel;
+  capabilities.streamsMatrix = modelId == kMatrixStreamModel;
   return capabilities;
 }
 

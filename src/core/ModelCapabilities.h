@@ -39,6 +39,8 @@ struct ModelCapabilities {
   bool logoLightZone = false;
   // The static mode of light zone 2 offers brightness and the colour picker only.
   bool topStaticPickerOnly = false;
+  // The keyboard takes the matrix light's animation as a stream of frames.
+  bool streamsMatrix = false;
 
   // The layout's key grid (0 x 0 without a usable layout).
   int gridRows = 0;

@@ -370,6 +370,10 @@ inline constexpr int kMatrixAmplitude = 911;
 inline constexpr int kMatrixDrawHint = 912;
 inline constexpr int kMatrixPresetFirst = 921;  // the preset list, in list order
 inline constexpr int kMatrixPresetLast = 938;
+// The music presets' hint: what the sound source is doing.
+inline constexpr int kMatrixSoundFollowing = 1450;
+inline constexpr int kMatrixSoundNoServer = 1451;
+inline constexpr int kMatrixSoundNoOutput = 1452;
 
 // Screen upload log lines (each line is formatted by the upload around these texts).
 inline constexpr int kUploadStart = 1100;
@@ -556,6 +560,7 @@ inline constexpr IdRange kDialogIdRanges[] = {
     {kScreenSaveScreen, kScreenSavePreview},
     {kScreenSaveDone, kScreenSaveDone},
     {kDatabaseWriteFailedCaption, kBatteryLow},
+    {kMatrixSoundFollowing, kMatrixSoundNoOutput},
 };
 
 }  // namespace detail

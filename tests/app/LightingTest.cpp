@@ -154,13 +154,14 @@ TEST_F(LightingTest, MatrixModeOfARevision1KeyboardLeavesItsBlockAsItWas) {
 
 TEST_F(LightingTest, MatrixModeOfARevision2KeyboardFillsTheMatrixRegion) {
   StartWith(102);
-  storage::LightSettingRecord matrix{.profile = Profile(),
-                                     .type = 16,
-                                     .mode = 2,
-                                     .brightness = 3,
-                                     .speed = 1,
-                                     .color_value = 0x00FF00};
-  ASSERT_GT(Database().AddLightSetting(matrix), 0);
+  // The matrix room seeded the profile's matrix modes; mode 2 is changed in place.
+  storage::LightSettingRecord matrix;
+  ASSERT_TRUE(Database().GetLightSetting(Profile(), 16, 2, matrix));
+  matrix.brightness = 3;
+  matrix.speed = 1;
+  matrix.colorful = 0;
+  matrix.color_value = 0x00FF00;
+  ASSERT_TRUE(Database().UpdateLightSetting(16, 2, matrix));
   {
     core::WorkerScope worker;
     Service().SendMatrixLightMode(2);

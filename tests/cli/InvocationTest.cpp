@@ -74,6 +74,12 @@ TEST(Invocation, CommandsThatRunAndTheRequestTheySend) {
        {"profile", "import", "/tmp/p.xml"},
        {},
        false},
+      {"matrix|paint|0=ff0000|48=00ff00",
+       "matrix paint",
+       {"matrix", "paint", "0=ff0000", "48=00ff00"},
+       {},
+       false},
+      {"matrix|mode|128", "matrix mode", {"matrix", "mode", "128"}, {}, false},
   };
   for (const auto& c : cases) {
     const Invocation invocation = Parse(c.arguments);
@@ -108,6 +114,9 @@ TEST(Invocation, UsageErrorsSayWhatIsWrong) {
       {"--json=1|status", "unknown option '--json=1'"},
       {"-x|status", "unknown option '-x'"},
       {"profile|export|1|", "an empty file name"},
+      {"matrix|paint", "missing arguments"},
+      {"matrix|mode|2|3", "too many arguments"},
+      {"matrix|brightness|high", "not a number: 'high' for VALUE"},
   };
   for (const auto& c : cases) {
     const Invocation invocation = Parse(c.arguments);
@@ -154,7 +163,11 @@ TEST(Invocation, CompletionOffersWhatMayFollow) {
     const char* current;
     std::vector<std::string> candidates;
   } cases[] = {
-      {"", "", {"device", "key", "knob", "light", "profile", "settings", "slot", "status"}},
+      {"",
+       "",
+       {"audio", "device", "key", "knob", "light", "matrix", "profile", "settings", "slot",
+        "status"}},
+      {"matrix", "p", {"paint", "preset"}},
       {"", "pr", {"profile"}},
       {"profile", "", {"add", "delete", "export", "import", "list", "rename", "select"}},
       {"--json|settings", "s", {"set", "show"}},

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <thread>
+#include <tuple>
 
 #include "ProcessRunner.h"
 #include "base/Json.h"
@@ -153,6 +154,93 @@ TEST_F(TarvoctlTest, DrivesARunningTarvoAndItsKeyboard) {
   const Result stored = Tarvoctl({"--virtual-keyboard", "--json", "profile", "list"});
   ASSERT_EQ(stored.status, 0) << stored.err;
   EXPECT_EQ(Json(stored.out).Find("active")->AsInteger(), 2);
+}
+
+// The matrix light of model 102, as the keyboard itself holds it.
+struct MatrixOnKeyboard {
+  std::int64_t mode, brightness, red, green, blue, colorful, pictureWrites;
+  std::string picture;  // three bytes a cell, red first
+};
+
+TEST_F(TarvoctlTest, DrivesTheMatrixLightOfTheVirtualKeyboard) {
+  TarvoProcess tarvo({"--headless", "--virtual-keyboard=102"}, Environment(true),
+                     folder / "tarvo.txt");
+  ASSERT_TRUE(WaitFor(tarvo, "keyboard read:")) << tarvo.Output();
+  const auto keyboard = [&] {
+    const base::Json state = KeyboardState();
+    const base::Json& region = *state.Find("light_modes")->Find("matrix");
+    const base::Json* writes = state.Find("frames_received")->Find("0x3b");
+    return MatrixOnKeyboard{region.Find("mode")->AsInteger(),
+                            region.Find("brightness")->AsInteger(),
+                            region.Find("red")->AsInteger(),
+                            region.Find("green")->AsInteger(),
+                            region.Find("blue")->AsInteger(),
+                            region.Find("colorful")->AsInteger(),
+                            writes != nullptr ? writes->AsInteger() : 0,
+                            state.Find("matrix_picture")->AsString()};
+  };
+  const auto cell = [](const MatrixOnKeyboard& on, int index) {
+    return on.picture.substr(static_cast<std::size_t>(index) * 6, 6);
+  };
+
+  Result mode = Tarvoctl({"matrix", "mode", "2"});
+  ASSERT_EQ(mode.status, 0) << mode.err;
+  EXPECT_EQ(mode.out, "matrix mode 2 (Breathing) sent to the keyboard\n");
+  EXPECT_EQ(keyboard().mode, 2);
+  ASSERT_EQ(Tarvoctl({"matrix", "brightness", "3"}).status, 0);
+  EXPECT_EQ(keyboard().brightness, 3);
+  ASSERT_EQ(Tarvoctl({"matrix", "colour", "00ff00"}).status, 0);
+  MatrixOnKeyboard now = keyboard();
+  EXPECT_EQ(std::tuple(now.red, now.green, now.blue, now.colorful), std::tuple(0, 255, 0, 0));
+  ASSERT_EQ(Tarvoctl({"matrix", "off"}).status, 0);
+  EXPECT_EQ(keyboard().mode, 0);
+  ASSERT_EQ(Tarvoctl({"matrix", "on"}).status, 0);
+  EXPECT_EQ(keyboard().mode, 2);
+
+  // Painting chooses the drawing mode, reads the keyboard's drawing and sends all of it back.
+  const MatrixOnKeyboard before = keyboard();
+  const Result paint = Tarvoctl({"matrix", "paint", "0=ff0000", "24=00ff00", "48=0000FF"});
+  ASSERT_EQ(paint.status, 0) << paint.err;
+  const MatrixOnKeyboard painted = keyboard();
+  EXPECT_EQ(painted.mode, 5);
+  EXPECT_GT(painted.pictureWrites, before.pictureWrites);
+  EXPECT_EQ(cell(painted, 0), "ff0000");
+  EXPECT_EQ(cell(painted, 24), "00ff00");
+  EXPECT_EQ(cell(painted, 48), "0000ff");
+  EXPECT_EQ(cell(painted, 1), cell(before, 1)) << "the cells not painted are the keyboard's";
+  const base::Json shown = Json(Tarvoctl({"--json", "matrix", "show"}).out);
+  EXPECT_EQ(shown.Find("drawing")->AsArray().at(24).AsString(), "00ff00");
+
+  ExpectOneLineFailure(Tarvoctl({"matrix", "paint", "1=ffffff", "49=ff0000"}), "CELL 0 to 48");
+  ExpectOneLineFailure(Tarvoctl({"matrix", "mode", "7"}), "no matrix mode 7");
+  ExpectOneLineFailure(Tarvoctl({"matrix", "brightness", "5"}), "brightness is 0 to 4");
+  ExpectOneLineFailure(Tarvoctl({"matrix", "colour", "12345g"}), "RRGGBB");
+  EXPECT_EQ(keyboard().picture, painted.picture);
+
+  ASSERT_EQ(Tarvoctl({"matrix", "clear"}).status, 0);
+  EXPECT_EQ(keyboard().picture, std::string(painted.picture.size(), '0'));
+
+  // The animated mode is Tarvo's own: its settings stay off the keyboard's matrix block.
+  const Result preset = Tarvoctl({"matrix", "preset", "22"});
+  ASSERT_EQ(preset.status, 0) << preset.err;
+  EXPECT_NE(preset.out.find("device overview"), std::string::npos) << preset.out;
+  const MatrixOnKeyboard animated = keyboard();
+  ASSERT_EQ(Tarvoctl({"matrix", "brightness", "1"}).status, 0);
+  EXPECT_EQ(keyboard().brightness, animated.brightness);
+  const base::Json show = Json(Tarvoctl({"--json", "matrix", "show"}).out);
+  EXPECT_EQ(show.Find("mode")->AsInteger(), 128);
+  EXPECT_EQ(show.Find("preset")->AsInteger(), 22);
+  EXPECT_EQ(show.Find("brightness")->AsInteger(), 1);
+
+  const Result audio = Tarvoctl({"--json", "audio", "show"});
+  ASSERT_EQ(audio.status, 0) << audio.err;
+  EXPECT_FALSE(Json(audio.out).Find("source")->Find("state")->AsString().empty());
+
+  tarvo.Signal(SIGTERM);
+  EXPECT_EQ(tarvo.Wait(10s), 0) << tarvo.Output();
+
+  ExpectOneLineFailure(Tarvoctl({"--virtual-keyboard=103", "matrix", "show"}),
+                       "has no matrix light");
 }
 
 TEST_F(TarvoctlTest, RunsItsOwnControllerWhenNoTarvoRuns) {

@@ -7,6 +7,7 @@
 #include "ui/tessel/IconList.h"
 #include "ui/tessel/KeyControls.h"
 #include "ui/tessel/KeyboardCtrl.h"
+#include "ui/tessel/MatrixScreen.h"
 #include "ui/tessel/ProfileList.h"
 
 namespace Tessel {
@@ -38,6 +39,7 @@ std::vector<std::pair<std::string, ControlFactory::Creator>> StandardControls() 
       {CKeyTestCtrl::kClassName, F::CreatorOf<CKeyTestCtrl>()},
       {ColorWheel::kClassName, F::CreatorOf<ColorWheel>()},
       {IconList::kClassName, F::CreatorOf<IconList>()},
+      {MatrixScreen::kClassName, F::CreatorOf<MatrixScreen>()},
   };
 }
 

@@ -1,0 +1,240 @@
+#include "lighting/MatrixPageLayout.h"
+
+#include "core/SharedState.h"
+#include "core/TextIds.h"
+#include "lighting/LightModes.h"
+#include "lighting/MatrixModes.h"
+#include "ui/pages/ControlIds.h"
+#include "ui/tessel/ColorWheel.h"
+#include "ui/tessel/Controls.h"
+#include "ui/tessel/IconList.h"
+#include "ui/tessel/MatrixScreen.h"
+#include "ui/tessel/PageHost.h"
+
+using Tessel::Rect;
+
+namespace lighting {
+namespace {
+
+namespace ids = matrix_ids;
+
+constexpr int kPage = ::ids::kPageArea + kPageMatrix;
+
+// Right of the profile column: the view's card as high as the column, the modes above the
+// settings and the colour picker.
+constexpr int kTop = 8;
+constexpr int kBottom = 648;
+constexpr int kRightLeft = 792;
+constexpr int kRightWidth = 1376 - kRightLeft;
+constexpr Rect kViewCard = Rect::FromSize(280, kTop, kRightLeft - 12 - 280, kBottom - kTop);
+constexpr Rect kModesCard = Rect::FromSize(kRightLeft, kTop, kRightWidth, 208);
+constexpr int kLowerTop = kModesCard.bottom + 12;
+constexpr int kLowerWidth = (kRightWidth - 12) / 2;
+constexpr Rect kSettingsCard =
+    Rect::FromSize(kRightLeft, kLowerTop, kLowerWidth, kBottom - kLowerTop);
+constexpr Rect kColorCard =
+    Rect::FromSize(kRightLeft + kLowerWidth + 12, kLowerTop, kLowerWidth, kBottom - kLowerTop);
+constexpr int kInner = 20;
+
+constexpr int kViewSide = 448;
+constexpr int kViewTop = 52;
+constexpr int kSettingsWidth = kSettingsCard.Width() - 2 * kInner;
+constexpr int kHalfWidth = kSettingsWidth / 2;
+
+constexpr int kWheelWidth = 168;
+constexpr int kWheelHeight = 150;
+constexpr int kFieldLeft = kInner + kWheelWidth + 14;
+constexpr int kFieldWidth = kColorCard.Width() - kFieldLeft - kInner;
+constexpr int kPresetStep = 27;
+constexpr int kPresetSide = 23;
+
+Tessel::MArea* AddCard(Tessel::PageHost& window, int id, const Rect& rect) {
+  auto* card = window.CreateArea(id, kPage);
+  card->SetRect(rect);
+  card->SetStyle("card");
+  return card;
+}
+
+template <class T>
+T* Place(Tessel::PageHost& window, int id, int parent, const Rect& rect,
+         const char* style = nullptr) {
+  T* control = window.Add<T>(id, parent);
+  control->SetRect(rect);
+  if (style != nullptr) control->SetStyle(style);
+  return control;
+}
+
+void CreateViewCard(Tessel::PageHost& window) {
+  const int parent = ids::kViewCard;
+  AddCard(window, parent, kViewCard);
+  Place<Tessel::MControlFont>(window, ids::kViewTitle, parent, Rect::FromSize(kInner, 14, 300, 26),
+                              "card-title");
+  Place<Tessel::MatrixScreen>(
+      window, ids::kMatrixView, parent,
+      Rect::FromSize((kViewCard.Width() - kViewSide) / 2, kViewTop, kViewSide, kViewSide));
+  // The hint of the drawing and the music presets' word on the sound share the place below.
+  const Rect below = Rect::FromSize(kInner + 10, kViewTop + kViewSide + 20,
+                                    kViewCard.Width() - 2 * kInner - 20, 48);
+  for (const auto& [id, style] :
+       {std::pair{ids::kDrawHint, "hint"}, std::pair{ids::kSoundStatus, "secondary"}}) {
+    auto* label = Place<Tessel::MControlFont>(window, id, parent, below, style);
+    label->SetWordWrap(true);
+    label->SetAlign(Tessel::TextAlign::Center);
+    label->SetVisible(false);
+  }
+}
+
+void CreateModesCard(Tessel::PageHost& window) {
+  const int parent = ids::kModesCard;
+  AddCard(window, parent, kModesCard);
+  Place<Tessel::CSwitchButton>(window, ids::kMatrixSwitch, parent,
+                               Rect::FromSize(kInner, 12, 220, 32));
+  auto* modes = Place<Tessel::IconList>(window, ids::kModeList, parent,
+                                        Rect::FromSize(12, 54, kModesCard.Width() - 24, 142));
+  modes->SetTileSize(86, 66);
+}
+
+// The settings card's rows are placed by ArrangeMatrixSettings.
+void CreateSettingsCard(Tessel::PageHost& window) {
+  const int parent = ids::kSettingsCard;
+  AddCard(window, parent, kSettingsCard);
+  for (int label : {ids::kPresetLabel, ids::kBrightnessLabel, ids::kSpeedLabel,
+                    ids::kAmplitudeLabel, ids::kDirectionLabel}) {
+    window.Add<Tessel::MControlFont>(label, parent)->SetStyle("secondary");
+  }
+  auto* presets = window.Add<Tessel::MComboBox>(ids::kPresetCombo, parent);
+  for (const MatrixPresetEntry& entry : MatrixPresetList()) presets->AddItem("", entry.preset);
+  presets->SetCurSel(0);
+  for (int slider : {ids::kBrightnessSlider, ids::kSpeedSlider, ids::kAmplitudeSlider}) {
+    window.Add<Tessel::MSlider>(slider, parent);
+  }
+  auto* amplitude = window.GetControl<Tessel::MSlider>(ids::kAmplitudeSlider);
+  amplitude->SetRange(0, kMaxAmplitude);
+  amplitude->SetProgress(kInitialAmplitude);
+  for (int radio :
+       {ids::kDirectionLeft, ids::kDirectionRight, ids::kDirectionUp, ids::kDirectionDown}) {
+    window.Add<Tessel::CRadioButton>(radio, parent)->SetGroup(ids::kDirectionGroup);
+  }
+  window.Add<Tessel::CColorButton>(ids::kSingleColorButton, parent);
+  window.Add<Tessel::CCheckButton>(ids::kColorfulCheck, parent);
+  auto* notSaved = window.Add<Tessel::MControlFont>(ids::kNotSavedLabel, parent);
+  notSaved->SetStyle("error");
+  notSaved->SetWordWrap(true);
+  notSaved->SetVisible(false);
+  ArrangeMatrixSettings(window);
+}
+
+void CreateNumberField(Tessel::PageHost& window, int labelId, int editId, int top) {
+  Place<Tessel::MControlFont>(window, labelId, ids::kColorCard,
+                              Rect::FromSize(kFieldLeft, top, kFieldWidth, 16), "hint");
+  auto* edit = Place<Tessel::MEdit>(window, editId, ids::kColorCard,
+                                    Rect::FromSize(kFieldLeft, top + 17, kFieldWidth, 28));
+  edit->SetMaxLength(4);
+}
+
+void CreateColorCard(Tessel::PageHost& window) {
+  const int parent = ids::kColorCard;
+  AddCard(window, parent, kColorCard);
+  Place<Tessel::MControlFont>(window, ids::kColorTitle, parent, Rect::FromSize(kInner, 14, 200, 26),
+                              "card-title");
+  Place<Tessel::ColorWheel>(window, ids::kColorWheel, parent,
+                            Rect::FromSize(kInner, 52, kWheelWidth, kWheelHeight));
+  CreateNumberField(window, ids::kRedLabel, ids::kRedEdit, 50);
+  CreateNumberField(window, ids::kGreenLabel, ids::kGreenEdit, 102);
+  CreateNumberField(window, ids::kBlueLabel, ids::kBlueEdit, 154);
+  Place<Tessel::MControlFont>(window, ids::kPresetColorLabel, parent,
+                              Rect::FromSize(kInner, 222, 240, 18), "hint");
+  int x = kInner - 1;
+  int id = ids::kFirstPresetColor;
+  for (std::uint32_t color : kPresetColors) {
+    auto* preset = Place<Tessel::CColorButton>(window, id++, parent,
+                                               Rect::FromSize(x, 246, kPresetSide, kPresetSide));
+    preset->SetColor(color);
+    x += kPresetStep;
+  }
+}
+
+bool Shown(Tessel::PageHost& window, int id) {
+  const Tessel::MControl* control = window.FindControl(id);
+  return control != nullptr && control->IsVisible();
+}
+
+void PlaceAt(Tessel::PageHost& window, int id, const Rect& rect) {
+  if (Tessel::MControl* control = window.FindControl(id)) control->SetRect(rect);
+}
+
+}  // namespace
+
+void ArrangeMatrixSettings(Tessel::PageHost& window) {
+  int top = 16;
+  // A label above its control, for each row that is shown.
+  const auto labelled = [&](int label, int control, int height) {
+    if (!Shown(window, control)) return;
+    PlaceAt(window, label, Rect::FromSize(kInner, top, kSettingsWidth, 20));
+    PlaceAt(window, control, Rect::FromSize(kInner, top + 22, kSettingsWidth, height));
+    top += 22 + height + 14;
+  };
+  labelled(ids::kPresetLabel, ids::kPresetCombo, 32);
+  labelled(ids::kBrightnessLabel, ids::kBrightnessSlider, 24);
+  labelled(ids::kSpeedLabel, ids::kSpeedSlider, 24);
+  labelled(ids::kAmplitudeLabel, ids::kAmplitudeSlider, 24);
+  if (Shown(window, ids::kDirectionLabel)) {
+    PlaceAt(window, ids::kDirectionLabel, Rect::FromSize(kInner, top, kSettingsWidth, 20));
+    // Left and right share their places with up and down: a mode offers one pair.
+    const int pairs[2][2] = {{ids::kDirectionLeft, ids::kDirectionRight},
+                             {ids::kDirectionUp, ids::kDirectionDown}};
+    for (const auto& pair : pairs) {
+      for (int side = 0; side < 2; ++side) {
+        PlaceAt(window, pair[side],
+                Rect::FromSize(kInner + side * kHalfWidth, top + 22, kHalfWidth, 28));
+      }
+    }
+    top += 22 + 28 + 14;
+  }
+  if (Shown(window, ids::kSingleColorButton)) {
+    PlaceAt(window, ids::kSingleColorButton, Rect::FromSize(kInner - 4, top, 36, 36));
+    PlaceAt(window, ids::kColorfulCheck,
+            Rect::FromSize(kInner + 44, top + 4, kSettingsWidth - 44, 28));
+    top += 36 + 14;
+  }
+  PlaceAt(window, ids::kNotSavedLabel, Rect::FromSize(kInner, top, kSettingsWidth, 60));
+}
+
+void CreateMatrixPageControls(Tessel::PageHost& window) {
+  CreateViewCard(window);
+  CreateModesCard(window);
+  CreateSettingsCard(window);
+  CreateColorCard(window);
+}
+
+std::vector<TextBinding> MatrixPageTextBindings() {
+  std::vector<TextBinding> bindings = {
+      {ids::kViewTitle, text::kMatrixEffectsTitle},
+      {ids::kDrawHint, text::kMatrixDrawHint},
+      {ids::kMatrixSwitch, text::kMatrixSwitch},
+      {ids::kPresetLabel, text::kMatrixPresetLabel},
+      {ids::kBrightnessLabel, text::kLightBrightness},
+      {ids::kSpeedLabel, text::kLightSpeed},
+      {ids::kAmplitudeLabel, text::kMatrixAmplitude},
+      {ids::kDirectionLabel, text::kLightDirection},
+      {ids::kDirectionLeft, text::kLightDirectionLeft},
+      {ids::kDirectionRight, text::kLightDirectionRight},
+      {ids::kDirectionUp, text::kLightDirectionUp},
+      {ids::kDirectionDown, text::kLightDirectionDown},
+      {ids::kSingleColorButton, text::kLightColor, TextTarget::ToolTip},
+      {ids::kColorfulCheck, text::kLightColorful},
+      {ids::kNotSavedLabel, text::kLightNotSaved},
+      {ids::kColorTitle, text::kLightColor},
+      {ids::kRedLabel, text::kColorRed},
+      {ids::kGreenLabel, text::kColorGreen},
+      {ids::kBlueLabel, text::kColorBlue},
+      {ids::kPresetColorLabel, text::kLightPresetColors},
+  };
+  int position = 0;
+  for (const MatrixPresetEntry& entry : MatrixPresetList()) {
+    bindings.push_back({ids::kPresetCombo, entry.textId, TextTarget::Item, position++});
+  }
+  return bindings;
+}
+
+}  // namespace lighting

@@ -5,19 +5,15 @@
 #include <fstream>
 
 #include "app/KeyboardDlg.h"
+#include "app/ScreenCommands.h"
 #include "cli/SettingNames.h"
 #include "protocol/DeviceInfo.h"
 #include "ui/tessel/DeviceList.h"
 #include "ui/tessel/Manager.h"
 
-namespace {
-
 using base::Json;
 using cli::Answer;
 using cli::Reason;
-
-constexpr const char* kDroppedChange =
-    "the keyboard went away before it received the change (the change is stored)";
 
 // Commands that talk to the keyboard need it attached and awake.
 std::optional<Answer> KeyboardProblem(KeyboardDlg& dialog) {
@@ -34,6 +30,17 @@ std::optional<Answer> KeyboardProblem(KeyboardDlg& dialog) {
   }
   return std::nullopt;
 }
+
+std::optional<Answer> FileProblem(const std::string& file) {
+  if (!std::filesystem::path(file).is_absolute())
+    return Answer::Failure(Reason::kFile, "not an absolute path: " + file);
+  return std::nullopt;
+}
+
+namespace {
+
+constexpr const char* kDroppedChange =
+    "the keyboard went away before it received the change (the change is stored)";
 
 // The profile as the list shows it: its id and its name in the user's language.
 Json ProfileJson(KeyboardDlg& dialog, int profile) {
@@ -263,12 +270,6 @@ CommandOutcome ProfileDelete(const CommandCall& call) {
   return CommandOutcome::Now(Answer::Success(ActiveProfileResult(dialog, message)));
 }
 
-std::optional<Answer> FileProblem(const std::string& file) {
-  if (!std::filesystem::path(file).is_absolute())
-    return Answer::Failure(Reason::kFile, "not an absolute path: " + file);
-  return std::nullopt;
-}
-
 CommandOutcome ProfileExport(const CommandCall& call) {
   const int id = cli::ParseNumber(call.arguments[0]).value_or(0);
   const std::string& file = call.arguments[1];
@@ -424,6 +425,12 @@ constexpr HandlerEntry kHandlers[] = {
     {"settings show", SettingsShow},
     {"settings set", SettingsSet},
     {"settings factory-reset", FactoryReset},
+    {"screen list", ScreenList},
+    {"screen show", ScreenShow},
+    {"screen import", ScreenImport},
+    {"screen set", ScreenSet},
+    {"screen upload", ScreenUpload},
+    {"screen clock", ScreenClock},
 };
 
 }  // namespace

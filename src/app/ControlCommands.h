@@ -4,6 +4,7 @@
 // Handlers run on the UI thread with their arguments already checked against the table.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,11 @@ struct CommandOutcome {
 };
 
 using CommandHandler = CommandOutcome (*)(const CommandCall& call);
+
+// Commands that talk to the keyboard need it attached and awake: what is wrong, else empty.
+std::optional<cli::Answer> KeyboardProblem(KeyboardDlg& dialog);
+// File arguments arrive absolute (tarvoctl makes them so): what is wrong, else empty.
+std::optional<cli::Answer> FileProblem(const std::string& file);
 
 // The handler of a command (by its words, "profile select"); null when there is none.
 CommandHandler FindCommandHandler(std::string_view words);

@@ -62,9 +62,9 @@ constexpr PageFrame kPageFrames[] = {
 
 // The pop-up windows a device switch closes, by window name.
 constexpr const char* kChildWindows[] = {
-    "CloseWindowTipDlg",  "CustomKeyDKSDlg",  "CustomKeyDKSTipsDlg",
-    "CustomKeyStrokeDlg", "StrokeCheckDlg",   "StrokeTestDlg",
-    "CustomKeyDlg",       "SystemSettingDlg", "UpdateTipDlg"};
+    "CloseWindowTipDlg", "CustomKeyDKSDlg", "CustomKeyDKSTipsDlg", "CustomKeyStrokeDlg",
+    "StrokeCheckDlg",    "StrokeTestDlg",   "CustomKeyDlg",        "SystemSettingDlg",
+    "UpdateTipDlg",      "LEDWaitDlg",      "LCDDelayEditDlg"};
 
 }  // namespace
 
@@ -97,8 +97,9 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       keyboard_(host_, state_, keyboardCommands_, database_, model_, texts_, tasks_, *this),
       lighting_(host_, state_, link_, keyboardCommands_, database_, model_, layout_, texts_,
                 tasks_),
-      features_{&application_, &backgrounds_, &devices_, &profiles_,
-                &keys_,        &keyboard_,    &lighting_} {
+      screen_(host_, state_, link_, database_, catalogue_, paths_, texts_, tasks_, *this),
+      features_{&application_, &backgrounds_, &devices_,  &profiles_,
+                &keys_,        &keyboard_,    &lighting_, &screen_} {
   keyboard_.Info().AddObserver(*this);
   database_.SetWriteFailureHandler([this](const std::string&) { OnDatabaseWriteFailed(); });
   // Every pause of the link ends early when the worker is asked to stop.

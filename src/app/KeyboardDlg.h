@@ -41,6 +41,7 @@
 #include "lighting/LightingFeature.h"
 #include "platform/input/WindowInputSource.h"
 #include "profiles/ProfilesFeature.h"
+#include "screen/ScreenFeature.h"
 #include "storage/SettingsDatabase.h"
 #include "ui/pages/WindowHost.h"
 #include "ui/tessel/MWindow.h"
@@ -113,6 +114,7 @@ class KeyboardDlg : public Tessel::MDialog,
   ProfilesFeature& Profiles() { return profiles_; }
   KeyboardFeature& Keyboard() { return keyboard_; }
   LightingFeature& Lighting() { return lighting_; }
+  ScreenFeature& Screen() { return screen_; }
   KeyMapReader& KeyMaps() { return keyMaps_; }
   keys::KeysFeature& Keys() { return keys_; }
   // The one input source every room that observes keys shares.
@@ -198,6 +200,7 @@ class KeyboardDlg : public Tessel::MDialog,
   keys::KeysFeature keys_;
   KeyboardFeature keyboard_;
   LightingFeature lighting_;
+  ScreenFeature screen_;
   std::vector<Feature*> features_;
 
   std::mutex noticesMutex_;

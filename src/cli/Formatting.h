@@ -15,6 +15,10 @@ std::string FormatStatus(const base::Json& result);
 std::string FormatProfileList(const base::Json& result);
 // "settings show": one line per setting.
 std::string FormatSettingsShow(const base::Json& result);
+// "screen list": one line per animation of the library.
+std::string FormatScreenList(const base::Json& result);
+// "screen show": one line per screen.
+std::string FormatScreenShow(const base::Json& result);
 // Every other command: the result's "message".
 std::string FormatMessage(const base::Json& result);
 

@@ -19,5 +19,7 @@ ControlView* CreateKeyFunctionView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateKeyTestView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateColorWheelView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateIconListView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateImageViewView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateThumbnailListView(Tessel::MControl& control, QWidget* parent);
 
 }  // namespace TesselQt

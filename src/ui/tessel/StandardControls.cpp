@@ -5,9 +5,11 @@
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/DeviceList.h"
 #include "ui/tessel/IconList.h"
+#include "ui/tessel/ImageView.h"
 #include "ui/tessel/KeyControls.h"
 #include "ui/tessel/KeyboardCtrl.h"
 #include "ui/tessel/ProfileList.h"
+#include "ui/tessel/ThumbnailList.h"
 
 namespace Tessel {
 
@@ -38,6 +40,8 @@ std::vector<std::pair<std::string, ControlFactory::Creator>> StandardControls() 
       {CKeyTestCtrl::kClassName, F::CreatorOf<CKeyTestCtrl>()},
       {ColorWheel::kClassName, F::CreatorOf<ColorWheel>()},
       {IconList::kClassName, F::CreatorOf<IconList>()},
+      {ImageView::kClassName, F::CreatorOf<ImageView>()},
+      {ThumbnailList::kClassName, F::CreatorOf<ThumbnailList>()},
   };
 }
 

@@ -142,6 +142,7 @@ class ScreenPage {
   void ShowItem(const std::optional<LibraryItem>& item);
   void FillFrames();
   void ShowFrameOnCanvas();
+  void UpdateUndoButton();
   void RefreshItemTile();
   void LoadPresets();
   void ShowColor(Tessel::Color color, int except);

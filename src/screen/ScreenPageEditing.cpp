@@ -109,7 +109,7 @@ void ScreenPage::FillFrames() {
   }
   list->SetCurSel(frame_);
   const bool any = frame_ >= 0;
-  for (int id : {ids::kCopyFrameButton, ids::kDeleteFrameButton, ids::kCanvas, ids::kUndoButton}) {
+  for (int id : {ids::kCopyFrameButton, ids::kDeleteFrameButton, ids::kCanvas}) {
     if (Tessel::MControl* control = host_.FindControl(id)) control->SetEnabled(any);
   }
 }
@@ -125,18 +125,23 @@ bool ScreenPage::SelectFrame(int position) {
 void ScreenPage::ShowFrameOnCanvas() {
   Tessel::ImageView* canvas = Canvas();
   if (canvas == nullptr) return;
-  if (frame_ < 0) {
-    canvas->ClearPicture(kScreenWidth, kScreenHeight);
-    return;
-  }
   // A frame whose file is missing shows an empty frame.
   const std::optional<media::Picture> picture =
-      ScreenPicture(frames_[static_cast<std::size_t>(frame_)].file);
-  if (!picture) {
+      frame_ < 0 ? std::nullopt : ScreenPicture(frames_[static_cast<std::size_t>(frame_)].file);
+  if (picture) {
+    canvas->SetPicture(picture->width, picture->height, CanvasPixels(*picture));
+  } else {
     canvas->ClearPicture(kScreenWidth, kScreenHeight);
-    return;
   }
-  canvas->SetPicture(picture->width, picture->height, CanvasPixels(*picture));
+  UpdateUndoButton();
+}
+
+// Undo is offered only while the frame on the canvas has an edit to take back.
+void ScreenPage::UpdateUndoButton() {
+  const Tessel::ImageView* canvas = Canvas();
+  if (Tessel::MControl* undo = host_.FindControl(ids::kUndoButton)) {
+    undo->SetEnabled(canvas != nullptr && canvas->CanUndo());
+  }
 }
 
 // The frame list as the database keeps it; when it cannot be stored, the stored list is shown
@@ -280,11 +285,13 @@ bool ScreenPage::WriteCanvasToFrame() {
 
 void ScreenPage::OnCanvasEdited() {
   WriteCanvasToFrame();
+  UpdateUndoButton();
 }
 
 void ScreenPage::OnUndoClicked() {
   Tessel::ImageView* canvas = Canvas();
   if (canvas != nullptr && canvas->RecoverCurEdit()) WriteCanvasToFrame();
+  UpdateUndoButton();
 }
 
 void ScreenPage::OnToolChosen(int id) {

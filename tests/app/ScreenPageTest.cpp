@@ -325,6 +325,8 @@ TEST_F(ScreenPageTest, FrameEditsAreKeptAsTheyAreMadeAndDelaysAreClamped) {
   const int item = Import(PutGif("e.gif", Stripes(5, 2, 100)));
   ASSERT_GT(item, 0);
   auto& canvas = Control<Tessel::ImageView>(sids::kCanvas);
+  const auto& undo = Control<Tessel::MButton>(sids::kUndoButton);
+  EXPECT_FALSE(undo.IsEnabled()) << "a frame just shown has no edit to take back";
   canvas.SetColorValue(0x0000FF);
   canvas.UserPress(10, 10);
   canvas.UserDrag(30, 10);
@@ -332,6 +334,12 @@ TEST_F(ScreenPageTest, FrameEditsAreKeptAsTheyAreMadeAndDelaysAreClamped) {
   const auto written = media::ReadImageFile(Page().Frames()[0].file);
   ASSERT_TRUE(written.has_value());
   EXPECT_EQ(written->frames[0].picture.At(20, 10), media::MakeArgb(255, 0, 0));
+  EXPECT_TRUE(undo.IsEnabled());
+  Click(sids::kUndoButton);
+  EXPECT_FALSE(undo.IsEnabled());
+  const auto undone = media::ReadImageFile(Page().Frames()[0].file);
+  ASSERT_TRUE(undone.has_value());
+  EXPECT_NE(undone->frames[0].picture.At(20, 10), media::MakeArgb(255, 0, 0));
 
   // Entering 20 stores 30, 900 stores 500, letters store 30; "all frames" reaches every frame.
   const std::pair<const char*, int> delays[] = {{"20", 30}, {"900", 500}, {"abc", 30}};

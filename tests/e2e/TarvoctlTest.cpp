@@ -183,6 +183,11 @@ TEST_F(TarvoctlTest, RunsItsOwnControllerWhenNoTarvoRuns) {
   ExpectOneLineFailure(Tarvoctl({"profile", "import", "missing.xml"}), "cannot read");
 }
 
+std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
+
 // The converter's output for a GIF, as the upload writes it into the screen's flash.
 std::string ConvertedSha256(const std::filesystem::path& gif, const std::filesystem::path& out) {
   const std::string converter = std::string(TARVO_APP_BUILD_DIR) + "/gif/qgif";
@@ -190,8 +195,8 @@ std::string ConvertedSha256(const std::filesystem::path& gif, const std::filesys
                         "--scale-size", "240", "136"},
                        {}, out.string() + ".log", converter);
   EXPECT_EQ(convert.Wait(30s), 0) << convert.Output();
-  std::ifstream file(out, std::ios::binary);
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+  const std::string text = FileBytes(out);
+  const std::vector<std::uint8_t> bytes(text.begin(), text.end());
   return sim::Sha256Hex(bytes);
 }
 
@@ -210,15 +215,22 @@ TEST_F(TarvoctlTest, ImportsSetsAndUploadsAScreenAnimation) {
   const std::string listed = Tarvoctl({"screen", "list"}).out;
   EXPECT_NE(listed.find(std::to_string(id) + " "), std::string::npos) << listed;
 
+  // Screen 3 shows the user's copy of its factory animation until an animation is set for it.
+  const base::Json shownBefore = Json(Tarvoctl({"--json", "screen", "show"}).out);
+  const std::filesystem::path thirdGif =
+      shownBefore.Find("screens")->AsArray().at(2).Find("gif")->AsString();
+  const std::string factoryBytes = FileBytes(thirdGif);
   ExpectOneLineFailure(Tarvoctl({"screen", "set", "4", std::to_string(id)}), "SCREEN is 1, 2 or 3");
   ExpectOneLineFailure(Tarvoctl({"screen", "set", "3", "../x"}), "not an animation name");
   ExpectOneLineFailure(Tarvoctl({"screen", "set", "3", "Nope"}), "no such animation: Nope");
+  EXPECT_EQ(FileBytes(thirdGif), factoryBytes) << "a refused choice changes nothing";
   const Result set = Tarvoctl({"screen", "set", "3", std::to_string(id)});
   ASSERT_EQ(set.status, 0) << set.err;
   const base::Json shown = Json(Tarvoctl({"--json", "screen", "show"}).out);
   const base::Json& third = shown.Find("screens")->AsArray().at(2);
   EXPECT_EQ(third.Find("source")->AsString(), "user");
-  const std::filesystem::path thirdGif = third.Find("gif")->AsString();
+  EXPECT_EQ(third.Find("gif")->AsString(), thirdGif.string());
+  EXPECT_NE(FileBytes(thirdGif), factoryBytes);
 
   const base::Json before = *KeyboardState().Find("screen");
   EXPECT_TRUE(before.Find("clock")->IsNull());

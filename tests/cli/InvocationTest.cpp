@@ -154,10 +154,11 @@ TEST(Invocation, CompletionOffersWhatMayFollow) {
     const char* current;
     std::vector<std::string> candidates;
   } cases[] = {
-      {"", "", {"device", "profile", "settings", "status"}},
+      {"", "", {"device", "profile", "screen", "settings", "status"}},
       {"", "pr", {"profile"}},
       {"profile", "", {"add", "delete", "export", "import", "list", "rename", "select"}},
       {"--json|settings", "s", {"set", "show"}},
+      {"screen", "", {"clock", "import", "list", "set", "show", "upload"}},
       {"settings|set", "w", {"wasd-swap", "win-lock"}},
       {"settings|set|game-mode", "", {"off", "on"}},
       {"settings|set|key-response", "1", {"1", "16"}},

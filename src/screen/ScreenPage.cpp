@@ -7,7 +7,7 @@
 #include "core/TextIds.h"
 #include "core/TextTable.h"
 #include "core/ThreadCheck.h"
-#include "screen/ScreenDialogs.h"
+#include "screen/ScreenDlg.h"
 #include "screen/ScreenPageLayout.h"
 #include "ui/tessel/ColorWheel.h"
 #include "ui/tessel/Controls.h"

@@ -14,7 +14,7 @@
 #include "media/ImageFiles.h"
 #include "media/ScreenImage.h"
 #include "screen/Converter.h"
-#include "screen/ScreenDialogs.h"
+#include "screen/ScreenDlg.h"
 #include "screen/ScreenPageLayout.h"
 #include "sim/ScreenMedia.h"
 #include "ui/pages/WaitDlg.h"

@@ -1,4 +1,4 @@
-#include "screen/ScreenDialogs.h"
+#include "screen/ScreenDlg.h"
 
 #include <algorithm>
 

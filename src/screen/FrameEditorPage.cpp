@@ -1,5 +1,5 @@
-// The screen page's editing: the frames of the animation shown, the canvas, the text tool and
-// the colours to draw with.
+// The screen page's frame editor: the frames of the animation shown, the canvas, the text tool
+// and the colours to draw with (the ScreenPage operations of editing).
 
 #include <algorithm>
 #include <system_error>
@@ -10,7 +10,7 @@
 #include "media/ImageFiles.h"
 #include "media/Resample.h"
 #include "platform/text/TextRaster.h"
-#include "screen/ScreenDialogs.h"
+#include "screen/ScreenDlg.h"
 #include "screen/ScreenPage.h"
 #include "screen/ScreenPageLayout.h"
 #include "storage/ConfigKeys.h"

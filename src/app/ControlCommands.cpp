@@ -8,6 +8,7 @@
 #include "app/KeyboardDlg.h"
 #include "app/LightVerbs.h"
 #include "app/MatrixCommands.h"
+#include "app/ScreenCommands.h"
 #include "cli/SettingNames.h"
 #include "protocol/DeviceInfo.h"
 #include "ui/tessel/DeviceList.h"
@@ -37,6 +38,12 @@ std::optional<Answer> KeyboardProblem(KeyboardDlg& dialog) {
     return Answer::Failure(Reason::kOffline,
                            "keyboard offline (asleep, or out of its receiver's reach)");
   }
+  return std::nullopt;
+}
+
+std::optional<Answer> FileProblem(const std::string& file) {
+  if (!std::filesystem::path(file).is_absolute())
+    return Answer::Failure(Reason::kFile, "not an absolute path: " + file);
   return std::nullopt;
 }
 
@@ -291,12 +298,6 @@ CommandOutcome ProfileDelete(const CommandCall& call) {
   return CommandOutcome::Now(Answer::Success(ActiveProfileResult(dialog, message)));
 }
 
-std::optional<Answer> FileProblem(const std::string& file) {
-  if (!std::filesystem::path(file).is_absolute())
-    return Answer::Failure(Reason::kFile, "not an absolute path: " + file);
-  return std::nullopt;
-}
-
 CommandOutcome ProfileExport(const CommandCall& call) {
   const int id = cli::ParseNumber(call.arguments[0]).value_or(0);
   const std::string& file = call.arguments[1];
@@ -484,6 +485,13 @@ constexpr HandlerEntry kHandlers[] = {
     {"matrix paint", MatrixPaint},
     {"matrix clear", MatrixClear},
     {"audio show", AudioShow},
+    // The keyboard's screen (app/ScreenCommands.h).
+    {"screen list", ScreenList},
+    {"screen show", ScreenShow},
+    {"screen import", ScreenImport},
+    {"screen set", ScreenSet},
+    {"screen upload", ScreenUpload},
+    {"screen clock", ScreenClock},
 };
 
 }  // namespace

@@ -47,6 +47,8 @@ base::Json ActiveProfileJson(KeyboardDlg& dialog);
 // The outcome of a change a room queued for the keyboard: `result` (with the active profile
 // added) once the tasks have run, a failure when the keyboard went away before.
 CommandOutcome AfterChange(KeyboardDlg& dialog, std::function<base::Json()> result);
+// File arguments arrive absolute (tarvoctl makes them so): what is wrong, else empty.
+std::optional<cli::Answer> FileProblem(const std::string& file);
 
 // The handler of a command (by its words, "profile select"); null when there is none.
 CommandHandler FindCommandHandler(std::string_view words);

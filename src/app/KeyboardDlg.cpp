@@ -63,9 +63,9 @@ constexpr PageFrame kPageFrames[] = {
 
 // The pop-up windows a device switch closes, by window name.
 constexpr const char* kChildWindows[] = {
-    "CloseWindowTipDlg",  "CustomKeyDKSDlg",  "CustomKeyDKSTipsDlg",
-    "CustomKeyStrokeDlg", "StrokeCheckDlg",   "StrokeTestDlg",
-    "CustomKeyDlg",       "SystemSettingDlg", "UpdateTipDlg"};
+    "CloseWindowTipDlg", "CustomKeyDKSDlg", "CustomKeyDKSTipsDlg", "CustomKeyStrokeDlg",
+    "StrokeCheckDlg",    "StrokeTestDlg",   "CustomKeyDlg",        "SystemSettingDlg",
+    "UpdateTipDlg",      "LEDWaitDlg",      "LCDDelayEditDlg"};
 
 }  // namespace
 
@@ -105,8 +105,9 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
                 tasks_),
       matrix_(host_, state_, database_, lighting_, model_, texts_, tasks_,
               [this] { return audio_.Snapshot().source.state; }),
-      features_{&application_, &backgrounds_, &devices_,  &profiles_,
-                &keys_,        &keyboard_,    &lighting_, &matrix_} {
+      screen_(host_, state_, link_, database_, catalogue_, paths_, texts_, tasks_, *this),
+      features_{&application_, &backgrounds_, &devices_, &profiles_, &keys_,
+                &keyboard_,    &lighting_,    &matrix_,  &screen_} {
   keyboard_.Info().AddObserver(*this);
   database_.SetWriteFailureHandler([this](const std::string&) { OnDatabaseWriteFailed(); });
   // Every pause of the link ends early when the worker is asked to stop.

@@ -44,6 +44,7 @@
 #include "platform/audio/AudioSource.h"
 #include "platform/input/WindowInputSource.h"
 #include "profiles/ProfilesFeature.h"
+#include "screen/ScreenFeature.h"
 #include "storage/SettingsDatabase.h"
 #include "ui/pages/WindowHost.h"
 #include "ui/tessel/MWindow.h"
@@ -129,6 +130,7 @@ class KeyboardDlg : public Tessel::MDialog,
   lighting::MatrixFeature& Matrix() { return matrix_; }
   // The music analysis: started with the first start-up task, stopped when the window closes.
   lighting::KeyboardAudio& Audio() { return audio_; }
+  ScreenFeature& Screen() { return screen_; }
   KeyMapReader& KeyMaps() { return keyMaps_; }
   keys::KeysFeature& Keys() { return keys_; }
   // The one input source every room that observes keys shares.
@@ -219,6 +221,7 @@ class KeyboardDlg : public Tessel::MDialog,
   KeyboardFeature keyboard_;
   LightingFeature lighting_;
   lighting::MatrixFeature matrix_;
+  ScreenFeature screen_;
   std::vector<Feature*> features_;
 
   std::mutex noticesMutex_;

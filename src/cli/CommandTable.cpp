@@ -143,6 +143,22 @@ std::string MatrixPaintDetails() {
          "Example: tarvoctl matrix paint 0=ff0000 24=00ff00 48=0000ff\n";
 }
 
+std::string ScreenImportDetails() {
+  return "Reads a GIF (every frame with its delay), PNG or JPEG into a new animation of the\n"
+         "library, as the screen page's import button does. Needs the keyboard.\n";
+}
+
+std::string ScreenSetDetails() {
+  return "SCREEN is 1, 2 or 3, as the screen page names them. ITEM is the animation's number\n"
+         "as 'screen list' shows it, or its name. The animation becomes the screen's (its GIF\n"
+         "in the data folder), as the page's save button does; 'screen upload' sends it.\n";
+}
+
+std::string ScreenUploadDetails() {
+  return "Converts each screen's animation (the one set for it, else the factory one) and\n"
+         "writes them into the keyboard's screen memory; returns once the keyboard has them.\n";
+}
+
 const std::vector<CommandSpec>& Table() {
   static const std::vector<CommandSpec> table = {
       {"status",
@@ -374,6 +390,37 @@ const std::vector<CommandSpec>& Table() {
        "tempo",
        nullptr,
        FormatAudioShow},
+      {"screen list", {}, {}, "the animations of the screen's library", nullptr, FormatScreenList},
+      {"screen show",
+       {},
+       {},
+       "what each of the keyboard's three screens shows",
+       nullptr,
+       FormatScreenShow},
+      {"screen import",
+       {{"FILE", Kind::kFile}},
+       {},
+       "add a picture or an animated GIF to the screen's library",
+       ScreenImportDetails,
+       FormatMessage},
+      {"screen set",
+       {{"SCREEN", Kind::kText}, {"ITEM", Kind::kText}},
+       {},
+       "make an animation of the library what a screen shows (1, 2 or 3)",
+       ScreenSetDetails,
+       FormatMessage},
+      {"screen upload",
+       {},
+       {},
+       "send the screens' animations to the keyboard",
+       ScreenUploadDetails,
+       FormatMessage},
+      {"screen clock",
+       {},
+       {},
+       "set the screen's clock to this computer's time",
+       nullptr,
+       FormatMessage},
   };
   return table;
 }

@@ -25,6 +25,10 @@ std::string FormatSlotShow(const base::Json& result);
 std::string FormatMatrixShow(const base::Json& result);
 // "audio show": the sound source and what the music analysis hears (MatrixFormatting.cpp).
 std::string FormatAudioShow(const base::Json& result);
+// "screen list": one line per animation of the library.
+std::string FormatScreenList(const base::Json& result);
+// "screen show": one line per screen.
+std::string FormatScreenShow(const base::Json& result);
 // Every other command: the result's "message".
 std::string FormatMessage(const base::Json& result);
 

@@ -442,6 +442,26 @@ inline constexpr int kScreenSaveScreenSuffix = 1203;
 inline constexpr int kScreenSavePreview = 1204;
 inline constexpr int kScreenSaveDone = 1206;
 
+// The screen page's own words: list details, the text tool, and what went wrong.
+inline constexpr int kLcdFrameCount = 1550;  // %d: how many frames
+inline constexpr int kLcdFrameDelay = 1551;  // %d: milliseconds
+inline constexpr int kLcdUserChoice = 1552;
+inline constexpr int kLcdFactoryChoice = 1553;
+inline constexpr int kLcdNoAnimation = 1554;
+inline constexpr int kLcdTextPlaceholder = 1555;
+inline constexpr int kLcdImportFailed = 1556;  // %s: the file
+inline constexpr int kLcdExportFailed = 1557;  // %s: the file
+inline constexpr int kLcdSaveFailedCaption = 1558;
+inline constexpr int kLcdSaveFailed = 1559;
+inline constexpr int kLcdEmptyAnimation = 1560;
+inline constexpr int kLcdUploadCaption = 1561;
+inline constexpr int kLcdUploadFailed = 1562;  // %s: what the upload said last
+inline constexpr int kLcdLinkFailed = 1563;
+inline constexpr int kLcdClockFailed = 1564;
+inline constexpr int kLcdDeleteFailed = 1565;
+inline constexpr int kLcdSavesTo = 1566;  // %s: the screen's name
+inline constexpr int kLcdTextHint = 1567;
+
 // ---- Every key the tables must carry ------------------------------------------------------
 
 struct IdRange {
@@ -561,6 +581,7 @@ inline constexpr IdRange kDialogIdRanges[] = {
     {kScreenSaveDone, kScreenSaveDone},
     {kDatabaseWriteFailedCaption, kBatteryLow},
     {kMatrixSoundFollowing, kMatrixSoundNoOutput},
+    {kLcdFrameCount, kLcdTextHint},
 };
 
 }  // namespace detail

@@ -87,6 +87,28 @@ bool SettingsDatabase::DeleteLedFrames(int ledId) {
   return RunWrite(connection_, sql::kDeleteLedFrames, ledId);
 }
 
+bool SettingsDatabase::ReplaceLedFrames(int ledId, const std::vector<LedFrameRecord>& frames) {
+  auto lock = Lock();
+  SQLiteAutoTransaction transaction(&connection_);
+  if (!RunWrite(connection_, sql::kDeleteLedFrames, ledId)) return false;
+  SQLiteStatement statement;
+  for (std::size_t index = 0; index < frames.size(); ++index) {
+    const LedFrameRecord& f = frames[index];
+    const int result =
+        detail::PrepareBindStep(connection_, statement, sql::kInsertLedFrame, ledId, f.name,
+                                f.delay_time, static_cast<int>(index), f.file_name);
+    if (!detail::IsOkStep(result)) return false;
+  }
+  statement.Finalize();
+  const std::string firstFile = frames.empty() ? std::string() : frames.front().file_name;
+  if (!RunWrite(connection_, sql::kUpdateLedLayerFrameCount, static_cast<int>(frames.size()),
+                ledId) ||
+      !RunWrite(connection_, sql::kUpdateLedLayerFirstFile, firstFile, ledId)) {
+    return false;
+  }
+  return transaction.End();
+}
+
 int SettingsDatabase::ListLedFrames(int ledId, std::vector<LedFrameRecord>& list) {
   auto lock = Lock();
   return ReadRecords(connection_, list, sql::kSelectLedFrames, ledId);

@@ -169,6 +169,10 @@ class SettingsDatabase {
   // Ordered by frame_index.
   int ListLedFrames(int ledId, std::vector<LedFrameRecord>& list);
   int CountLedFrames(int ledId);
+  // The layer's frames replaced by `frames` (in list order: frame_index is the position, the
+  // records' own led_id and index are ignored), with its frame count and first file set to
+  // match, all in one transaction; false keeps the old rows.
+  [[nodiscard]] bool ReplaceLedFrames(int ledId, const std::vector<LedFrameRecord>& frames);
 
   // ---- Factory reset ----------------------------------------------------------------------
   // Empties profiles, configuration, key assignments and lighting in one transaction;

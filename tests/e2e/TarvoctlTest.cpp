@@ -7,12 +7,15 @@
 #include <sys/un.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <thread>
 #include <tuple>
 
 #include "ProcessRunner.h"
 #include "base/Json.h"
 #include "platform/UniqueFd.h"
+#include "sim/StateReport.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -266,6 +269,85 @@ TEST_F(TarvoctlTest, RunsItsOwnControllerWhenNoTarvoRuns) {
   // No virtual keyboard, and no keyboard on the machine.
   ExpectOneLineFailure(Tarvoctl({"settings", "set", "game-mode", "on"}), "no keyboard");
   ExpectOneLineFailure(Tarvoctl({"profile", "import", "missing.xml"}), "cannot read");
+}
+
+std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// The converter's output for a GIF, as the upload writes it into the screen's flash.
+std::string ConvertedSha256(const std::filesystem::path& gif, const std::filesystem::path& out) {
+  const std::string converter = std::string(TARVO_APP_BUILD_DIR) + "/gif/qgif";
+  TarvoProcess convert({"convert", "-i", gif.string(), "-o", out.string(), "-f", "gx96",
+                        "--scale-size", "240", "136"},
+                       {}, out.string() + ".log", converter);
+  EXPECT_EQ(convert.Wait(30s), 0) << convert.Output();
+  const std::string text = FileBytes(out);
+  const std::vector<std::uint8_t> bytes(text.begin(), text.end());
+  return sim::Sha256Hex(bytes);
+}
+
+TEST_F(TarvoctlTest, ImportsSetsAndUploadsAScreenAnimation) {
+  TarvoProcess tarvo({"--headless", "--virtual-keyboard=101"}, Environment(true),
+                     folder / "tarvo.txt");
+  ASSERT_TRUE(WaitFor(tarvo, "keyboard read:")) << tarvo.Output();
+
+  const std::filesystem::path picture = folder / "waves.gif";
+  std::filesystem::copy_file(std::string(TARVO_SOURCE_DIR) + "/data/gif/tarvo_k9/1.gif", picture);
+  const Result imported = Tarvoctl({"--json", "screen", "import", picture.string()});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  const base::Json item = *Json(imported.out).Find("item");
+  const std::int64_t id = item.Find("id")->AsInteger();
+  EXPECT_GT(item.Find("frames")->AsInteger(), 1);
+  const std::string listed = Tarvoctl({"screen", "list"}).out;
+  EXPECT_NE(listed.find(std::to_string(id) + " "), std::string::npos) << listed;
+
+  // Screen 3 shows the user's copy of its factory animation until an animation is set for it.
+  const base::Json shownBefore = Json(Tarvoctl({"--json", "screen", "show"}).out);
+  const std::filesystem::path thirdGif =
+      shownBefore.Find("screens")->AsArray().at(2).Find("gif")->AsString();
+  const std::string factoryBytes = FileBytes(thirdGif);
+  ExpectOneLineFailure(Tarvoctl({"screen", "set", "4", std::to_string(id)}), "SCREEN is 1, 2 or 3");
+  ExpectOneLineFailure(Tarvoctl({"screen", "set", "3", "../x"}), "not an animation name");
+  ExpectOneLineFailure(Tarvoctl({"screen", "set", "3", "Nope"}), "no such animation: Nope");
+  EXPECT_EQ(FileBytes(thirdGif), factoryBytes) << "a refused choice changes nothing";
+  const Result set = Tarvoctl({"screen", "set", "3", std::to_string(id)});
+  ASSERT_EQ(set.status, 0) << set.err;
+  const base::Json shown = Json(Tarvoctl({"--json", "screen", "show"}).out);
+  const base::Json& third = shown.Find("screens")->AsArray().at(2);
+  EXPECT_EQ(third.Find("source")->AsString(), "user");
+  EXPECT_EQ(third.Find("gif")->AsString(), thirdGif.string());
+  EXPECT_NE(FileBytes(thirdGif), factoryBytes);
+
+  const base::Json before = *KeyboardState().Find("screen");
+  EXPECT_TRUE(before.Find("clock")->IsNull());
+  const Result upload = Tarvoctl({"screen", "upload"});
+  ASSERT_EQ(upload.status, 0) << upload.err;
+  EXPECT_EQ(upload.out, "uploaded the animations of screens 1, 2, 3\n");
+
+  // The flash holds the three converted animations one after another, each on blocks of its
+  // own, written only where it was erased, and the screen session is closed again.
+  const base::Json after = *KeyboardState().Find("screen");
+  const std::vector<base::Json>& images = after.Find("images")->AsArray();
+  ASSERT_EQ(images.size(), 3u);
+  EXPECT_EQ(images[2].Find("sha256")->AsString(), ConvertedSha256(thirdGif, folder / "3.bin"));
+  for (std::size_t k = 0; k + 1 < images.size(); ++k) {
+    const std::int64_t blocks = (images[k].Find("size")->AsInteger() + 65535) / 65536;
+    EXPECT_EQ(images[k + 1].Find("start_block")->AsInteger(),
+              images[k].Find("start_block")->AsInteger() + blocks);
+  }
+  EXPECT_EQ(after.Find("writes_over_unerased")->AsInteger(), 0);
+  EXPECT_FALSE(after.Find("session_open")->AsBool());
+
+  const Result clock = Tarvoctl({"screen", "clock"});
+  ASSERT_EQ(clock.status, 0) << clock.err;
+  EXPECT_FALSE(KeyboardState().Find("screen")->Find("clock")->IsNull());
+
+  tarvo.Signal(SIGTERM);
+  EXPECT_EQ(tarvo.Wait(10s), 0) << tarvo.Output();
+  // No virtual keyboard, and no keyboard on the machine.
+  ExpectOneLineFailure(Tarvoctl({"screen", "upload"}), "no keyboard");
 }
 
 TEST_F(TarvoctlTest, TheShellCompletionAsksTarvoctl) {

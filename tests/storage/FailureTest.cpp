@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "StorageTestSupport.h"
 #include "storage/SettingsDatabase.h"
@@ -113,6 +114,34 @@ TEST_F(FailureTest, SlotColoursAreReplacedWholeOrKept) {
   EXPECT_TRUE(db_.ReplaceUserLightColors(1, 130, {{0, 9, 999, 4, 0x444444}}));
   ASSERT_EQ(db_.ListUserLightColors(1, 130, rows), 1);
   EXPECT_EQ(rows[0].key_rgb, 0x444444);
+}
+
+TEST_F(FailureTest, ScreenMediaFramesAreReplacedWholeOrKept) {
+  const int layer = db_.AddLedLayer(1, "wave");
+  ASSERT_GT(layer, 0);
+  // Positions give the order; the records' own layer and index do not count.
+  ASSERT_TRUE(
+      db_.ReplaceLedFrames(layer, {{0, 99, "b", 40, 7, "b.png"}, {0, 99, "a", 50, 3, "a.png"}}));
+  std::vector<LedFrameRecord> frames;
+  ASSERT_EQ(db_.ListLedFrames(layer, frames), 2);
+  EXPECT_EQ(std::make_tuple(frames[0].file_name, frames[0].frame_index, frames[0].led_id),
+            std::make_tuple(std::string("b.png"), 0, layer));
+  EXPECT_EQ(std::make_tuple(frames[1].file_name, frames[1].frame_index, frames[1].delay_time),
+            std::make_tuple(std::string("a.png"), 1, 50));
+  LedLayerRecord stored;
+  ASSERT_TRUE(db_.GetLedLayer(layer, stored));
+  EXPECT_EQ(std::make_tuple(stored.frame_size, stored.first_file),
+            std::make_tuple(2, std::string("b.png")));
+
+  // The second new row is refused: the old frames, count and first file stay.
+  ASSERT_TRUE(MakePeek().Exec(RefuseInsertInto("t_ledframe_data", "NEW.name = 'bad'").c_str()));
+  EXPECT_FALSE(
+      db_.ReplaceLedFrames(layer, {{0, 0, "c", 30, 0, "c.png"}, {0, 0, "bad", 30, 1, "x"}}));
+  ASSERT_EQ(db_.ListLedFrames(layer, frames), 2);
+  EXPECT_EQ(frames[0].file_name, "b.png");
+  ASSERT_TRUE(db_.GetLedLayer(layer, stored));
+  EXPECT_EQ(std::make_tuple(stored.frame_size, stored.first_file),
+            std::make_tuple(2, std::string("b.png")));
 }
 
 TEST_F(FailureTest, LightSettingsAreAddedTogetherOrNotAtAll) {

@@ -20,6 +20,9 @@ std::vector<std::pair<std::string, ViewRegistry::Creator>> FeatureViews() {
       {"IconList", CreateIconListView},
       // The matrix light page.
       {"MatrixScreen", CreateMatrixScreenView},
+      // The screen page.
+      {"ImageView", CreateImageViewView},
+      {"ThumbnailList", CreateThumbnailListView},
   };
 }
 

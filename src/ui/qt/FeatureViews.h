@@ -20,5 +20,7 @@ ControlView* CreateKeyTestView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateColorWheelView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateIconListView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateMatrixScreenView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateImageViewView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateThumbnailListView(Tessel::MControl& control, QWidget* parent);
 
 }  // namespace TesselQt

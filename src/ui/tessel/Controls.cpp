@@ -254,7 +254,7 @@ int MItemList::AddItem(std::string text, std::intptr_t data) {
   int position = 0;
   {
     std::lock_guard lock(mutex_);
-    items_.push_back({std::move(text), data, true, {}});
+    items_.push_back({std::move(text), data, true, {}, {}, 0});
     position = static_cast<int>(items_.size()) - 1;
     BumpVersionLocked();
   }

@@ -174,7 +174,9 @@ struct ListItem {
   std::string text;
   std::intptr_t data = 0;
   bool visible = true;
-  std::string icon;  // a picture shown with the text, where the list draws one
+  std::string icon;            // a picture shown with the text, where the list draws one
+  std::string detail;          // a second, smaller line, where the list draws one
+  std::uint64_t revision = 0;  // changes when the picture must be read again
   friend bool operator==(const ListItem&, const ListItem&) = default;
 };
 

@@ -8,7 +8,7 @@ int IconList::AddIconItem(std::string text, std::intptr_t data, std::string icon
   int position = 0;
   {
     std::lock_guard lock(mutex_);
-    items_.push_back({std::move(text), data, true, std::move(icon)});
+    items_.push_back({std::move(text), data, true, std::move(icon), {}, 0});
     position = static_cast<int>(items_.size()) - 1;
     BumpVersionLocked();
   }

@@ -5,10 +5,12 @@
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/DeviceList.h"
 #include "ui/tessel/IconList.h"
+#include "ui/tessel/ImageView.h"
 #include "ui/tessel/KeyControls.h"
 #include "ui/tessel/KeyboardCtrl.h"
 #include "ui/tessel/MatrixScreen.h"
 #include "ui/tessel/ProfileList.h"
+#include "ui/tessel/ThumbnailList.h"
 
 namespace Tessel {
 
@@ -40,6 +42,8 @@ std::vector<std::pair<std::string, ControlFactory::Creator>> StandardControls() 
       {ColorWheel::kClassName, F::CreatorOf<ColorWheel>()},
       {IconList::kClassName, F::CreatorOf<IconList>()},
       {MatrixScreen::kClassName, F::CreatorOf<MatrixScreen>()},
+      {ImageView::kClassName, F::CreatorOf<ImageView>()},
+      {ThumbnailList::kClassName, F::CreatorOf<ThumbnailList>()},
   };
 }
 

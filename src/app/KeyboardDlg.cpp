@@ -9,6 +9,7 @@
 #include "platform/Desktop.h"
 #include "platform/Process.h"
 #include "platform/input/SourceChoice.h"
+#include "protocol/DeviceInfo.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/pages/HomePage.h"
 #include "ui/pages/MainWindowLayout.h"
@@ -62,9 +63,9 @@ constexpr PageFrame kPageFrames[] = {
 
 // The pop-up windows a device switch closes, by window name.
 constexpr const char* kChildWindows[] = {
-    "CloseWindowTipDlg",  "CustomKeyDKSDlg",  "CustomKeyDKSTipsDlg",
-    "CustomKeyStrokeDlg", "StrokeCheckDlg",   "StrokeTestDlg",
-    "CustomKeyDlg",       "SystemSettingDlg", "UpdateTipDlg"};
+    "CloseWindowTipDlg", "CustomKeyDKSDlg", "CustomKeyDKSTipsDlg", "CustomKeyStrokeDlg",
+    "StrokeCheckDlg",    "StrokeTestDlg",   "CustomKeyDlg",        "SystemSettingDlg",
+    "UpdateTipDlg",      "UpdateProcessDlg"};
 
 }  // namespace
 
@@ -97,8 +98,15 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       keyboard_(host_, state_, keyboardCommands_, database_, model_, texts_, tasks_, *this),
       lighting_(host_, state_, link_, keyboardCommands_, database_, model_, layout_, texts_,
                 tasks_),
-      features_{&application_, &backgrounds_, &devices_, &profiles_,
-                &keys_,        &keyboard_,    &lighting_} {
+      tray_(*this, host_, settings_, texts_, *this,
+            platform::Autostart(paths_.GetAutostartFolder(), paths_.GetProductName(),
+                                options_.autostartExecutable.empty()
+                                    ? platform::Autostart::CurrentExecutable()
+                                    : options_.autostartExecutable)),
+      updates_(host_, state_, catalogue_, texts_, tasks_, *this, *this, paths_.GetAppFolder(),
+               paths_.GetDataFolder() / "temp"),
+      features_{&application_, &backgrounds_, &devices_, &profiles_, &keys_,
+                &keyboard_,    &lighting_,    &tray_,    &updates_} {
   keyboard_.Info().AddObserver(*this);
   database_.SetWriteFailureHandler([this](const std::string&) { OnDatabaseWriteFailed(); });
   // Every pause of the link ends early when the worker is asked to stop.
@@ -226,6 +234,7 @@ bool KeyboardDlg::ReadKeyboardState() {
 
 void KeyboardDlg::OnDeviceInfo(const KeyboardInfo::Snapshot& keyboard, bool) {
   state_.connectionKind.store(devices_.ConnectionKind());
+  updates_.ShowKeyboardFirmware(protocol::FirmwareVersionText(keyboard.device.firmwareVersion));
   ShowTabsOfModel();
   // The matrix page of a keyboard without a matrix light has nothing to show.
   if (!keyboard.device.matrix.present && state_.currentPage.load() == kPageMatrix) {
@@ -260,8 +269,16 @@ void KeyboardDlg::Run() {
   if (state_.devicePresent.load()) IdleCycle();
 }
 
+void KeyboardDlg::WatchUpdater(int processId) {
+  if (processId <= 0) return;
+  ShowWindow(Tessel::kHide);
+  updaterProcessId_.store(processId);
+}
+
 void KeyboardDlg::WaitForUpdater() {
   const int processId = updaterProcessId_.load();
+  // The updater talks to the keyboard itself.
+  link_.CloseAll();
   // Wait in short slices so that shutdown is never held up by the updater.
   while (platform::IsProcessRunning(processId)) {
     if (!SleepFor(std::chrono::milliseconds(100))) return;
@@ -301,12 +318,15 @@ std::intptr_t KeyboardDlg::OnWindowMessage(unsigned message, std::intptr_t wPara
     case UM_NOTICE:
       ShowNotices();
       return 1;
+    case UM_CLOSE_APPLICATION:
+      CloseAndDestroy();
+      return 1;
     case UM_APPLY_TEXTS:
       ApplyTexts();
       break;
     case Tessel::WM_CLOSE:
-      // The window manager's close button and Alt+F4 end the application like ours.
-      CloseAndDestroy();
+      // The window manager's close button and Alt+F4 act like ours.
+      tray_.OnCloseButton();
       return 0;
     default:
       break;
@@ -323,7 +343,7 @@ void KeyboardDlg::OnControlEvent(int id, int code, std::intptr_t arg1, std::intp
   } else if (id == ids::kMinimizeButton && code == Tessel::kEventClick) {
     ShowWindow(Tessel::kMinimize);
   } else if (id == ids::kCloseButton && code == Tessel::kEventClick) {
-    CloseAndDestroy();
+    tray_.OnCloseButton();
   } else {
     for (Feature* feature : features_) {
       if (feature->OnControlEvent(id, code, arg1, arg2)) return;
@@ -520,6 +540,7 @@ void KeyboardDlg::OnInitDialog() {
   ShowTabsOfModel();
   application_.ShowLanguageButtons();
   ApplyTexts();
+  tray_.AddTrayIcon();
   OnMainPageChanged(0);
   SetMTimer(kAnimationTimer, 16);
   if (options_.startWorker) {

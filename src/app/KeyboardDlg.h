@@ -19,6 +19,7 @@
 #include "app/Backgrounds.h"
 #include "app/DeviceSession.h"
 #include "app/KeyboardModel.h"
+#include "app/TrayFeature.h"
 #include "catalogue/DeviceCatalogue.h"
 #include "catalogue/KeyboardLayout.h"
 #include "core/AppPaths.h"
@@ -31,6 +32,7 @@
 #include "core/SharedState.h"
 #include "core/TaskTable.h"
 #include "core/TextTable.h"
+#include "core/WindowMessages.h"
 #include "device/HidApi.h"
 #include "device/HidDeviceManager.h"
 #include "device/KeyboardCommands.h"
@@ -44,6 +46,7 @@
 #include "storage/SettingsDatabase.h"
 #include "ui/pages/WindowHost.h"
 #include "ui/tessel/MWindow.h"
+#include "update/UpdateFeature.h"
 
 class KeyboardDlg : public Tessel::MDialog,
                     public CThreadBasic,
@@ -59,6 +62,8 @@ class KeyboardDlg : public Tessel::MDialog,
     std::function<std::unique_ptr<platform::input::InputSource>(
         std::shared_ptr<platform::input::WindowInputFeed>)>
         inputSource;
+    // The program the start-at-login entry runs; empty: this executable.
+    std::filesystem::path autostartExecutable;
   };
 
   // Timer ids of the main window.
@@ -119,10 +124,9 @@ class KeyboardDlg : public Tessel::MDialog,
   keys::InputRouter& Input() { return input_; }
   device::KeyboardCommands& Commands() { return keyboardCommands_; }
 
-  // The firmware updater runs: the worker waits for the process to end, then looks for the
-  // keyboard again.
-  void WatchUpdater(int processId) { updaterProcessId_.store(processId); }
   int WatchedUpdater() const { return updaterProcessId_.load(); }
+  TrayFeature& Tray() { return tray_; }
+  update::UpdateFeature& Updates() { return updates_; }
 
   // Window messages and control events, routed to the features.
   std::intptr_t OnWindowMessage(unsigned message, std::intptr_t wParam,
@@ -139,6 +143,8 @@ class KeyboardDlg : public Tessel::MDialog,
   void LoadProfileList() override;
   void ShowProfilePages() override;
   void RestoreDefaultBackgrounds() override { backgrounds_.RestoreDefaults(); }
+  void CloseApplication() override { PostMessage(UM_CLOSE_APPLICATION, 0, 0); }
+  void WatchUpdater(int processId) override;
 
   // Any thread: a message box the user sees once the UI thread is free (never inside the
   // operation that failed, which may hold the database).
@@ -198,6 +204,8 @@ class KeyboardDlg : public Tessel::MDialog,
   keys::KeysFeature keys_;
   KeyboardFeature keyboard_;
   LightingFeature lighting_;
+  TrayFeature tray_;
+  update::UpdateFeature updates_;
   std::vector<Feature*> features_;
 
   std::mutex noticesMutex_;

@@ -58,6 +58,33 @@ void AddChoice(Tessel::PageHost& window, int labelId, int comboId, int row,
   combo->SelectData(defaultValue);
 }
 
+// The application's own settings: its version, start at login, the close button, updates.
+void CreateApplicationCard(Tessel::PageHost& window) {
+  AddCard(window, ids::kApplicationCard, ids::kApplicationTitle, Rect::FromSize(48, 280, 400, 370));
+  auto* version =
+      window.Add<Tessel::MControlFont>(ids::kSoftwareVersionLabel, ids::kApplicationCard);
+  version->SetRect(Rect::FromSize(24, 56, 340, 28));
+  int y = 92;
+  for (int id : {ids::kAutorunSwitch, ids::kAutorunMinimizeSwitch}) {
+    auto* button = window.Add<Tessel::CSwitchButton>(id, ids::kApplicationCard);
+    button->SetRect(Rect::FromSize(24, y, 352, kRowHeight));
+    y += kRowStep;
+  }
+  window.FindControl(ids::kAutorunMinimizeSwitch)->SetVisible(false);
+  auto* exitLabel = window.Add<Tessel::MControlFont>(ids::kExitModeLabel, ids::kApplicationCard);
+  exitLabel->SetRect(Rect::FromSize(24, y + 8, 352, 24));
+  exitLabel->SetStyle("secondary");
+  y += 40;
+  for (int id : {ids::kExitModeHideToTray, ids::kExitModeQuit}) {
+    auto* radio = window.Add<Tessel::CRadioButton>(id, ids::kApplicationCard);
+    radio->SetRect(Rect::FromSize(24, y, 352, kRowHeight));
+    radio->SetGroup(ids::kExitModeGroup);
+    y += 36;
+  }
+  auto* check = window.Add<Tessel::MButton>(ids::kCheckUpdatesButton, ids::kApplicationCard);
+  check->SetRect(Rect::FromSize(24, y + 16, 200, 40));
+}
+
 void CreateLanguageAndApplicationCards(Tessel::PageHost& window) {
   AddCard(window, ids::kLanguageCard, ids::kLanguageTitle, Rect::FromSize(48, 60, 400, 200));
   int y = 60;
@@ -69,10 +96,7 @@ void CreateLanguageAndApplicationCards(Tessel::PageHost& window) {
     y += 40;
   }
 
-  AddCard(window, ids::kApplicationCard, ids::kApplicationTitle, Rect::FromSize(48, 280, 400, 120));
-  auto* version =
-      window.Add<Tessel::MControlFont>(ids::kSoftwareVersionLabel, ids::kApplicationCard);
-  version->SetRect(Rect::FromSize(24, 60, 340, 28));
+  CreateApplicationCard(window);
 }
 
 void CreateKeyboardCard(Tessel::PageHost& window) {
@@ -99,9 +123,9 @@ void CreateFirmwareCard(Tessel::PageHost& window) {
   auto* latest = window.Add<Tessel::MControlFont>(ids::kFirmwareLatestLabel, ids::kFirmwareCard);
   latest->SetRect(Rect::FromSize(kInnerLeft, 84, 260, 24));
   latest->SetStyle("hint");
-  auto* update = window.Add<Tessel::MControlFont>(ids::kFirmwareUpdateLabel, ids::kFirmwareCard);
-  update->SetRect(Rect::FromSize(kInnerLeft, 84, 260, 24));
-  update->SetStyle("hint");
+  // Shown while the keyboard's firmware is older than the shipped updater's.
+  auto* update = window.Add<Tessel::MButton>(ids::kFirmwareUpdateLabel, ids::kFirmwareCard);
+  update->SetRect(Rect::FromSize(kInnerLeft, 80, 180, 30));
   update->SetVisible(false);
 
   auto* batteryLabel = window.Add<Tessel::MControlFont>(ids::kBatteryLabel, ids::kFirmwareCard);
@@ -144,6 +168,12 @@ std::vector<TextBinding> SettingsPageTextBindings() {
       {ids::kLanguageEnglish, text::kLanguageEnglish},
       {ids::kLanguageTraditionalChinese, text::kLanguageTraditionalChinese},
       {ids::kApplicationTitle, text::kSettingsApplicationTitle},
+      {ids::kAutorunSwitch, text::kSettingsAutorun},
+      {ids::kAutorunMinimizeSwitch, text::kSettingsAutorunMinimized},
+      {ids::kExitModeLabel, text::kSettingsCloseAction},
+      {ids::kExitModeHideToTray, text::kSettingsCloseHidesToTray},
+      {ids::kExitModeQuit, text::kSettingsCloseQuits},
+      {ids::kCheckUpdatesButton, text::kSettingsCheckUpdates},
       {ids::kKeyboardTitle, text::kSettingsKeyboardTitle},
       {ids::kMacModeSwitch, text::kSettingsMacMode},
       {ids::kGameModeSwitch, text::kSettingsGameMode},

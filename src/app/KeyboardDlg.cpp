@@ -98,11 +98,7 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       keyboard_(host_, state_, keyboardCommands_, database_, model_, texts_, tasks_, *this),
       lighting_(host_, state_, link_, keyboardCommands_, database_, model_, layout_, texts_,
                 tasks_),
-      tray_(*this, host_, settings_, texts_, *this,
-            platform::Autostart(paths_.GetAutostartFolder(), paths_.GetProductName(),
-                                options_.autostartExecutable.empty()
-                                    ? platform::Autostart::CurrentExecutable()
-                                    : options_.autostartExecutable)),
+      tray_(*this, host_, paths_, settings_, texts_, *this, options_.autostartExecutable),
       updates_(host_, state_, catalogue_, texts_, tasks_, *this, *this, paths_.GetAppFolder(),
                paths_.GetDataFolder() / "temp"),
       features_{&application_, &backgrounds_, &devices_, &profiles_, &keys_,

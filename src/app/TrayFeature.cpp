@@ -2,6 +2,7 @@
 
 #include "base/Log.h"
 #include "base/Text.h"
+#include "core/AppPaths.h"
 #include "core/ControllerActions.h"
 #include "core/SettingsStore.h"
 #include "core/TextIds.h"
@@ -22,15 +23,18 @@ constexpr std::size_t kMaxTipLength = 127;
 
 }  // namespace
 
-TrayFeature::TrayFeature(Tessel::MWindow& window, Tessel::PageHost& host, SettingsStore& settings,
-                         const core::TextTable& texts, ControllerActions& actions,
-                         platform::Autostart autostart)
+TrayFeature::TrayFeature(Tessel::MWindow& window, Tessel::PageHost& host, const AppPaths& paths,
+                         SettingsStore& settings, const core::TextTable& texts,
+                         ControllerActions& actions, const std::filesystem::path& executable)
     : window_(window),
       host_(host),
+      productName_(paths.GetProductName()),
+      appFolder_(paths.GetAppFolder()),
       settings_(settings),
       texts_(texts),
       actions_(actions),
-      autostart_(std::move(autostart)),
+      autostart_(paths.GetAutostartFolder(), paths.GetProductName(),
+                 executable.empty() ? platform::Autostart::CurrentExecutable() : executable),
       tray_(window) {}
 
 std::string TrayFeature::Text(int id) const {
@@ -57,9 +61,8 @@ void TrayFeature::AddTrayIcon() {
   Tessel::TrayIconInfo info;
   info.id = kTrayIconId;
   info.notifyMessage = UM_TRAY_NOTIFY;
-  info.icon =
-      Tessel::Manager::ResolvePicture(Tessel::Manager::GetThemeSkins() + "DeviceDriver.ico");
-  info.tip = base::CodePointPrefix(Tessel::Manager::GetDeviceName(), kMaxTipLength);
+  info.icon = appFolder_ / Tessel::Manager::GetThemeSkins() / "DeviceDriver.ico";
+  info.tip = base::CodePointPrefix(productName_, kMaxTipLength);
   info.menu = {{kTrayExitCommand, Text(text::kTrayExit)}};
   if (!tray_.Add(std::move(info))) {
     base::DebugLog("tray: the icon could not be made");

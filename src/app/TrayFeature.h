@@ -15,6 +15,7 @@
 #include "platform/Autostart.h"
 #include "ui/tessel/TrayIcon.h"
 
+class AppPaths;
 class ControllerActions;
 class SettingsStore;
 namespace core {
@@ -31,9 +32,10 @@ class TrayFeature : public Feature {
   // UM_TRAY_COMMAND with this lParam ends the application.
   static constexpr int kTrayExitRequest = 610;
 
-  TrayFeature(Tessel::MWindow& window, Tessel::PageHost& host, SettingsStore& settings,
-              const core::TextTable& texts, ControllerActions& actions,
-              platform::Autostart autostart);
+  // The start-at-login entry runs `executable` (empty: this program).
+  TrayFeature(Tessel::MWindow& window, Tessel::PageHost& host, const AppPaths& paths,
+              SettingsStore& settings, const core::TextTable& texts, ControllerActions& actions,
+              const std::filesystem::path& executable);
 
   FeatureSlot Slot() const override { return FeatureSlot::kWindow; }
   void CreateControls(Tessel::PageHost& host) override;
@@ -86,6 +88,8 @@ class TrayFeature : public Feature {
 
   Tessel::MWindow& window_;
   Tessel::PageHost& host_;
+  const std::string productName_;
+  const std::filesystem::path appFolder_;
   SettingsStore& settings_;
   const core::TextTable& texts_;
   ControllerActions& actions_;

@@ -58,31 +58,40 @@ void AddChoice(Tessel::PageHost& window, int labelId, int comboId, int row,
   combo->SelectData(defaultValue);
 }
 
-// The application's own settings: its version, start at login, the close button, updates.
+// The application's own settings: its version and the update check, what the close button
+// does, start at login. The start-minimised switch, shown only while start at login is on,
+// comes last so that hiding it leaves no hole between the other rows.
 void CreateApplicationCard(Tessel::PageHost& window) {
-  AddCard(window, ids::kApplicationCard, ids::kApplicationTitle, Rect::FromSize(48, 280, 400, 370));
+  constexpr int kCardWidth = 400;
+  constexpr int kWidth = kCardWidth - 2 * kInnerLeft;
+  constexpr int kCheckWidth = 168;
+  AddCard(window, ids::kApplicationCard, ids::kApplicationTitle,
+          Rect::FromSize(48, 280, kCardWidth, 316));
   auto* version =
       window.Add<Tessel::MControlFont>(ids::kSoftwareVersionLabel, ids::kApplicationCard);
-  version->SetRect(Rect::FromSize(24, 56, 340, 28));
-  int y = 92;
-  for (int id : {ids::kAutorunSwitch, ids::kAutorunMinimizeSwitch}) {
-    auto* button = window.Add<Tessel::CSwitchButton>(id, ids::kApplicationCard);
-    button->SetRect(Rect::FromSize(24, y, 352, kRowHeight));
-    y += kRowStep;
-  }
-  window.FindControl(ids::kAutorunMinimizeSwitch)->SetVisible(false);
+  version->SetRect(Rect::FromSize(kInnerLeft, 56, kWidth - kCheckWidth - 8, 28));
+  auto* check = window.Add<Tessel::MButton>(ids::kCheckUpdatesButton, ids::kApplicationCard);
+  check->SetRect(Rect::FromSize(kCardWidth - kInnerLeft - kCheckWidth, 52, kCheckWidth, 36));
+
   auto* exitLabel = window.Add<Tessel::MControlFont>(ids::kExitModeLabel, ids::kApplicationCard);
-  exitLabel->SetRect(Rect::FromSize(24, y + 8, 352, 24));
+  exitLabel->SetRect(Rect::FromSize(kInnerLeft, 104, kWidth, 24));
   exitLabel->SetStyle("secondary");
-  y += 40;
+  int y = 132;
   for (int id : {ids::kExitModeHideToTray, ids::kExitModeQuit}) {
     auto* radio = window.Add<Tessel::CRadioButton>(id, ids::kApplicationCard);
-    radio->SetRect(Rect::FromSize(24, y, 352, kRowHeight));
+    radio->SetRect(Rect::FromSize(kInnerLeft, y, kWidth, kRowHeight));
     radio->SetGroup(ids::kExitModeGroup);
     y += 36;
   }
-  auto* check = window.Add<Tessel::MButton>(ids::kCheckUpdatesButton, ids::kApplicationCard);
-  check->SetRect(Rect::FromSize(24, y + 16, 200, 40));
+
+  y += 12;
+  auto* autorun = window.Add<Tessel::CSwitchButton>(ids::kAutorunSwitch, ids::kApplicationCard);
+  autorun->SetRect(Rect::FromSize(kInnerLeft, y, kWidth, kRowHeight));
+  // Indented: it belongs to the switch above.
+  auto* minimize =
+      window.Add<Tessel::CSwitchButton>(ids::kAutorunMinimizeSwitch, ids::kApplicationCard);
+  minimize->SetRect(Rect::FromSize(2 * kInnerLeft, y + kRowStep, kWidth - kInnerLeft, kRowHeight));
+  minimize->SetVisible(false);
 }
 
 void CreateLanguageAndApplicationCards(Tessel::PageHost& window) {

@@ -154,8 +154,10 @@ TEST(Invocation, CompletionOffersWhatMayFollow) {
     const char* current;
     std::vector<std::string> candidates;
   } cases[] = {
-      {"", "", {"device", "profile", "settings", "status"}},
+      {"", "", {"autostart", "device", "profile", "settings", "status", "update"}},
       {"", "pr", {"profile"}},
+      {"autostart", "", {"off", "on"}},
+      {"update", "", {"check"}},
       {"profile", "", {"add", "delete", "export", "import", "list", "rename", "select"}},
       {"--json|settings", "s", {"set", "show"}},
       {"settings|set", "w", {"wasd-swap", "win-lock"}},

@@ -77,11 +77,6 @@ void ApplicationPage::ApplyTexts() {
                      Text(text::kDeviceCharging), Text(text::kDeviceAsleep),
                      Text(text::kBatteryLow)});
   }
-  // The close button says what it does: hide to the tray or end the application.
-  if (Tessel::MControl* close = host_.FindControl(ids::kCloseButton)) {
-    close->SetToolTip(Text(settings_.GetRegInt("exit_mode") == 1 ? text::kCloseTipHideToTray
-                                                                 : text::kCloseTipExit));
-  }
   Tessel::CUIMessageBox::SetButtonTitles(Text(text::kOk), Text(text::kCancel));
 }
 

@@ -435,6 +435,72 @@ CommandOutcome FactoryReset(const CommandCall& call) {
       "the keyboard went away before it was reset; its profiles in Tarvo were already erased");
 }
 
+// The application ----------------------------------------------------------------------------
+
+CommandOutcome UpdateCheck(const CommandCall& call) {
+  update::UpdateFeature& updates = call.dialog.Updates();
+  if (!updates.QueueCheck(false)) {
+    return CommandOutcome::Now(
+        Answer::Failure(Reason::kNotSupported, "config.xml names no update address"));
+  }
+  return CommandOutcome::AfterTasks(
+      [&updates] {
+        const std::optional<update::CheckResult> check = updates.LastCheck();
+        const std::string current = updates.ApplicationVersion();
+        if (!check) return Answer::Failure(Reason::kFailed, "the check did not run");
+        using update::CheckOutcome;
+        Json result = Json::MakeObject().Set("version", current);
+        switch (check->outcome) {
+          case CheckOutcome::NewerVersion:
+            return Answer::Success(result.Set("newest", check->newestVersion)
+                                       .Set("update", true)
+                                       .Set("message", "version " + check->newestVersion +
+                                                           " is available (this is " + current +
+                                                           ")"));
+          case CheckOutcome::UpToDate:
+          case CheckOutcome::SameAsShipped:
+            return Answer::Success(
+                result.Set("newest", check->newestVersion.empty() ? current : check->newestVersion)
+                    .Set("update", false)
+                    .Set("message", "Tarvo " + current + " is up to date"));
+          case CheckOutcome::NoService:
+          case CheckOutcome::Unreachable:
+          case CheckOutcome::Ignored:
+            break;
+        }
+        return Answer::Failure(Reason::kFailed, std::string("no answer from the update server (") +
+                                                    update::ToString(check->outcome) + ")");
+      },
+      "the check did not run");
+}
+
+CommandOutcome SetAutostart(const CommandCall& call, bool on) {
+  TrayFeature& tray = call.dialog.Tray();
+  const std::string file = tray.AutostartFile().string();
+  switch (tray.SetAutorun(on)) {
+    case TrayFeature::AutorunResult::kDone:
+      break;
+    case TrayFeature::AutorunResult::kNotWritten:
+      return CommandOutcome::Now(Answer::Failure(Reason::kFile, "cannot write " + file));
+    case TrayFeature::AutorunResult::kNotRemoved:
+      return CommandOutcome::Now(Answer::Failure(Reason::kFile, "cannot remove " + file));
+  }
+  return CommandOutcome::Now(
+      Answer::Success(Json::MakeObject()
+                          .Set("message", on ? "Tarvo starts at login (" + file + ")"
+                                             : "Tarvo does not start at login")
+                          .Set("autostart", on)
+                          .Set("file", file)));
+}
+
+CommandOutcome AutostartOn(const CommandCall& call) {
+  return SetAutostart(call, true);
+}
+
+CommandOutcome AutostartOff(const CommandCall& call) {
+  return SetAutostart(call, false);
+}
+
 struct HandlerEntry {
   std::string_view words;
   CommandHandler handler;
@@ -492,6 +558,10 @@ constexpr HandlerEntry kHandlers[] = {
     {"screen set", ScreenSet},
     {"screen upload", ScreenUpload},
     {"screen clock", ScreenClock},
+    // Start at login and updates (app/ControlCommands.cpp).
+    {"update check", UpdateCheck},
+    {"autostart on", AutostartOn},
+    {"autostart off", AutostartOff},
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/Process.h"
 #include "platform/audio/PulseMonitorSource.h"
 #include "platform/input/SourceChoice.h"
+#include "protocol/DeviceInfo.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/pages/HomePage.h"
 #include "ui/pages/MainWindowLayout.h"
@@ -65,7 +66,7 @@ constexpr PageFrame kPageFrames[] = {
 constexpr const char* kChildWindows[] = {
     "CloseWindowTipDlg", "CustomKeyDKSDlg", "CustomKeyDKSTipsDlg", "CustomKeyStrokeDlg",
     "StrokeCheckDlg",    "StrokeTestDlg",   "CustomKeyDlg",        "SystemSettingDlg",
-    "UpdateTipDlg",      "LEDWaitDlg",      "LCDDelayEditDlg"};
+    "UpdateTipDlg",      "LEDWaitDlg",      "LCDDelayEditDlg",     "UpdateProcessDlg"};
 
 }  // namespace
 
@@ -106,8 +107,11 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       matrix_(host_, state_, database_, lighting_, model_, texts_, tasks_,
               [this] { return audio_.Snapshot().source.state; }),
       screen_(host_, state_, link_, database_, catalogue_, paths_, texts_, tasks_, *this),
-      features_{&application_, &backgrounds_, &devices_, &profiles_, &keys_,
-                &keyboard_,    &lighting_,    &matrix_,  &screen_} {
+      tray_(*this, host_, paths_, settings_, texts_, *this, options_.autostartExecutable),
+      updates_(host_, state_, catalogue_, texts_, tasks_, *this, *this, paths_.GetAppFolder(),
+               paths_.GetDataFolder() / "temp"),
+      features_{&application_, &backgrounds_, &devices_, &profiles_, &keys_,   &keyboard_,
+                &lighting_,    &matrix_,      &screen_,  &tray_,     &updates_} {
   keyboard_.Info().AddObserver(*this);
   database_.SetWriteFailureHandler([this](const std::string&) { OnDatabaseWriteFailed(); });
   // Every pause of the link ends early when the worker is asked to stop.
@@ -243,6 +247,7 @@ bool KeyboardDlg::ReadKeyboardState() {
 
 void KeyboardDlg::OnDeviceInfo(const KeyboardInfo::Snapshot& keyboard, bool) {
   state_.connectionKind.store(devices_.ConnectionKind());
+  updates_.ShowKeyboardFirmware(protocol::FirmwareVersionText(keyboard.device.firmwareVersion));
   ShowTabsOfModel();
   // The matrix page of a keyboard without a matrix light has nothing to show.
   if (!keyboard.device.matrix.present && state_.currentPage.load() == kPageMatrix) {
@@ -277,8 +282,16 @@ void KeyboardDlg::Run() {
   if (state_.devicePresent.load()) IdleCycle();
 }
 
+void KeyboardDlg::WatchUpdater(int processId) {
+  if (processId <= 0) return;
+  ShowWindow(Tessel::kHide);
+  updaterProcessId_.store(processId);
+}
+
 void KeyboardDlg::WaitForUpdater() {
   const int processId = updaterProcessId_.load();
+  // The updater talks to the keyboard itself.
+  link_.CloseAll();
   // Wait in short slices so that shutdown is never held up by the updater.
   while (platform::IsProcessRunning(processId)) {
     if (!SleepFor(std::chrono::milliseconds(100))) return;
@@ -318,12 +331,15 @@ std::intptr_t KeyboardDlg::OnWindowMessage(unsigned message, std::intptr_t wPara
     case UM_NOTICE:
       ShowNotices();
       return 1;
+    case UM_CLOSE_APPLICATION:
+      CloseAndDestroy();
+      return 1;
     case UM_APPLY_TEXTS:
       ApplyTexts();
       break;
     case Tessel::WM_CLOSE:
-      // The window manager's close button and Alt+F4 end the application like ours.
-      CloseAndDestroy();
+      // The window manager's close button and Alt+F4 act like ours.
+      tray_.OnCloseButton();
       return 0;
     default:
       break;
@@ -340,7 +356,7 @@ void KeyboardDlg::OnControlEvent(int id, int code, std::intptr_t arg1, std::intp
   } else if (id == ids::kMinimizeButton && code == Tessel::kEventClick) {
     ShowWindow(Tessel::kMinimize);
   } else if (id == ids::kCloseButton && code == Tessel::kEventClick) {
-    CloseAndDestroy();
+    tray_.OnCloseButton();
   } else {
     for (Feature* feature : features_) {
       if (feature->OnControlEvent(id, code, arg1, arg2)) return;
@@ -537,6 +553,7 @@ void KeyboardDlg::OnInitDialog() {
   ShowTabsOfModel();
   application_.ShowLanguageButtons();
   ApplyTexts();
+  tray_.AddTrayIcon();
   OnMainPageChanged(0);
   if (options_.startWorker) {
     workerEnded_.store(false);

@@ -19,6 +19,7 @@
 #include "app/Backgrounds.h"
 #include "app/DeviceSession.h"
 #include "app/KeyboardModel.h"
+#include "app/TrayFeature.h"
 #include "catalogue/DeviceCatalogue.h"
 #include "catalogue/KeyboardLayout.h"
 #include "core/AppPaths.h"
@@ -31,6 +32,7 @@
 #include "core/SharedState.h"
 #include "core/TaskTable.h"
 #include "core/TextTable.h"
+#include "core/WindowMessages.h"
 #include "device/HidApi.h"
 #include "device/HidDeviceManager.h"
 #include "device/KeyboardCommands.h"
@@ -48,6 +50,7 @@
 #include "storage/SettingsDatabase.h"
 #include "ui/pages/WindowHost.h"
 #include "ui/tessel/MWindow.h"
+#include "update/UpdateFeature.h"
 
 // The computer's own sound (the sound server's default output), as the application listens to
 // it.
@@ -69,6 +72,8 @@ class KeyboardDlg : public Tessel::MDialog,
         inputSource;
     // The sound the music effects follow, made once; none: the analysis runs and hears nothing.
     std::function<std::unique_ptr<platform::AudioSource>()> audioSource;
+    // The program the start-at-login entry runs; empty: this executable.
+    std::filesystem::path autostartExecutable;
   };
 
   // Timer ids of the main window. The animation timer forwards its ticks to the controls
@@ -137,10 +142,9 @@ class KeyboardDlg : public Tessel::MDialog,
   keys::InputRouter& Input() { return input_; }
   device::KeyboardCommands& Commands() { return keyboardCommands_; }
 
-  // The firmware updater runs: the worker waits for the process to end, then looks for the
-  // keyboard again.
-  void WatchUpdater(int processId) { updaterProcessId_.store(processId); }
   int WatchedUpdater() const { return updaterProcessId_.load(); }
+  TrayFeature& Tray() { return tray_; }
+  update::UpdateFeature& Updates() { return updates_; }
 
   // Window messages and control events, routed to the features.
   std::intptr_t OnWindowMessage(unsigned message, std::intptr_t wParam,
@@ -157,6 +161,8 @@ class KeyboardDlg : public Tessel::MDialog,
   void LoadProfileList() override;
   void ShowProfilePages() override;
   void RestoreDefaultBackgrounds() override { backgrounds_.RestoreDefaults(); }
+  void CloseApplication() override { PostMessage(UM_CLOSE_APPLICATION, 0, 0); }
+  void WatchUpdater(int processId) override;
 
   // Any thread: a message box the user sees once the UI thread is free (never inside the
   // operation that failed, which may hold the database).
@@ -222,6 +228,8 @@ class KeyboardDlg : public Tessel::MDialog,
   LightingFeature lighting_;
   lighting::MatrixFeature matrix_;
   ScreenFeature screen_;
+  TrayFeature tray_;
+  update::UpdateFeature updates_;
   std::vector<Feature*> features_;
 
   std::mutex noticesMutex_;

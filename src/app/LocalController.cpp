@@ -92,7 +92,10 @@ int RunController(const AppPaths& paths, const StartupConfig& config, device::Hi
 
   KeyboardDlg::Options dialogOptions;
   dialogOptions.audioSource = SystemSoundSource;
-  KeyboardDlg dialog(paths, settings, texts, hid, dialogOptions);
+  // A start at login runs the application, which lives beside tarvoctl.
+  dialogOptions.autostartExecutable =
+      platform::Autostart::CurrentExecutable().parent_path() / "tarvo";
+  KeyboardDlg dialog(paths, settings, texts, hid, std::move(dialogOptions));
   // Real devices come and go through udev; the virtual keyboard reports that itself. Both go
   // before the window they report to.
   std::unique_ptr<platform::UdevMonitor> monitor;

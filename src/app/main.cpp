@@ -258,7 +258,7 @@ int RunMainWindow(const Run& run) {
     dialog.WhenSettled([&] { dialog.SwitchToPage(run.line.page); });
   }
   base::DebugLog("main window running");
-  dialog.ShowModal(run.line.autorun ? Tessel::kMinimize : Tessel::kShow);
+  dialog.ShowModal(TrayFeature::StartShowCommand(run.line.autorun, run.settings));
   if (run.instance != nullptr) run.instance->SetRequestHandler({});
   if (!dialog.WorkerEnded()) {
     // The worker still uses the controller: leave without destroying anything.

@@ -159,6 +159,12 @@ std::string ScreenUploadDetails() {
          "writes them into the keyboard's screen memory; returns once the keyboard has them.\n";
 }
 
+std::string UpdateCheckDetails() {
+  return "Asks the update address of config.xml for the newest version and compares it with\n"
+         "this one. Nothing is downloaded; the window's settings page installs updates.\n"
+         "Fails when the server cannot be reached or gives no usable answer.\n";
+}
+
 const std::vector<CommandSpec>& Table() {
   static const std::vector<CommandSpec> table = {
       {"status",
@@ -421,6 +427,20 @@ const std::vector<CommandSpec>& Table() {
        "set the screen's clock to this computer's time",
        nullptr,
        FormatMessage},
+      {"update check",
+       {},
+       {},
+       "ask the update server whether a newer Tarvo is available",
+       UpdateCheckDetails,
+       FormatMessage},
+      {"autostart on",
+       {},
+       {},
+       "start Tarvo at login (minimised when the settings page's\n"
+       "start-minimised switch is on)",
+       nullptr,
+       FormatMessage},
+      {"autostart off", {}, {}, "do not start Tarvo at login", nullptr, FormatMessage},
   };
   return table;
 }

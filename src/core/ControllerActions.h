@@ -22,4 +22,12 @@ class ControllerActions {
   virtual void ShowProfilePages() = 0;
   // UI thread: forget the chosen background pictures and show the default ones.
   virtual void RestoreDefaultBackgrounds() = 0;
+  // Ends the application through the orderly shutdown: the worker stops between tasks, every
+  // room shuts down, the window closes and the process exits with 0. Any thread: it happens
+  // on the UI thread after what is queued there now.
+  virtual void CloseApplication() = 0;
+  // The firmware updater runs as `processId`: the window hides, the worker lets go of the
+  // keyboard and waits for the updater to end, then shows the window and looks for the
+  // keyboard again. Any thread.
+  virtual void WatchUpdater(int processId) = 0;
 };

@@ -492,6 +492,15 @@ inline constexpr int kHomeOtherKeyboard = 1318;  // %s, %s: the selected and the
 inline constexpr int kMinutes = 1319;            // %d: a number of minutes
 inline constexpr int kBatteryLow = 1320;
 
+// The application on the desktop: start at login, its settings, updates.
+inline constexpr int kAutorunNotWritten = 1600;  // %s: the autostart file
+inline constexpr int kAutorunNotRemoved = 1601;  // %s: the autostart file
+inline constexpr int kSettingNotSaved = 1602;    // %s: the settings file
+inline constexpr int kUpdateDownloadFailed = 1603;
+inline constexpr int kUpdatePackageDamaged = 1604;
+inline constexpr int kUpdateInstallerFailed = 1605;
+inline constexpr int kFirmwareUpdaterFailed = 1606;  // %s: the updater
+
 namespace detail {
 
 template <std::size_t N>
@@ -582,6 +591,7 @@ inline constexpr IdRange kDialogIdRanges[] = {
     {kDatabaseWriteFailedCaption, kBatteryLow},
     {kMatrixSoundFollowing, kMatrixSoundNoOutput},
     {kLcdFrameCount, kLcdTextHint},
+    {kAutorunNotWritten, kFirmwareUpdaterFailed},
 };
 
 }  // namespace detail

@@ -20,6 +20,8 @@ enum AppMessage : unsigned {
   UM_SWALLOW = 2026,
   // Our own: a notice waits to be shown to the user (see KeyboardDlg::PostNotice).
   UM_NOTICE = 2100,
+  // Our own: end the application through the orderly shutdown (ControllerActions).
+  UM_CLOSE_APPLICATION = 2101,
 };
 
 // Power events carried by WM_POWERBROADCAST.

@@ -17,6 +17,7 @@
 #include "platform/UniqueFd.h"
 #include "sim/StateReport.h"
 #include "support/TempFolder.h"
+#include "update/ScriptedHttpServer.h"
 
 namespace {
 
@@ -434,6 +435,64 @@ TEST_F(TarvoctlTest, SetsKeysAndLightsOfARunningTarvosKeyboard) {
   ASSERT_EQ(Tarvoctl({"--virtual-keyboard=102", "device", "select", "102"}).status, 0);
   ExpectOneLineFailure(Tarvoctl({"--virtual-keyboard=102", "light", "mode", "side", "flow"}),
                        "model 102 has no side light");
+}
+
+TEST_F(TarvoctlTest, AutostartWritesAnEntryThatStartsTarvoAndRemovesIt) {
+  const std::filesystem::path entry = folder / "config" / "autostart" / "tarvo.desktop";
+  const Result on = Tarvoctl({"autostart", "on"});
+  ASSERT_EQ(on.status, 0) << on.err;
+  EXPECT_EQ(on.out, "Tarvo starts at login (" + entry.string() + ")\n");
+  std::ifstream in(entry);
+  const std::string text{std::istreambuf_iterator<char>(in), {}};
+  // The entry runs tarvo, not the tarvoctl that wrote it.
+  const std::string tarvo = std::filesystem::canonical(TarvoProcess::Executable()).string();
+  EXPECT_NE(text.find("\nExec=\"" + tarvo + "\" -autorun\n"), std::string::npos) << text;
+
+  const Result off = Tarvoctl({"autostart", "off"});
+  ASSERT_EQ(off.status, 0) << off.err;
+  EXPECT_FALSE(std::filesystem::exists(entry));
+
+  std::filesystem::remove_all(folder / "config" / "autostart");
+  std::ofstream(folder / "config" / "autostart") << "a file where the folder should be";
+  ExpectOneLineFailure(Tarvoctl({"autostart", "on"}), "cannot write " + entry.string());
+}
+
+TEST_F(TarvoctlTest, UpdateCheckAsksTheServerOfTheConfiguration) {
+  ScriptedHttpServer server;
+  const std::filesystem::path app = folder / "app";
+  std::filesystem::create_directories(app);
+  const std::filesystem::path shipped = std::filesystem::path(TARVO_SOURCE_DIR) / "data";
+  for (const auto& item : std::filesystem::directory_iterator(shipped)) {
+    if (item.path().filename() != "config.xml")
+      std::filesystem::create_directory_symlink(item.path(), app / item.path().filename());
+  }
+  std::ifstream in(shipped / "config.xml");
+  std::string config{std::istreambuf_iterator<char>(in), {}};
+  const std::string shippedAddress = "https://tarvo.example/update/";
+  config.replace(config.find(shippedAddress), shippedAddress.size(), server.Url("/update/"));
+  std::ofstream(app / "config.xml") << config;
+  auto check = [&] {
+    std::map<std::string, std::string> environment = Environment();
+    environment["TARVO_APP_DIR"] = app.string();
+    environment["no_proxy"] = "127.0.0.1";
+    TarvoProcess process({"update", "check"}, environment, folder / "out.txt",
+                         TarvoProcess::ControlExecutable(), folder / "err.txt");
+    Result result;
+    result.status = process.Wait(30s);
+    result.out = process.Output();
+    result.err = process.ErrorOutput();
+    return result;
+  };
+  server.Script("/update/version", ScriptedResponse::Text("1.0.3.0\n"));
+  Result newer = check();
+  EXPECT_EQ(newer.status, 0) << newer.err;
+  EXPECT_EQ(newer.out, "version 1.0.3.0 is available (this is 1.0.2.0)\n");
+  server.Script("/update/version", ScriptedResponse::Text("1.0.1.9"));
+  Result same = check();
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(same.out, "Tarvo 1.0.2.0 is up to date\n");
+  server.Script("/update/version", ScriptedResponse::Text("Not Found", 404));
+  ExpectOneLineFailure(check(), "no answer from the update server (unreachable)");
 }
 
 }  // namespace

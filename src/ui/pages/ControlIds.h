@@ -84,9 +84,18 @@ enum Settings : int {
   kBatteryLabel = 1926,
   kBattery = 1927,
   kRestoreFactoryButton = 1928,
+  // The application: start at login, what the close button does, updates.
+  kAutorunSwitch = 1930,
+  kAutorunMinimizeSwitch = 1931,  // shown while the autorun switch is on
+  kExitModeLabel = 1932,
+  kExitModeHideToTray = 1933,  // group "IDC_SET_STC_EXITMODE", in this order
+  kExitModeQuit = 1934,
+  kCheckUpdatesButton = 1935,
 };
 
 // The radio group of the language buttons.
 inline constexpr const char* kLanguageGroup = "IDC_SET_STC_LANGUAGE";
+// The radio group of what the close button does.
+inline constexpr const char* kExitModeGroup = "IDC_SET_STC_EXITMODE";
 
 }  // namespace ids

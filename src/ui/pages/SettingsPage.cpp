@@ -58,6 +58,42 @@ void AddChoice(Tessel::PageHost& window, int labelId, int comboId, int row,
   combo->SelectData(defaultValue);
 }
 
+// The application's own settings: its version and the update check, what the close button
+// does, start at login. The start-minimised switch, shown only while start at login is on,
+// comes last so that hiding it leaves no hole between the other rows.
+void CreateApplicationCard(Tessel::PageHost& window) {
+  constexpr int kCardWidth = 400;
+  constexpr int kWidth = kCardWidth - 2 * kInnerLeft;
+  constexpr int kCheckWidth = 168;
+  AddCard(window, ids::kApplicationCard, ids::kApplicationTitle,
+          Rect::FromSize(48, 280, kCardWidth, 316));
+  auto* version =
+      window.Add<Tessel::MControlFont>(ids::kSoftwareVersionLabel, ids::kApplicationCard);
+  version->SetRect(Rect::FromSize(kInnerLeft, 56, kWidth - kCheckWidth - 8, 28));
+  auto* check = window.Add<Tessel::MButton>(ids::kCheckUpdatesButton, ids::kApplicationCard);
+  check->SetRect(Rect::FromSize(kCardWidth - kInnerLeft - kCheckWidth, 52, kCheckWidth, 36));
+
+  auto* exitLabel = window.Add<Tessel::MControlFont>(ids::kExitModeLabel, ids::kApplicationCard);
+  exitLabel->SetRect(Rect::FromSize(kInnerLeft, 104, kWidth, 24));
+  exitLabel->SetStyle("secondary");
+  int y = 132;
+  for (int id : {ids::kExitModeHideToTray, ids::kExitModeQuit}) {
+    auto* radio = window.Add<Tessel::CRadioButton>(id, ids::kApplicationCard);
+    radio->SetRect(Rect::FromSize(kInnerLeft, y, kWidth, kRowHeight));
+    radio->SetGroup(ids::kExitModeGroup);
+    y += 36;
+  }
+
+  y += 12;
+  auto* autorun = window.Add<Tessel::CSwitchButton>(ids::kAutorunSwitch, ids::kApplicationCard);
+  autorun->SetRect(Rect::FromSize(kInnerLeft, y, kWidth, kRowHeight));
+  // Indented: it belongs to the switch above.
+  auto* minimize =
+      window.Add<Tessel::CSwitchButton>(ids::kAutorunMinimizeSwitch, ids::kApplicationCard);
+  minimize->SetRect(Rect::FromSize(2 * kInnerLeft, y + kRowStep, kWidth - kInnerLeft, kRowHeight));
+  minimize->SetVisible(false);
+}
+
 void CreateLanguageAndApplicationCards(Tessel::PageHost& window) {
   AddCard(window, ids::kLanguageCard, ids::kLanguageTitle, Rect::FromSize(48, 60, 400, 200));
   int y = 60;
@@ -69,10 +105,7 @@ void CreateLanguageAndApplicationCards(Tessel::PageHost& window) {
     y += 40;
   }
 
-  AddCard(window, ids::kApplicationCard, ids::kApplicationTitle, Rect::FromSize(48, 280, 400, 120));
-  auto* version =
-      window.Add<Tessel::MControlFont>(ids::kSoftwareVersionLabel, ids::kApplicationCard);
-  version->SetRect(Rect::FromSize(24, 60, 340, 28));
+  CreateApplicationCard(window);
 }
 
 void CreateKeyboardCard(Tessel::PageHost& window) {
@@ -99,9 +132,9 @@ void CreateFirmwareCard(Tessel::PageHost& window) {
   auto* latest = window.Add<Tessel::MControlFont>(ids::kFirmwareLatestLabel, ids::kFirmwareCard);
   latest->SetRect(Rect::FromSize(kInnerLeft, 84, 260, 24));
   latest->SetStyle("hint");
-  auto* update = window.Add<Tessel::MControlFont>(ids::kFirmwareUpdateLabel, ids::kFirmwareCard);
-  update->SetRect(Rect::FromSize(kInnerLeft, 84, 260, 24));
-  update->SetStyle("hint");
+  // Shown while the keyboard's firmware is older than the shipped updater's.
+  auto* update = window.Add<Tessel::MButton>(ids::kFirmwareUpdateLabel, ids::kFirmwareCard);
+  update->SetRect(Rect::FromSize(kInnerLeft, 80, 180, 30));
   update->SetVisible(false);
 
   auto* batteryLabel = window.Add<Tessel::MControlFont>(ids::kBatteryLabel, ids::kFirmwareCard);
@@ -144,6 +177,12 @@ std::vector<TextBinding> SettingsPageTextBindings() {
       {ids::kLanguageEnglish, text::kLanguageEnglish},
       {ids::kLanguageTraditionalChinese, text::kLanguageTraditionalChinese},
       {ids::kApplicationTitle, text::kSettingsApplicationTitle},
+      {ids::kAutorunSwitch, text::kSettingsAutorun},
+      {ids::kAutorunMinimizeSwitch, text::kSettingsAutorunMinimized},
+      {ids::kExitModeLabel, text::kSettingsCloseAction},
+      {ids::kExitModeHideToTray, text::kSettingsCloseHidesToTray},
+      {ids::kExitModeQuit, text::kSettingsCloseQuits},
+      {ids::kCheckUpdatesButton, text::kSettingsCheckUpdates},
       {ids::kKeyboardTitle, text::kSettingsKeyboardTitle},
       {ids::kMacModeSwitch, text::kSettingsMacMode},
       {ids::kGameModeSwitch, text::kSettingsGameMode},

@@ -29,6 +29,7 @@
 #include "ui/qt/Painting.h"
 #include "ui/qt/RawInputForwarder.h"
 #include "ui/qt/Theme.h"
+#include "ui/qt/TrayIconView.h"
 #include "ui/qt/WindowWidget.h"
 #include "ui/tessel/Dialogs.h"
 #include "ui/tessel/MWindow.h"
@@ -125,6 +126,7 @@ struct QtBackend::Impl {
   std::unordered_map<const Tessel::MWindow*, WindowRecord> windows;
   std::map<std::pair<const Tessel::MWindow*, int>, QPointer<QTimer>> timers;
   std::vector<ModalFrame*> modals;
+  std::unordered_map<const Tessel::MWindow*, std::unique_ptr<TrayIconView>> trayIcons;
 
   WindowRecord* RecordOf(const Tessel::MWindow& window) {
     auto found = windows.find(&window);
@@ -338,6 +340,7 @@ QtBackend::QtBackend(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
 
 QtBackend::~QtBackend() {
   if (Tessel::Manager::GetBackend() == this) Tessel::Manager::SetBackend(nullptr);
+  impl_->trayIcons.clear();
   for (auto& [key, timer] : impl_->timers) delete timer.data();
   impl_->timers.clear();
   for (auto& [window, record] : impl_->windows) {
@@ -498,6 +501,7 @@ void QtBackend::WindowCreated(Tessel::MWindow& window) {
 
 void QtBackend::WindowDestroyed(Tessel::MWindow& window) {
   impl_->StopTimersOf(window);
+  impl_->trayIcons.erase(&window);
   WindowRecord* record = impl_->RecordOf(window);
   if (record == nullptr) return;
   impl_->DropControls(*record);
@@ -537,6 +541,25 @@ void QtBackend::ControlChanged(Tessel::MControl& control) {
   std::shared_ptr<Entry> entry = impl_->EntryOf(control);
   if (entry == nullptr || entry->dirty.exchange(true)) return;
   Post([entry] { Impl::SyncEntry(*entry); });
+}
+
+bool QtBackend::IsTrayAvailable() const {
+  return TrayIconView::IsHostAvailable();
+}
+
+bool QtBackend::ShowTrayIcon(Tessel::MWindow& owner, const Tessel::TrayIconInfo& icon) {
+  // Platforms without a desktop (offscreen pictures, tests) have no notification area to use.
+  const QString platform = QGuiApplication::platformName();
+  if (platform == "offscreen" || platform == "minimal") return false;
+  std::unique_ptr<TrayIconView>& view = impl_->trayIcons[&owner];
+  if (view == nullptr) view = std::make_unique<TrayIconView>(owner, icon);
+  if (view->Show(icon)) return true;
+  impl_->trayIcons.erase(&owner);
+  return false;
+}
+
+void QtBackend::HideTrayIcon(Tessel::MWindow& owner) {
+  impl_->trayIcons.erase(&owner);
 }
 
 }  // namespace TesselQt

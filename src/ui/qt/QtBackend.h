@@ -65,6 +65,9 @@ class QtBackend : public Tessel::Backend {
   void RaiseWindow(Tessel::MWindow& window) override;
   void ControlAdded(Tessel::MControl& control) override;
   void ControlChanged(Tessel::MControl& control) override;
+  bool IsTrayAvailable() const override;
+  bool ShowTrayIcon(Tessel::MWindow& owner, const Tessel::TrayIconInfo& icon) override;
+  void HideTrayIcon(Tessel::MWindow& owner) override;
 
  private:
   struct Impl;

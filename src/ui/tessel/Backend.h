@@ -14,6 +14,7 @@ namespace Tessel {
 
 class MWindow;
 class MControl;
+struct TrayIconInfo;
 
 struct MenuItem {
   int id = 0;
@@ -76,6 +77,14 @@ class Backend {
 
   // A control's state changed; called from any thread. The backend repaints on the UI thread.
   virtual void ControlChanged(MControl& control) = 0;
+
+  // The notification area (see TrayIcon). UI thread.
+  // Whether the desktop shows tray icons now.
+  virtual bool IsTrayAvailable() const = 0;
+  // Makes the window's icon, or changes it: shown whenever the desktop has a notification
+  // area. False when it cannot be made.
+  virtual bool ShowTrayIcon(MWindow& owner, const TrayIconInfo& icon) = 0;
+  virtual void HideTrayIcon(MWindow& owner) = 0;
 };
 
 }  // namespace Tessel

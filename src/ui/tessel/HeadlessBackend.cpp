@@ -179,6 +179,7 @@ void HeadlessBackend::WindowCreated(MWindow&) {}
 void HeadlessBackend::WindowDestroyed(MWindow& window) {
   std::lock_guard lock(mutex_);
   std::erase_if(timers_, [&](const auto& entry) { return entry.first.first == &window; });
+  trayIcons_.erase(&window);
 }
 
 void HeadlessBackend::RaiseWindow(MWindow& window) {
@@ -200,6 +201,49 @@ void HeadlessBackend::ControlChanged(MControl&) {
 std::uint64_t HeadlessBackend::ControlChangeCount() const {
   std::lock_guard lock(mutex_);
   return controlChanges_;
+}
+
+bool HeadlessBackend::IsTrayAvailable() const {
+  std::lock_guard lock(mutex_);
+  return trayAvailable_;
+}
+
+bool HeadlessBackend::ShowTrayIcon(MWindow& owner, const TrayIconInfo& icon) {
+  std::lock_guard lock(mutex_);
+  trayIcons_[&owner] = icon;
+  return true;
+}
+
+void HeadlessBackend::HideTrayIcon(MWindow& owner) {
+  std::lock_guard lock(mutex_);
+  trayIcons_.erase(&owner);
+}
+
+void HeadlessBackend::SetTrayAvailable(bool available) {
+  std::lock_guard lock(mutex_);
+  trayAvailable_ = available;
+}
+
+std::optional<TrayIconInfo> HeadlessBackend::TrayIconOf(const MWindow& window) const {
+  std::lock_guard lock(mutex_);
+  auto found = trayIcons_.find(&window);
+  if (found == trayIcons_.end()) return std::nullopt;
+  return found->second;
+}
+
+bool HeadlessBackend::ClickTrayIcon(MWindow& window, int mouseMessage) {
+  const std::optional<TrayIconInfo> icon = TrayIconOf(window);
+  if (!icon || !IsTrayAvailable()) return false;
+  return window.PostMessage(icon->notifyMessage, icon->id, mouseMessage);
+}
+
+bool HeadlessBackend::ChooseTrayMenuItem(MWindow& window, int itemId) {
+  const std::optional<TrayIconInfo> icon = TrayIconOf(window);
+  if (!icon || !IsTrayAvailable()) return false;
+  for (const MenuItem& item : icon->menu) {
+    if (item.id == itemId) return window.PostMessage(WM_COMMAND, itemId, itemId);
+  }
+  return false;
 }
 
 }  // namespace Tessel

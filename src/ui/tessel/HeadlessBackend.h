@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ui/tessel/Backend.h"
+#include "ui/tessel/TrayIcon.h"
 
 namespace Tessel {
 
@@ -57,6 +58,20 @@ class HeadlessBackend : public Backend {
   void ControlAdded(MControl&) override {}
   void ControlChanged(MControl& control) override;
 
+  bool IsTrayAvailable() const override;
+  bool ShowTrayIcon(MWindow& owner, const TrayIconInfo& icon) override;
+  void HideTrayIcon(MWindow& owner) override;
+
+  // The notification area: none until a test says there is one. Any thread.
+  void SetTrayAvailable(bool available);
+  // The icon a window gave the desktop; empty when it has none.
+  std::optional<TrayIconInfo> TrayIconOf(const MWindow& window) const;
+  // The user clicks the icon (kTrayLeftButtonDown, ...) or chooses an item of its menu: the
+  // owner receives what a desktop would send. False when no icon can be seen (none added, or
+  // no notification area) or the menu has no such item.
+  bool ClickTrayIcon(MWindow& window, int mouseMessage);
+  bool ChooseTrayMenuItem(MWindow& window, int itemId);
+
   // How often a window was asked to come to the front.
   int RaiseCount(const MWindow& window) const;
   std::uint64_t ControlChangeCount() const;
@@ -89,6 +104,8 @@ class HeadlessBackend : public Backend {
   std::vector<DialogRequest> asked_;
   Responder responder_;
   std::uint64_t controlChanges_ = 0;
+  bool trayAvailable_ = false;
+  std::map<const MWindow*, TrayIconInfo> trayIcons_;
 };
 
 }  // namespace Tessel

@@ -65,14 +65,15 @@ inline int RunWithDisplay(const std::string& display, std::vector<std::string> a
 // Xvfb on a display number it picks itself (-displayfd), killed with the object.
 class XvfbServer {
  public:
-  XvfbServer() {
+  // `screen` is the screen's WIDTHxHEIGHTxDEPTH.
+  explicit XvfbServer(const std::string& screen = "640x480x24") {
     const std::string program = FindProgram("Xvfb");
     int fds[2];
     if (program.empty() || ::pipe2(fds, O_CLOEXEC) != 0) return;
     platform::UniqueFd readEnd(fds[0]);
     platform::UniqueFd writeEnd(fds[1]);
     pid_ = ::fork();
-    if (pid_ == 0) RunServer(program, writeEnd.Get());
+    if (pid_ == 0) RunServer(program, screen, writeEnd.Get());
     writeEnd.Reset();
     if (pid_ < 0) {
       pid_ = 0;
@@ -99,14 +100,15 @@ class XvfbServer {
  private:
   // In the child: the server dies with the test even when the test itself is killed, and its
   // output does not keep the test runner's pipes open.
-  [[noreturn]] static void RunServer(const std::string& program, int displayFd) {
+  [[noreturn]] static void RunServer(const std::string& program, const std::string& screen,
+                                     int displayFd) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     ::dup2(displayFd, 3);
     const int quiet = ::open("/dev/null", O_WRONLY);
     ::dup2(quiet, 1);
     ::dup2(quiet, 2);
-    const char* argv[] = {"Xvfb",    "-displayfd", "3",          "-nolisten", "tcp",
-                          "-screen", "0",          "640x480x24", "-noreset",  nullptr};
+    const char* argv[] = {"Xvfb", "-displayfd",   "3",        "-nolisten", "tcp", "-screen",
+                          "0",    screen.c_str(), "-noreset", nullptr};
     ::execv(program.c_str(), const_cast<char* const*>(argv));
     ::_exit(127);
   }

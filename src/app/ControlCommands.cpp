@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/EffectCommands.h"
 #include "app/KeyboardDlg.h"
 #include "cli/SettingNames.h"
 #include "protocol/DeviceInfo.h"
@@ -424,6 +425,13 @@ constexpr HandlerEntry kHandlers[] = {
     {"settings show", SettingsShow},
     {"settings set", SettingsSet},
     {"settings factory-reset", FactoryReset},
+    {"effect show", EffectShow},
+    {"effect mode", EffectMode},
+    {"effect file", EffectFile},
+    {"effect window", EffectWindow},
+    {"effect screen", EffectScreen},
+    {"effect amplitude", EffectAmplitude},
+    {"effect colour", EffectColour},
 };
 
 }  // namespace

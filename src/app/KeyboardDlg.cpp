@@ -85,6 +85,7 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
                                         : platform::input::ChooseInputSource(inputFeed_);
           },
           [this](std::function<void()> work) { RunOnUiThread(std::move(work)); }),
+      audio_(options_.audioSource ? options_.audioSource() : nullptr),
       keyboardModel_(host_, state_, paths_, settings_, database_, catalogue_, layout_, model_),
       application_(host_, settings_, texts_, catalogue_,
                    options_.openUrl ? options_.openUrl : platform::OpenUrl),
@@ -97,8 +98,10 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       keyboard_(host_, state_, keyboardCommands_, database_, model_, texts_, tasks_, *this),
       lighting_(host_, state_, link_, keyboardCommands_, database_, model_, layout_, texts_,
                 tasks_),
-      features_{&application_, &backgrounds_, &devices_, &profiles_,
-                &keys_,        &keyboard_,    &lighting_} {
+      effects_(host_, state_, keyboardCommands_, lighting_.Commands(), database_, model_, layout_,
+               texts_, tasks_, audio_, {options_.captureDisplay, options_.pictureLoader}),
+      features_{&application_, &backgrounds_, &devices_,  &profiles_,
+                &keys_,        &keyboard_,    &lighting_, &effects_} {
   keyboard_.Info().AddObserver(*this);
   database_.SetWriteFailureHandler([this](const std::string&) { OnDatabaseWriteFailed(); });
   // Every pause of the link ends early when the worker is asked to stop.
@@ -176,6 +179,7 @@ void KeyboardDlg::FinishTask(const TaskSpec* spec, bool ran) {
 void KeyboardDlg::StartUp() {
   if (state_.started.exchange(true)) return;
   Reconnect();
+  if (options_.audioSource) audio_.StartAudioCapture();
 }
 
 void KeyboardDlg::Reconnect() {
@@ -533,6 +537,7 @@ void KeyboardDlg::CloseAndDestroy() {
   hid_.SetHotPlugListener({});
   if (IsRunning()) workerEnded_.store(Stop(kWorkerStopTimeout));
   for (Feature* feature : features_) feature->Shutdown();
+  audio_.StopAudioCapture();
   KillMTimer(kAnimationTimer);
   DestroyWindow();
 }

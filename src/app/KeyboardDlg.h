@@ -38,8 +38,12 @@
 #include "keys/InputRouter.h"
 #include "keys/KeyMapReader.h"
 #include "keys/KeysFeature.h"
+#include "lighting/EffectFeature.h"
+#include "lighting/KeyboardAudio.h"
 #include "lighting/LightingFeature.h"
+#include "platform/audio/AudioSource.h"
 #include "platform/input/WindowInputSource.h"
+#include "platform/video/FrameSource.h"
 #include "profiles/ProfilesFeature.h"
 #include "storage/SettingsDatabase.h"
 #include "ui/pages/WindowHost.h"
@@ -59,6 +63,12 @@ class KeyboardDlg : public Tessel::MDialog,
     std::function<std::unique_ptr<platform::input::InputSource>(
         std::shared_ptr<platform::input::WindowInputFeed>)>
         inputSource;
+    // What the computer plays, for the music effects; without one no sound is captured.
+    std::function<std::unique_ptr<platform::AudioSource>()> audioSource;
+    // Reads still pictures for the effect page (the toolkit's front end brings one).
+    platform::PictureLoader pictureLoader;
+    // The X display the effect page reads the screen from; empty: $DISPLAY.
+    std::string captureDisplay;
   };
 
   // Timer ids of the main window.
@@ -113,6 +123,8 @@ class KeyboardDlg : public Tessel::MDialog,
   ProfilesFeature& Profiles() { return profiles_; }
   KeyboardFeature& Keyboard() { return keyboard_; }
   LightingFeature& Lighting() { return lighting_; }
+  EffectFeature& Effects() { return effects_; }
+  lighting::KeyboardAudio& Audio() { return audio_; }
   KeyMapReader& KeyMaps() { return keyMaps_; }
   keys::KeysFeature& Keys() { return keys_; }
   // The one input source every room that observes keys shares.
@@ -187,6 +199,8 @@ class KeyboardDlg : public Tessel::MDialog,
   // What the window receives of keys and buttons feeds the window input source.
   std::shared_ptr<platform::input::WindowInputFeed> inputFeed_;
   keys::InputRouter input_;
+  // Listens to what the computer plays; the music effects hear it.
+  lighting::KeyboardAudio audio_;
 
   // The rooms, in the order they hear of control events, messages and pages.
   KeyboardModel keyboardModel_;
@@ -198,6 +212,7 @@ class KeyboardDlg : public Tessel::MDialog,
   keys::KeysFeature keys_;
   KeyboardFeature keyboard_;
   LightingFeature lighting_;
+  EffectFeature effects_;
   std::vector<Feature*> features_;
 
   std::mutex noticesMutex_;

@@ -30,8 +30,10 @@
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "platform/UdevMonitor.h"
+#include "platform/audio/PulseMonitorSource.h"
 #include "sim/VirtualKeyboard.h"
 #include "ui/pages/MainWindowLayout.h"
+#include "ui/qt/PictureFile.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/tessel/HeadlessBackend.h"
 #include "ui/tessel/Manager.h"
@@ -202,8 +204,25 @@ struct Run {
   platform::SingleInstance* instance = nullptr;  // answers tarvoctl's requests
 };
 
+// The effect page's sources: the sound the computer plays, and still pictures read by Qt's
+// image reader (which knows more formats than the video decoder) when Qt draws the window.
+KeyboardDlg::Options WindowOptions(bool withQt) {
+  KeyboardDlg::Options options;
+  options.audioSource = [] { return std::make_unique<platform::PulseMonitorSource>(); };
+  if (withQt) {
+    options.pictureLoader =
+        [](const std::filesystem::path& file) -> std::optional<platform::RgbPicture> {
+      std::optional<TesselQt::PicturePixels> read = TesselQt::ReadPictureFile(file.string());
+      if (!read) return std::nullopt;
+      return platform::RgbPicture{read->width, read->height, std::move(read->pixels)};
+    };
+  }
+  return options;
+}
+
 int RunMainWindow(const Run& run) {
-  KeyboardDlg dialog(run.paths, run.settings, run.texts, *run.hid.hid, KeyboardDlg::Options{});
+  KeyboardDlg dialog(run.paths, run.settings, run.texts, *run.hid.hid,
+                     WindowOptions(run.qt != nullptr));
   // On real hardware, a keyboard this user may not open points to the udev rule.
   std::shared_ptr<KeyboardAccessHint> access;
   if (run.hid.virtualBus == nullptr) {

@@ -15,6 +15,8 @@ std::string FormatStatus(const base::Json& result);
 std::string FormatProfileList(const base::Json& result);
 // "settings show": one line per setting.
 std::string FormatSettingsShow(const base::Json& result);
+// "effect show": one line per part of the effect.
+std::string FormatEffectShow(const base::Json& result);
 // Every other command: the result's "message".
 std::string FormatMessage(const base::Json& result);
 

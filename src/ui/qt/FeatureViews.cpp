@@ -18,6 +18,8 @@ std::vector<std::pair<std::string, ViewRegistry::Creator>> FeatureViews() {
       // The light page.
       {"ColorWheel", CreateColorWheelView},
       {"IconList", CreateIconListView},
+      // The screen-sync and music page.
+      {"AuroraEffect", CreateEffectView},
   };
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/EffectCommands.h"
 #include "app/KeyVerbs.h"
 #include "app/KeyboardDlg.h"
 #include "app/LightVerbs.h"
@@ -562,6 +563,14 @@ constexpr HandlerEntry kHandlers[] = {
     {"update check", UpdateCheck},
     {"autostart on", AutostartOn},
     {"autostart off", AutostartOff},
+    // Screen-sync and music effects (app/EffectCommands.h).
+    {"effect show", EffectShow},
+    {"effect mode", EffectMode},
+    {"effect file", EffectFile},
+    {"effect window", EffectWindow},
+    {"effect screen", EffectScreen},
+    {"effect amplitude", EffectAmplitude},
+    {"effect colour", EffectColour},
 };
 
 }  // namespace

@@ -106,12 +106,14 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
                 tasks_),
       matrix_(host_, state_, database_, lighting_, model_, texts_, tasks_,
               [this] { return audio_.Snapshot().source.state; }),
+      effects_(host_, state_, keyboardCommands_, lighting_.Commands(), database_, model_, layout_,
+               texts_, tasks_, audio_, {options_.captureDisplay, options_.pictureLoader}),
       screen_(host_, state_, link_, database_, catalogue_, paths_, texts_, tasks_, *this),
       tray_(*this, host_, paths_, settings_, texts_, *this, options_.autostartExecutable),
       updates_(host_, state_, catalogue_, texts_, tasks_, *this, *this, paths_.GetAppFolder(),
                paths_.GetDataFolder() / "temp"),
-      features_{&application_, &backgrounds_, &devices_, &profiles_, &keys_,   &keyboard_,
-                &lighting_,    &matrix_,      &screen_,  &tray_,     &updates_} {
+      features_{&application_, &backgrounds_, &devices_, &profiles_, &keys_, &keyboard_,
+                &lighting_,    &matrix_,      &effects_, &screen_,   &tray_, &updates_} {
   keyboard_.Info().AddObserver(*this);
   database_.SetWriteFailureHandler([this](const std::string&) { OnDatabaseWriteFailed(); });
   // Every pause of the link ends early when the worker is asked to stop.

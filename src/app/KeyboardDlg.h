@@ -40,11 +40,13 @@
 #include "keys/InputRouter.h"
 #include "keys/KeyMapReader.h"
 #include "keys/KeysFeature.h"
+#include "lighting/EffectFeature.h"
 #include "lighting/KeyboardAudio.h"
 #include "lighting/LightingFeature.h"
 #include "lighting/MatrixFeature.h"
 #include "platform/audio/AudioSource.h"
 #include "platform/input/WindowInputSource.h"
+#include "platform/video/FrameSource.h"
 #include "profiles/ProfilesFeature.h"
 #include "screen/ScreenFeature.h"
 #include "storage/SettingsDatabase.h"
@@ -74,6 +76,10 @@ class KeyboardDlg : public Tessel::MDialog,
     std::function<std::unique_ptr<platform::AudioSource>()> audioSource;
     // The program the start-at-login entry runs; empty: this executable.
     std::filesystem::path autostartExecutable;
+    // Reads still pictures for the effect page (the toolkit's front end brings one).
+    platform::PictureLoader pictureLoader;
+    // The X display the effect page reads the screen from; empty: $DISPLAY.
+    std::string captureDisplay;
   };
 
   // Timer ids of the main window. The animation timer forwards its ticks to the controls
@@ -136,6 +142,7 @@ class KeyboardDlg : public Tessel::MDialog,
   // The music analysis: started with the first start-up task, stopped when the window closes.
   lighting::KeyboardAudio& Audio() { return audio_; }
   ScreenFeature& Screen() { return screen_; }
+  EffectFeature& Effects() { return effects_; }
   KeyMapReader& KeyMaps() { return keyMaps_; }
   keys::KeysFeature& Keys() { return keys_; }
   // The one input source every room that observes keys shares.
@@ -227,6 +234,7 @@ class KeyboardDlg : public Tessel::MDialog,
   KeyboardFeature keyboard_;
   LightingFeature lighting_;
   lighting::MatrixFeature matrix_;
+  EffectFeature effects_;
   ScreenFeature screen_;
   TrayFeature tray_;
   update::UpdateFeature updates_;

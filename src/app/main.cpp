@@ -32,6 +32,7 @@
 #include "platform/UdevMonitor.h"
 #include "sim/VirtualKeyboard.h"
 #include "ui/pages/MainWindowLayout.h"
+#include "ui/qt/PictureFile.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/tessel/HeadlessBackend.h"
 #include "ui/tessel/Manager.h"
@@ -202,10 +203,25 @@ struct Run {
   platform::SingleInstance* instance = nullptr;  // answers tarvoctl's requests
 };
 
-int RunMainWindow(const Run& run) {
+// The effect page's sources: the sound the computer plays, and still pictures read by Qt's
+// image reader (which knows more formats than the video decoder) when Qt draws the window.
+KeyboardDlg::Options WindowOptions(bool withQt) {
   KeyboardDlg::Options options;
   options.audioSource = SystemSoundSource;
-  KeyboardDlg dialog(run.paths, run.settings, run.texts, *run.hid.hid, options);
+  if (withQt) {
+    options.pictureLoader =
+        [](const std::filesystem::path& file) -> std::optional<platform::RgbPicture> {
+      std::optional<TesselQt::PicturePixels> read = TesselQt::ReadPictureFile(file.string());
+      if (!read) return std::nullopt;
+      return platform::RgbPicture{read->width, read->height, std::move(read->pixels)};
+    };
+  }
+  return options;
+}
+
+int RunMainWindow(const Run& run) {
+  KeyboardDlg dialog(run.paths, run.settings, run.texts, *run.hid.hid,
+                     WindowOptions(run.qt != nullptr));
   // On real hardware, a keyboard this user may not open points to the udev rule.
   std::shared_ptr<KeyboardAccessHint> access;
   if (run.hid.virtualBus == nullptr) {

@@ -165,6 +165,25 @@ std::string UpdateCheckDetails() {
          "Fails when the server cannot be reached or gives no usable answer.\n";
 }
 
+std::string EffectModeDetails() {
+  return "The keyboard's lights follow, while the effect page is active:\n"
+         "  1  the music the computer plays (the music layer's patterns)\n"
+         "  2  a picture, animated GIF or video ('effect file')\n"
+         "  3  the whole screen (needs an X11 session)\n"
+         "  4  one window ('effect window'; needs an X11 session)\n"
+         "  5  light layers drawn over the keys in the music colour\n"
+         "  6  the screen's average colour\n"
+         "  7  a flash with every beat\n"
+         "The mode is stored for the active profile; the command shows the effect page, which\n"
+         "keeps the effect running until the lighting page is opened.\n";
+}
+
+std::string EffectWindowDetails() {
+  return "TITLE is a window's whole title or, when only one window has it, a part of it\n"
+         "(letter case aside). Windows smaller than 100 x 100 pixels and windows without a\n"
+         "title cannot be followed.\n";
+}
+
 const std::vector<CommandSpec>& Table() {
   static const std::vector<CommandSpec> table = {
       {"status",
@@ -441,6 +460,44 @@ const std::vector<CommandSpec>& Table() {
        nullptr,
        FormatMessage},
       {"autostart off", {}, {}, "do not start Tarvo at login", nullptr, FormatMessage},
+      {"effect show",
+       {},
+       {},
+       "the screen-sync and music effect: mode, music layer, file,\n"
+       "window and colour",
+       nullptr,
+       FormatEffectShow},
+      {"effect mode",
+       {{"N", Kind::kText}},
+       {},
+       "choose the effect mode, 1 to 7 (see tarvoctl effect mode --help)",
+       EffectModeDetails,
+       FormatMessage},
+      {"effect file",
+       {{"PATH", Kind::kFile}},
+       {},
+       "light the keys from a picture, animated GIF or video",
+       nullptr,
+       FormatMessage},
+      {"effect window",
+       {{"TITLE", Kind::kText}},
+       {},
+       "light the keys from one window",
+       EffectWindowDetails,
+       FormatMessage},
+      {"effect screen", {}, {}, "light the keys from the whole screen", nullptr, FormatMessage},
+      {"effect amplitude",
+       {{"N", Kind::kText}},
+       {},
+       "the music layer's amplitude, 0 to 100 (stored as N x 10)",
+       nullptr,
+       FormatMessage},
+      {"effect colour",
+       {{"RRGGBB", Kind::kText}},
+       {},
+       "the music colour of the light layers and spectrum columns",
+       nullptr,
+       FormatMessage},
   };
   return table;
 }

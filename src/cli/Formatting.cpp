@@ -125,6 +125,41 @@ std::string FormatKeyShow(const Json& result) {
   return text;
 }
 
+std::string FormatEffectShow(const Json& result) {
+  const auto line = [](const char* name, const std::string& value) {
+    return "  " + Padded(name, 13) + value + "\n";
+  };
+  std::string text = line("mode", std::to_string(Member(result, "mode").AsInteger()) + " (" +
+                                      Member(result, "mode_name").AsString() + ")");
+  text += line("page", Member(result, "page_active").AsBool()
+                           ? (Member(result, "streaming").AsBool() ? "active, streaming"
+                                                                   : "active, no keyboard")
+                           : "not active (opening the effect page starts it)");
+  const Json& layer = Member(result, "music_layer");
+  if (layer.IsObject()) {
+    const auto value = [&layer](std::string_view key) {
+      return std::to_string(Member(layer, key).AsInteger());
+    };
+    text += line("music layer", "foreground " + value("foreground") + ", background " +
+                                    value("background") + ", amplitude " + value("amplitude") +
+                                    ", brightness " + value("background_brightness") + "/" +
+                                    value("light_brightness"));
+  }
+  const Json& file = Member(result, "file");
+  text += line("file", file.IsString() ? Printable(file.AsString()) + " (" +
+                                             Member(result, "media").AsString() + ")"
+                                       : "none");
+  const Json& window = Member(result, "window");
+  text += line("window", window.IsObject() ? "\"" + Printable(Member(window, "title").AsString()) +
+                                                 "\" (" + Member(result, "capture").AsString() + ")"
+                                           : "none");
+  if (Member(result, "colour").IsString()) {
+    text += line("colour", Member(result, "colour").AsString() +
+                               (Member(result, "colorful").AsBool() ? " (colorful)" : ""));
+  }
+  return text;
+}
+
 // Lighting ---------------------------------------------------------------------------------------
 
 namespace {

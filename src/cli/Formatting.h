@@ -29,6 +29,8 @@ std::string FormatAudioShow(const base::Json& result);
 std::string FormatScreenList(const base::Json& result);
 // "screen show": one line per screen.
 std::string FormatScreenShow(const base::Json& result);
+// "effect show": one line per part of the effect.
+std::string FormatEffectShow(const base::Json& result);
 // Every other command: the result's "message".
 std::string FormatMessage(const base::Json& result);
 

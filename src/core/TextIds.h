@@ -325,6 +325,24 @@ inline constexpr int kEffectPictureHint = 620;
 inline constexpr int kPatternFirst = 650;
 inline constexpr int kPatternLast = 671;
 inline constexpr int kPatternOff = 672;
+// The foreground pattern whose matrix lights the effect view draws (pattern 22).
+inline constexpr int kPatternMatrixLights = 1500;
+// A line about each effect mode the page shows below its panel (modes 1, 3 to 7; mode 2 has
+// kEffectPictureHint).
+inline constexpr int kEffectMusicHint = 1501;
+inline constexpr int kEffectScreenHint = 1502;
+inline constexpr int kEffectWindowHint = 1503;
+inline constexpr int kEffectLayersHint = 1504;
+inline constexpr int kEffectAmbientHint = 1505;
+inline constexpr int kEffectGameHint = 1506;
+// What keeps the screen, a window or a file from lighting the keys.
+inline constexpr int kEffectWaylandNotice = 1507;
+inline constexpr int kEffectNoDisplayNotice = 1508;
+inline constexpr int kEffectCaptureFailed = 1509;
+inline constexpr int kEffectWindowClosed = 1510;
+inline constexpr int kEffectWindowHidden = 1511;
+inline constexpr int kEffectNoWindow = 1512;
+inline constexpr int kEffectFileFailed = 1513;
 
 // LCD screen page.
 inline constexpr int kLcdScreensTitle = 800;
@@ -590,6 +608,7 @@ inline constexpr IdRange kDialogIdRanges[] = {
     {kScreenSaveDone, kScreenSaveDone},
     {kDatabaseWriteFailedCaption, kBatteryLow},
     {kMatrixSoundFollowing, kMatrixSoundNoOutput},
+    {kPatternMatrixLights, kEffectFileFailed},
     {kLcdFrameCount, kLcdTextHint},
     {kAutorunNotWritten, kFirmwareUpdaterFailed},
 };

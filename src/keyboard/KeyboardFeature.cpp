@@ -3,7 +3,6 @@
 #include "core/ControllerActions.h"
 #include "core/DeviceTaskQueue.h"
 #include "core/TaskTable.h"
-#include "device/KeyboardCommands.h"
 #include "storage/SettingsDatabase.h"
 
 KeyboardFeature::KeyboardFeature(Tessel::PageHost& host, SharedState& state,
@@ -13,9 +12,7 @@ KeyboardFeature::KeyboardFeature(Tessel::PageHost& host, SharedState& state,
                                  ControllerActions& actions)
     : state_(state),
       database_(database),
-      tasks_(tasks),
       actions_(actions),
-      keyboard_(keyboard),
       info_(state, keyboard, database, model),
       settings_(state, keyboard, database, info_),
       page_(host, state, model, texts, database, tasks, actions) {
@@ -27,7 +24,6 @@ void KeyboardFeature::RegisterTasks(TaskTable& table) {
   // The window disabled for the reset takes input again whether the reset ran or was dropped.
   table.SetRun(
       task::kFactoryReset, [this] { FactoryReset(); }, [this] { FinishFactoryReset(); });
-  table.SetRun(task::kPageSwitch, [this] { SendPageSwitch(); });
 }
 
 void KeyboardFeature::ApplyProfile() {
@@ -52,18 +48,4 @@ void KeyboardFeature::FactoryReset() {
 
 void KeyboardFeature::FinishFactoryReset() {
   page_.FinishFactoryReset(resetOutcome_.exchange(ResetOutcome::kNotRun) == ResetOutcome::kDone);
-}
-
-void KeyboardFeature::OnPageShown(int pageId) {
-  if (pageId != kPageScreenSync) return;
-  pageSwitchOnce_.store(true);
-  tasks_.Append(task::kPageSwitch);
-}
-
-void KeyboardFeature::SendPageSwitch() {
-  // The page sets the flag before it queues the task, so the command only goes out when the
-  // task is queued with the flag clear.
-  if (pageSwitchOnce_.load()) return;
-  device::CommandBracket bracket(keyboard_);
-  keyboard_.StartScreenSync();
 }

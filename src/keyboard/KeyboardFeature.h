@@ -21,7 +21,6 @@ class KeyboardFeature : public Feature {
   bool OnControlEvent(int id, int code, std::intptr_t, std::intptr_t) override {
     return page_.OnControlEvent(id, code);
   }
-  void OnPageShown(int pageId) override;
   void ShowProfile() override { page_.LoadSystemSettings(); }
   // A switch shows the profile's settings and sends them: the keyboard never keeps the last
   // profile's game mode while the page shows this one's.
@@ -34,19 +33,14 @@ class KeyboardFeature : public Feature {
  private:
   void FactoryReset();
   void FinishFactoryReset();
-  void SendPageSwitch();
 
   enum class ResetOutcome { kNotRun, kRefused, kDone };
 
   SharedState& state_;
   storage::SettingsDatabase& database_;
-  DeviceTaskQueue& tasks_;
   ControllerActions& actions_;
-  device::KeyboardCommands& keyboard_;
   KeyboardInfo info_;
   SystemSettings settings_;
   SystemSettingsPage page_;
   std::atomic<ResetOutcome> resetOutcome_{ResetOutcome::kNotRun};
-  // Set when the screen-sync page opens; the page-switch task sends nothing while it is set.
-  std::atomic<bool> pageSwitchOnce_{false};
 };

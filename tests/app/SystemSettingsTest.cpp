@@ -389,19 +389,6 @@ TEST_F(KnobModelTest, TheKnobModeIsStoredSendsNothingAndShowsTheKnobKeyOnModel10
   EXPECT_EQ(view.GetKeyItems()[14].code, 74);
 }
 
-// Task 23 ----------------------------------------------------------------------------------------
-
-TEST_F(SystemSettingsTest, ThePageSwitchCommandIsSentOnlyWhenTheOnceOnlyFlagIsClear) {
-  Plug(101);
-  StartUp();
-  dialog->QueueTask(task::kPageSwitch);  // the flag is clear until the page is opened
-  RunQueuedTasks();
-  EXPECT_EQ(Keyboard().counters.pageVisits, 1);
-  dialog->ShowPage(kPageScreenSync);  // sets the flag, then queues the task
-  RunQueuedTasks();
-  EXPECT_EQ(Keyboard().counters.pageVisits, 1);
-}
-
 // Factory reset ----------------------------------------------------------------------------------
 
 TEST_F(SystemSettingsTest, CancellingTheFactoryResetChangesNothing) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "base/Text.h"
+#include "platform/capture/X11Connection.h"
 
 namespace platform {
 namespace {

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/capture/X11Connection.h"
-
 namespace platform {
+
+// Xlib's headers define macros (Status, Always, None, ...) that clash with ordinary names:
+// this header, which the effect sources' users include, keeps them out.
+class X11Connection;
 
 // An X window id; 0 is no window.
 using CaptureWindowId = std::uint64_t;

@@ -23,6 +23,8 @@ std::vector<std::pair<std::string, ViewRegistry::Creator>> FeatureViews() {
       // The screen page.
       {"ImageView", CreateImageViewView},
       {"ThumbnailList", CreateThumbnailListView},
+      // The screen-sync and music page.
+      {"AuroraEffect", CreateEffectView},
   };
 }
 

@@ -22,5 +22,6 @@ ControlView* CreateIconListView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateMatrixScreenView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateImageViewView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateThumbnailListView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateEffectView(Tessel::MControl& control, QWidget* parent);
 
 }  // namespace TesselQt

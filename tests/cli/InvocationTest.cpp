@@ -165,8 +165,8 @@ TEST(Invocation, CompletionOffersWhatMayFollow) {
   } cases[] = {
       {"",
        "",
-       {"audio", "autostart", "device", "key", "knob", "light", "matrix", "profile", "screen",
-        "settings", "slot", "status", "update"}},
+       {"audio", "autostart", "device", "effect", "key", "knob", "light", "matrix", "profile",
+        "screen", "settings", "slot", "status", "update"}},
       {"matrix", "p", {"paint", "preset"}},
       {"", "pr", {"profile"}},
       {"autostart", "", {"off", "on"}},

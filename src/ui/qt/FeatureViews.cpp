@@ -18,6 +18,9 @@ std::vector<std::pair<std::string, ViewRegistry::Creator>> FeatureViews() {
       // The light page.
       {"ColorWheel", CreateColorWheelView},
       {"IconList", CreateIconListView},
+      // The macro page.
+      {"MacroList", CreateProfileListView},
+      {"RecordList", CreateRecordListView},
   };
 }
 

@@ -19,5 +19,6 @@ ControlView* CreateKeyFunctionView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateKeyTestView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateColorWheelView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateIconListView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateRecordListView(Tessel::MControl& control, QWidget* parent);
 
 }  // namespace TesselQt

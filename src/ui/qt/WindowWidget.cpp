@@ -74,6 +74,17 @@ void WindowWidget::closeEvent(QCloseEvent* event) {
     window_->PostMessage(Tessel::WM_CLOSE, IsDialog() ? Tessel::kResultCancel : 0, 0);
 }
 
+void WindowWidget::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  // Minimised or restored by the window system (the task bar): the model hears of it.
+  if (event->type() != QEvent::WindowStateChange || window_ == nullptr) return;
+  if (isMinimized()) {
+    if (!window_->IsMinimized()) window_->UserShowState(Tessel::kMinimize);
+  } else if (window_->IsMinimized() && isVisible()) {
+    window_->UserShowState(Tessel::kShow);
+  }
+}
+
 void WindowWidget::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && IsDialog() && window_ != nullptr) {
     window_->PostMessage(Tessel::WM_CLOSE, Tessel::kResultCancel, 0);

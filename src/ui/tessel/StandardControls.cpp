@@ -8,6 +8,7 @@
 #include "ui/tessel/KeyControls.h"
 #include "ui/tessel/KeyboardCtrl.h"
 #include "ui/tessel/ProfileList.h"
+#include "ui/tessel/RecordList.h"
 
 namespace Tessel {
 
@@ -38,6 +39,8 @@ std::vector<std::pair<std::string, ControlFactory::Creator>> StandardControls() 
       {CKeyTestCtrl::kClassName, F::CreatorOf<CKeyTestCtrl>()},
       {ColorWheel::kClassName, F::CreatorOf<ColorWheel>()},
       {IconList::kClassName, F::CreatorOf<IconList>()},
+      {MacroList::kClassName, F::CreatorOf<MacroList>()},
+      {CRecordList::kClassName, F::CreatorOf<CRecordList>()},
   };
 }
 

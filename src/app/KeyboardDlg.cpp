@@ -97,8 +97,10 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       keyboard_(host_, state_, keyboardCommands_, database_, model_, texts_, tasks_, *this),
       lighting_(host_, state_, link_, keyboardCommands_, database_, model_, layout_, texts_,
                 tasks_),
-      features_{&application_, &backgrounds_, &devices_, &profiles_,
-                &keys_,        &keyboard_,    &lighting_} {
+      macros_(host_, state_, link_, keyboardCommands_, database_, model_, texts_, tasks_,
+              keys_.Service(), input_),
+      features_{&application_, &backgrounds_, &devices_,  &profiles_,
+                &keys_,        &keyboard_,    &lighting_, &macros_} {
   keyboard_.Info().AddObserver(*this);
   database_.SetWriteFailureHandler([this](const std::string&) { OnDatabaseWriteFailed(); });
   // Every pause of the link ends early when the worker is asked to stop.

@@ -39,6 +39,7 @@
 #include "keys/KeyMapReader.h"
 #include "keys/KeysFeature.h"
 #include "lighting/LightingFeature.h"
+#include "macros/MacrosFeature.h"
 #include "platform/input/WindowInputSource.h"
 #include "profiles/ProfilesFeature.h"
 #include "storage/SettingsDatabase.h"
@@ -113,6 +114,7 @@ class KeyboardDlg : public Tessel::MDialog,
   ProfilesFeature& Profiles() { return profiles_; }
   KeyboardFeature& Keyboard() { return keyboard_; }
   LightingFeature& Lighting() { return lighting_; }
+  macros::MacrosFeature& Macros() { return macros_; }
   KeyMapReader& KeyMaps() { return keyMaps_; }
   keys::KeysFeature& Keys() { return keys_; }
   // The one input source every room that observes keys shares.
@@ -198,6 +200,7 @@ class KeyboardDlg : public Tessel::MDialog,
   keys::KeysFeature keys_;
   KeyboardFeature keyboard_;
   LightingFeature lighting_;
+  macros::MacrosFeature macros_;
   std::vector<Feature*> features_;
 
   std::mutex noticesMutex_;

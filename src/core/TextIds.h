@@ -468,6 +468,14 @@ inline constexpr int kHomeOtherKeyboard = 1318;  // %s, %s: the selected and the
 inline constexpr int kMinutes = 1319;            // %d: a number of minutes
 inline constexpr int kBatteryLow = 1320;
 
+// The macro page.
+inline constexpr int kMacroRename = 1400;
+inline constexpr int kMacroRoomLeft = 1401;  // %d: how many events still fit
+inline constexpr int kMacroMemoryUnknown = 1402;
+inline constexpr int kMacroOnlyThisWindow = 1403;
+inline constexpr int kMacroRecordingGrabbed = 1404;
+inline constexpr int kMacroRecordingShared = 1405;
+
 namespace detail {
 
 template <std::size_t N>
@@ -556,6 +564,7 @@ inline constexpr IdRange kDialogIdRanges[] = {
     {kScreenSaveScreen, kScreenSavePreview},
     {kScreenSaveDone, kScreenSaveDone},
     {kDatabaseWriteFailedCaption, kBatteryLow},
+    {kMacroRename, kMacroRecordingShared},
 };
 
 }  // namespace detail

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "app/KeyboardDlg.h"
+#include "app/MacroControlCommands.h"
 #include "cli/SettingNames.h"
 #include "protocol/DeviceInfo.h"
 #include "ui/tessel/DeviceList.h"
@@ -19,7 +20,8 @@ using cli::Reason;
 constexpr const char* kDroppedChange =
     "the keyboard went away before it received the change (the change is stored)";
 
-// Commands that talk to the keyboard need it attached and awake.
+}  // namespace
+
 std::optional<Answer> KeyboardProblem(KeyboardDlg& dialog) {
   const SharedState& state = dialog.State();
   if (!state.devicePresent.load()) return Answer::Failure(Reason::kNoKeyboard, "no keyboard found");
@@ -34,6 +36,14 @@ std::optional<Answer> KeyboardProblem(KeyboardDlg& dialog) {
   }
   return std::nullopt;
 }
+
+std::optional<Answer> FileProblem(const std::string& file) {
+  if (!std::filesystem::path(file).is_absolute())
+    return Answer::Failure(Reason::kFile, "not an absolute path: " + file);
+  return std::nullopt;
+}
+
+namespace {
 
 // The profile as the list shows it: its id and its name in the user's language.
 Json ProfileJson(KeyboardDlg& dialog, int profile) {
@@ -263,12 +273,6 @@ CommandOutcome ProfileDelete(const CommandCall& call) {
   return CommandOutcome::Now(Answer::Success(ActiveProfileResult(dialog, message)));
 }
 
-std::optional<Answer> FileProblem(const std::string& file) {
-  if (!std::filesystem::path(file).is_absolute())
-    return Answer::Failure(Reason::kFile, "not an absolute path: " + file);
-  return std::nullopt;
-}
-
 CommandOutcome ProfileExport(const CommandCall& call) {
   const int id = cli::ParseNumber(call.arguments[0]).value_or(0);
   const std::string& file = call.arguments[1];
@@ -424,6 +428,14 @@ constexpr HandlerEntry kHandlers[] = {
     {"settings show", SettingsShow},
     {"settings set", SettingsSet},
     {"settings factory-reset", FactoryReset},
+    {"macro list", MacroList},
+    {"macro show", MacroShow},
+    {"macro add", MacroAdd},
+    {"macro delete", MacroDelete},
+    {"macro rename", MacroRename},
+    {"macro set", MacroSet},
+    {"macro export", MacroExport},
+    {"macro import", MacroImport},
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 // Handlers run on the UI thread with their arguments already checked against the table.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,3 +36,8 @@ using CommandHandler = CommandOutcome (*)(const CommandCall& call);
 
 // The handler of a command (by its words, "profile select"); null when there is none.
 CommandHandler FindCommandHandler(std::string_view words);
+
+// Commands that talk to the keyboard need it attached and awake: the failure when it is not.
+std::optional<cli::Answer> KeyboardProblem(KeyboardDlg& dialog);
+// File arguments arrive absolute (tarvoctl makes them so): the failure when one is not.
+std::optional<cli::Answer> FileProblem(const std::string& file);

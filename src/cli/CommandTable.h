@@ -17,7 +17,18 @@ namespace cli {
 
 // What an argument is: how it is checked and completed, and whether the client makes it an
 // absolute path before sending it (the running Tarvo has another working folder).
-enum class ArgumentKind { kText, kProfile, kProfileId, kModel, kFile, kSettingName, kSettingWord };
+// A kWords argument comes last and takes every word that is left, joined with blanks.
+enum class ArgumentKind {
+  kText,
+  kProfile,
+  kProfileId,
+  kModel,
+  kFile,
+  kSettingName,
+  kSettingWord,
+  kMacroId,
+  kWords,
+};
 
 struct Argument {
   const char* name;  // as the help shows it ("ID-or-NAME")

@@ -15,6 +15,10 @@ std::string FormatStatus(const base::Json& result);
 std::string FormatProfileList(const base::Json& result);
 // "settings show": one line per setting.
 std::string FormatSettingsShow(const base::Json& result);
+// "macro list": one line per macro with its slot, events and delays; the memory left.
+std::string FormatMacroList(const base::Json& result);
+// "macro show": the macro's settings and its events, one per line.
+std::string FormatMacroShow(const base::Json& result);
 // Every other command: the result's "message".
 std::string FormatMessage(const base::Json& result);
 

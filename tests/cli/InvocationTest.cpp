@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Text.h"
+#include "cli/CommandTable.h"
 #include "cli/Invocation.h"
 #include "cli/SettingNames.h"
 #include "core/SettingChoices.h"
@@ -154,7 +155,8 @@ TEST(Invocation, CompletionOffersWhatMayFollow) {
     const char* current;
     std::vector<std::string> candidates;
   } cases[] = {
-      {"", "", {"device", "profile", "settings", "status"}},
+      {"", "", {"device", "macro", "profile", "settings", "status"}},
+      {"macro", "", {"add", "delete", "export", "import", "list", "rename", "set", "show"}},
       {"", "pr", {"profile"}},
       {"profile", "", {"add", "delete", "export", "import", "list", "rename", "select"}},
       {"--json|settings", "s", {"set", "show"}},
@@ -209,3 +211,15 @@ TEST(ProfileNames, AreCheckedForWhatAListCanShow) {
 }
 
 }  // namespace
+
+TEST(Invocation, ALastArgumentOfWordsTakesTheRestOfTheLine) {
+  const cli::Match split = cli::MatchCommand({{"macro", "set", "1", "down:A", "50", "up:A"}, {}});
+  ASSERT_NE(split.command, nullptr);
+  EXPECT_TRUE(split.error.empty()) << split.error;
+  EXPECT_EQ(split.arguments, (std::vector<std::string>{"1", "down:A 50 up:A"}));
+  const cli::Match quoted = cli::MatchCommand({{"macro", "set", "1", "down:A 50 up:A"}, {}});
+  EXPECT_EQ(quoted.arguments, split.arguments);
+  // Other commands still refuse words too many.
+  EXPECT_FALSE(cli::MatchCommand({{"macro", "rename", "1", "A", "B"}, {}}).error.empty());
+  EXPECT_FALSE(cli::MatchCommand({{"macro", "set", "1"}, {}}).error.empty());
+}

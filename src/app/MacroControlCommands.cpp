@@ -10,8 +10,12 @@ using cli::Answer;
 using cli::Reason;
 using macros::MacroResult;
 
+// The macros as the macro list shows them: a database without any gets the ten default ones,
+// as it does when the macro page is visited.
 macros::MacroService& Service(KeyboardDlg& dialog) {
-  return dialog.Macros().Service();
+  macros::MacroService& service = dialog.Macros().Service();
+  service.EnsureDefaultMacros();
+  return service;
 }
 
 // A recording under way in the window ends (and is stored) before a command changes macros.

@@ -184,6 +184,10 @@ std::optional<std::intptr_t> MacroPage::OnWindowMessage(unsigned message, std::i
 }
 
 void MacroPage::OnPageShown() {
+  // A database without macros gets the ten default ones when the page is visited.
+  if (List() != nullptr && List()->GetItemCount() == 0 && service_.EnsureDefaultMacros()) {
+    ReloadList(0);
+  }
   host_.SetVisible(mi::kSourceHint, !platform::input::SeesOtherPrograms(input_.Kind()));
   ShowRoom();
 }
@@ -210,10 +214,7 @@ void MacroPage::ApplyTexts() {
 // The macro list ---------------------------------------------------------------------------------
 
 void MacroPage::LoadMacroPage() {
-  host_.RunOnUiThread([this] {
-    service_.EnsureDefaultMacros();
-    ReloadList(0);
-  });
+  host_.RunOnUiThread([this] { ReloadList(0); });
 }
 
 void MacroPage::ReloadList(int macroId) {

@@ -75,8 +75,9 @@ class MacroPage {
   void ApplyTexts();
   void Shutdown();
 
-  // Fills the macro list (the ten default macros when there are none) and selects the first.
-  // Any thread: the work is done on the UI thread.
+  // Fills the macro list as stored and selects the first macro (the ten default macros are
+  // made when the page is shown and there are none). Any thread: the work is done on the UI
+  // thread.
   void LoadMacroPage();
   // The macro list read again, the macro with this id selected (the first when it is gone).
   // UI thread.

@@ -246,9 +246,13 @@ void MacroPage::SelectMacro(int macroId) {
   EndKeyCapture();
   ShowEditor(false);
   const std::optional<storage::MacroRecord> macro = service_.Macro(macroId);
-  stored_ = macro ? service_.Events(macroId) : std::vector<MacroEvent>{};
-  ShowEvents(stored_);
-  if (macro) ShowDelaySettings(*macro);
+  if (!macro) {
+    ShowEvents({});
+    ShowRoom();
+    return;
+  }
+  ShowDelaySettings(*macro);
+  ShowEvents(service_.Events(macroId));
   ShowRoom();
 }
 
@@ -401,14 +405,10 @@ bool MacroPage::HasRoomFor(std::size_t events, int captionId) {
 bool MacroPage::SaveEvents() {
   const int macroId = SelectedMacro();
   if (macroId <= 0) return false;
-  std::vector<MacroEvent> events = ListedEvents();
-  const MacroResult result = service_.ReplaceEvents(macroId, events);
-  if (result == MacroResult::kDone) {
-    stored_ = std::move(events);
-  } else {
-    // The list shows what is stored again (kept here: a database that just failed a write may
-    // not be readable either until it recovers).
-    ShowEvents(stored_);
+  const MacroResult result = service_.ReplaceEvents(macroId, ListedEvents());
+  if (result != MacroResult::kDone) {
+    // What is stored is what the page shows.
+    ShowEvents(service_.Events(macroId));
     ShowEditor(false);
     if (result == MacroResult::kNoRoom) Say(text::kMacroRecord, text::kMacroMemoryFullMessage);
     if (result == MacroResult::kMemoryUnknown) Say(text::kMacroRecord, text::kMacroMemoryUnknown);
@@ -422,8 +422,8 @@ void MacroPage::ClearEvents() {
   const int macroId = SelectedMacro();
   if (macroId <= 0) return;
   EndKeyCapture();
-  if (service_.ClearEvents(macroId) == MacroResult::kDone) stored_.clear();
-  ShowEvents(stored_);
+  service_.ClearEvents(macroId);
+  ShowEvents(service_.Events(macroId));
   ShowEditor(false);
   ShowRoom();
 }

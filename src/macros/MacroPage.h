@@ -158,8 +158,6 @@ class MacroPage {
   std::optional<int> capturedKey_;  // the key pressed for the editor
   bool insertAtStart_ = false;      // where inserted events go when none is selected
   int menuPosition_ = -1;           // the event the event menu was opened on
-  // The selected macro's events as they were last read or stored.
-  std::vector<MacroEvent> stored_;
 };
 
 }  // namespace macros

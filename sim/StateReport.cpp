@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdio>
 
+#include "sim/MacroMemory.h"
+
 namespace sim {
 namespace {
 
@@ -38,6 +40,27 @@ Json HexTables(const std::array<std::array<std::uint8_t, M>, N>& tables) {
   Json array = Json::MakeArray();
   for (const auto& table : tables) array.Push(HexBytes(table));
   return array;
+}
+
+// The macros the memory holds, by slot, each event as "delay:code:flags" in hex; or what is
+// wrong with the memory.
+Json Macros(const std::vector<std::uint8_t>& memory) {
+  std::string problem;
+  const std::optional<MacroMemoryReading> reading = ReadMacroMemory(memory, &problem);
+  if (!reading) return Json::MakeObject().Set("problem", problem);
+  Json slots = Json::MakeArray();
+  for (const auto& events : reading->macros) {
+    Json list = Json::MakeArray();
+    for (const PlayedMacroEvent& event : events) {
+      char text[16];
+      std::snprintf(text, sizeof text, "%04x:%02x:%02x", event.delay, event.code, event.flags);
+      list.Push(text);
+    }
+    slots.Push(std::move(list));
+  }
+  return Json::MakeObject()
+      .Set("length", static_cast<std::int64_t>(reading->length))
+      .Set("slots", std::move(slots));
 }
 
 Json LightModes(const SettingsBlock& settings) {
@@ -181,6 +204,7 @@ base::Json DescribeKeyboard(const VirtualHidBus& bus, KeyboardId keyboard) {
       .Set("live_colours", HexBytes(ComputeLiveColours(state, Clock::now())))
       .Set("matrix_picture", HexBytes(state.matrixPicture))
       .Set("macro_memory", HexBytes(state.macroMemory))
+      .Set("macros", Macros(state.macroMemory))
       .Set("screen", Screen(state.screen))
       .Set("frames_received", Counts(state.counters.framesByCommand))
       .Set("counters", Counters(state.counters));

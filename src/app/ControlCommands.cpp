@@ -8,6 +8,7 @@
 #include "app/KeyVerbs.h"
 #include "app/KeyboardDlg.h"
 #include "app/LightVerbs.h"
+#include "app/MacroControlCommands.h"
 #include "app/MatrixCommands.h"
 #include "app/ScreenCommands.h"
 #include "cli/SettingNames.h"
@@ -539,6 +540,15 @@ constexpr HandlerEntry kHandlers[] = {
     {"slot paint", SlotPaint},
     {"slot fill", SlotFill},
     {"slot show", SlotShow},
+    // Macros (app/MacroControlCommands.h).
+    {"macro list", MacroList},
+    {"macro show", MacroShow},
+    {"macro add", MacroAdd},
+    {"macro delete", MacroDelete},
+    {"macro rename", MacroRename},
+    {"macro set", MacroSet},
+    {"macro export", MacroExport},
+    {"macro import", MacroImport},
     // The matrix light and the music analysis (app/MatrixCommands.h).
     {"matrix show", MatrixShow},
     {"matrix on", MatrixOn},

@@ -104,6 +104,8 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       keyboard_(host_, state_, keyboardCommands_, database_, model_, texts_, tasks_, *this),
       lighting_(host_, state_, link_, keyboardCommands_, database_, model_, layout_, texts_,
                 tasks_),
+      macros_(host_, state_, link_, keyboardCommands_, database_, model_, texts_, tasks_,
+              keys_.Service(), input_),
       matrix_(host_, state_, database_, lighting_, model_, texts_, tasks_,
               [this] { return audio_.Snapshot().source.state; }),
       effects_(host_, state_, keyboardCommands_, lighting_.Commands(), database_, model_, layout_,
@@ -112,7 +114,7 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       tray_(*this, host_, paths_, settings_, texts_, *this, options_.autostartExecutable),
       updates_(host_, state_, catalogue_, texts_, tasks_, *this, *this, paths_.GetAppFolder(),
                paths_.GetDataFolder() / "temp"),
-      features_{&application_, &backgrounds_, &devices_, &profiles_, &keys_, &keyboard_,
+      features_{&application_, &backgrounds_, &devices_, &profiles_, &keys_, &keyboard_, &macros_,
                 &lighting_,    &matrix_,      &effects_, &screen_,   &tray_, &updates_} {
   keyboard_.Info().AddObserver(*this);
   database_.SetWriteFailureHandler([this](const std::string&) { OnDatabaseWriteFailed(); });

@@ -44,6 +44,7 @@
 #include "lighting/KeyboardAudio.h"
 #include "lighting/LightingFeature.h"
 #include "lighting/MatrixFeature.h"
+#include "macros/MacrosFeature.h"
 #include "platform/audio/AudioSource.h"
 #include "platform/input/WindowInputSource.h"
 #include "platform/video/FrameSource.h"
@@ -143,6 +144,7 @@ class KeyboardDlg : public Tessel::MDialog,
   lighting::KeyboardAudio& Audio() { return audio_; }
   ScreenFeature& Screen() { return screen_; }
   EffectFeature& Effects() { return effects_; }
+  macros::MacrosFeature& Macros() { return macros_; }
   KeyMapReader& KeyMaps() { return keyMaps_; }
   keys::KeysFeature& Keys() { return keys_; }
   // The one input source every room that observes keys shares.
@@ -233,6 +235,7 @@ class KeyboardDlg : public Tessel::MDialog,
   keys::KeysFeature keys_;
   KeyboardFeature keyboard_;
   LightingFeature lighting_;
+  macros::MacrosFeature macros_;
   lighting::MatrixFeature matrix_;
   EffectFeature effects_;
   ScreenFeature screen_;

@@ -184,6 +184,27 @@ std::string EffectWindowDetails() {
          "title cannot be followed.\n";
 }
 
+std::string MacroSetDetails() {
+  return "Replaces the events of a macro and sends the macros to the keyboard. EVENTS is a list\n"
+         "of words (quote it, or give it as the rest of the command line):\n"
+         "  down:KEY  up:KEY  tap:KEY     a key going down, up, or both; KEY as the macro page\n"
+         "                                names it without blanks (A, Enter, PageUp, Shift,\n"
+         "                                RShift, Num1, F5) or vk:0x41\n"
+         "  button-down:B  button-up:B  click:B\n"
+         "                                a mouse button: left, right, middle, back, forward\n"
+         "  wait:MS                       a pause of its own, 1 to 10000 ms\n"
+         "  MS                            the delay after the event before it, 0 to 31000 ms\n"
+         "                                (10 when none is given)\n"
+         "The events must fit in the keyboard's macro memory together with the other macros.\n"
+         "Example: tarvoctl macro set 1 down:A 50 up:A 20 click:left\n";
+}
+
+std::string MacroDeleteDetails() {
+  return "Deletes the macro and its events. Keys that played it get their factory functions\n"
+         "back; the macros after it move up a slot, and the keyboard receives the macros and\n"
+         "the active profile's keys again so that every key keeps playing the same macro.\n";
+}
+
 const std::vector<CommandSpec>& Table() {
   static const std::vector<CommandSpec> table = {
       {"status",
@@ -249,6 +270,55 @@ const std::vector<CommandSpec>& Table() {
        "change a keyboard setting of the active profile (the names\n"
        "and values: tarvoctl settings set --help)",
        SettingsSetDetails,
+       FormatMessage},
+      {"macro list",
+       {},
+       {},
+       "the macros (shared by every profile) with their slots and\n"
+       "events, and the room left in the keyboard's macro memory",
+       nullptr,
+       FormatMacroList},
+      {"macro show",
+       {{"ID", Kind::kMacroId}},
+       {},
+       "a macro's settings and events",
+       nullptr,
+       FormatMacroShow},
+      {"macro add",
+       {{"NAME", Kind::kText}},
+       {},
+       "add an empty macro (at most 10)",
+       nullptr,
+       FormatMessage},
+      {"macro delete",
+       {{"ID", Kind::kMacroId}},
+       {},
+       "delete a macro; keys that played it get their defaults back",
+       MacroDeleteDetails,
+       FormatMessage},
+      {"macro rename",
+       {{"ID", Kind::kMacroId}, {"NAME", Kind::kText}},
+       {},
+       "rename a macro",
+       nullptr,
+       FormatMessage},
+      {"macro set",
+       {{"ID", Kind::kMacroId}, {"EVENTS", Kind::kWords}},
+       {},
+       "replace a macro's events (e.g. down:A 50 up:A) and send them",
+       MacroSetDetails,
+       FormatMessage},
+      {"macro export",
+       {{"ID", Kind::kMacroId}, {"FILE", Kind::kFile}},
+       {},
+       "write a macro to a file",
+       nullptr,
+       FormatMessage},
+      {"macro import",
+       {{"FILE", Kind::kFile}},
+       {},
+       "read a macro file into a new macro and send it",
+       nullptr,
        FormatMessage},
       {"settings factory-reset",
        {},
@@ -586,6 +656,9 @@ std::string ArgumentProblem(const CommandSpec& command, const Argument& argument
     case Kind::kModel:
       if (!ParseNumber(word)) return UsageError(command, "not a model number: '" + word + "'");
       break;
+    case Kind::kMacroId:
+      if (!ParseNumber(word)) return UsageError(command, "not a macro number: '" + word + "'");
+      break;
     case Kind::kSettingName:
       if (FindSetting(word) == nullptr) {
         std::string names;
@@ -671,6 +744,16 @@ Match MatchCommand(const Request& request) {
   const std::size_t own = best->Words().size();
   match.arguments.assign(request.command.begin() + static_cast<std::ptrdiff_t>(own),
                          request.command.end());
+  // A last argument of words takes the rest of the line.
+  const std::size_t expected = best->arguments.size();
+  if (expected > 0 && best->arguments.back().kind == Kind::kWords &&
+      match.arguments.size() > expected) {
+    std::string rest;
+    for (std::size_t i = expected - 1; i < match.arguments.size(); ++i)
+      rest += (rest.empty() ? "" : " ") + match.arguments[i];
+    match.arguments.resize(expected - 1);
+    match.arguments.push_back(std::move(rest));
+  }
   const std::size_t required = static_cast<std::size_t>(
       std::count_if(best->arguments.begin(), best->arguments.end(),
                     [](const Argument& argument) { return argument.arity != Arity::kOptional; }));
@@ -725,6 +808,7 @@ std::string GeneralHelp() {
          "\nExamples:\n"
          "  tarvoctl profile select Game\n"
          "  tarvoctl settings set game-mode on\n"
+         "  tarvoctl macro set 1 down:A 50 up:A\n"
          "  tarvoctl --json status\n";
 }
 

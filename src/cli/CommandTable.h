@@ -38,6 +38,9 @@ enum class ArgumentKind {
   kColour,
   kSlot,
   kKeyColour,
+  // Macros.
+  kMacroId,
+  kWords,  // the rest of the words, joined with blanks into one argument
 };
 
 // How many words an argument takes. An optional argument, or one that takes the rest of the

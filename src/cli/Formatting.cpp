@@ -125,6 +125,25 @@ std::string FormatKeyShow(const Json& result) {
   return text;
 }
 
+std::string FormatMacroList(const Json& result) {
+  std::string text = Padded("ID", 4) + Padded("SLOT", 4) + Padded("EVENTS", 6) + "NAME\n";
+  for (const Json& macro : Member(result, "macros").AsArray()) {
+    text += Padded(std::to_string(Member(macro, "id").AsInteger()), 4);
+    text += Padded(std::to_string(Member(macro, "slot").AsInteger()), 4);
+    text += Padded(std::to_string(Member(macro, "events").AsInteger()), 6);
+    text += Printable(Member(macro, "name").AsString()) + "\n";
+  }
+  const Json& memory = Member(result, "memory");
+  const Json& room = Member(memory, "bytes");
+  if (room.IsInteger()) {
+    text += "macro memory: " + std::to_string(Member(memory, "used").AsInteger()) + " of " +
+            std::to_string(room.AsInteger()) + " bytes used\n";
+  } else {
+    text += "macro memory: not known (the keyboard has not been read)\n";
+  }
+  return text;
+}
+
 std::string FormatEffectShow(const Json& result) {
   const auto line = [](const char* name, const std::string& value) {
     return "  " + Padded(name, 13) + value + "\n";
@@ -219,6 +238,19 @@ std::string FormatSlotShow(const Json& result) {
                     Member(key, "colour").AsString());
   }
   return text + ":\n" + WrappedWords(words, 2);
+}
+
+std::string FormatMacroShow(const Json& result) {
+  std::string text = "macro " + std::to_string(Member(result, "id").AsInteger()) + " \"" +
+                     Printable(Member(result, "name").AsString()) + "\", slot " +
+                     std::to_string(Member(result, "slot").AsInteger()) + ", delays " +
+                     Member(result, "delays").AsString() + "\n";
+  for (const Json& event : Member(result, "events").AsArray()) {
+    text += "  " + Padded(Printable(Member(event, "text").AsString()), 20) +
+            std::to_string(Member(event, "delay").AsInteger()) + " ms\n";
+  }
+  text += "as text: " + Printable(Member(result, "text").AsString()) + "\n";
+  return text;
 }
 
 std::string FormatMessage(const Json& result) {

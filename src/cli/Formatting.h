@@ -31,6 +31,10 @@ std::string FormatScreenList(const base::Json& result);
 std::string FormatScreenShow(const base::Json& result);
 // "effect show": one line per part of the effect.
 std::string FormatEffectShow(const base::Json& result);
+// "macro list": one line per macro with its slot, events and delays; the memory left.
+std::string FormatMacroList(const base::Json& result);
+// "macro show": the macro's settings and its events, one per line.
+std::string FormatMacroShow(const base::Json& result);
 // Every other command: the result's "message".
 std::string FormatMessage(const base::Json& result);
 

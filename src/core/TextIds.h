@@ -510,6 +510,14 @@ inline constexpr int kHomeOtherKeyboard = 1318;  // %s, %s: the selected and the
 inline constexpr int kMinutes = 1319;            // %d: a number of minutes
 inline constexpr int kBatteryLow = 1320;
 
+// The macro page.
+inline constexpr int kMacroRename = 1400;
+inline constexpr int kMacroRoomLeft = 1401;  // %d: how many events still fit
+inline constexpr int kMacroMemoryUnknown = 1402;
+inline constexpr int kMacroOnlyThisWindow = 1403;
+inline constexpr int kMacroRecordingGrabbed = 1404;
+inline constexpr int kMacroRecordingShared = 1405;
+
 // The application on the desktop: start at login, its settings, updates.
 inline constexpr int kAutorunNotWritten = 1600;  // %s: the autostart file
 inline constexpr int kAutorunNotRemoved = 1601;  // %s: the autostart file
@@ -607,6 +615,7 @@ inline constexpr IdRange kDialogIdRanges[] = {
     {kScreenSaveScreen, kScreenSavePreview},
     {kScreenSaveDone, kScreenSaveDone},
     {kDatabaseWriteFailedCaption, kBatteryLow},
+    {kMacroRename, kMacroRecordingShared},
     {kMatrixSoundFollowing, kMatrixSoundNoOutput},
     {kPatternMatrixLights, kEffectFileFailed},
     {kLcdFrameCount, kLcdTextHint},

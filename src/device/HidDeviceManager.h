@@ -138,6 +138,11 @@ class HidDeviceManager {
   // One frame without pacing or acknowledgement; the frame then holds what came back within
   // 2 ms (zeros when nothing). False only when it could not be written.
   bool SendRawFrame(std::span<std::uint8_t, 64> frame);
+  // The data bytes one frame carries on the command interface (24 or 56); 0 when there is no
+  // usable command interface.
+  std::size_t CommandChunkSize();
+  // A pause between unacknowledged frames, through the link's sleeper.
+  void Pause(std::chrono::milliseconds duration) { Sleep(duration); }
   bool BracketOpen();
   bool BracketClose();
 

@@ -133,6 +133,13 @@ bool HidDeviceManager::SendRawFrame(std::span<std::uint8_t, 64> frame) {
   return true;
 }
 
+std::size_t HidDeviceManager::CommandChunkSize() {
+  HidDevice* device = GetCommandDevice();
+  if (device == nullptr) return 0;
+  const auto geometry = GeometryOf(*device);
+  return geometry ? geometry->chunkSize : 0;
+}
+
 // --- transfers -----------------------------------------------------------------------------
 
 bool HidDeviceManager::TransferBlock(std::uint8_t command, std::span<std::uint8_t> buffer) {

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 
 #include "keys/InputEvents.h"
 #include "keys/InputRouter.h"
@@ -38,6 +39,8 @@ class KeyCapture {
   bool Active() const { return subscription_.Active(); }
   // Whether other programs are kept from the keyboard now.
   bool HoldsKeyboard() const { return grab_.IsHeld(); }
+  // Why other programs still receive the keys while a capture runs; empty while it holds them.
+  const std::string& GrabFailure() const { return grab_.Failure(); }
 
   // One event of the source, as Begin's subscription delivers it (tests drive this directly).
   void OnInput(const platform::input::InputEvent& event);

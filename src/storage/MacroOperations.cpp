@@ -70,6 +70,42 @@ bool SettingsDatabase::InsertMacroSteps(const std::vector<MacroStepRecord>& step
   return transaction.End();
 }
 
+namespace {
+
+bool InsertStepsAt(SQLiteDB& connection, int macroId, const std::vector<MacroStepRecord>& steps) {
+  SQLiteStatement statement;
+  int index = 0;
+  for (const MacroStepRecord& s : steps) {
+    if (!detail::IsOkStep(detail::PrepareBindStep(connection, statement, sql::kInsertMacroStep,
+                                                  macroId, s.type, index++, s.desc, s.value,
+                                                  s.delay_time))) {
+      return false;
+    }
+  }
+  statement.Finalize();
+  return true;
+}
+
+}  // namespace
+
+bool SettingsDatabase::ReplaceMacroSteps(int macroId, const std::vector<MacroStepRecord>& steps) {
+  auto lock = Lock();
+  SQLiteAutoTransaction transaction(&connection_);
+  if (!RunWrite(connection_, sql::kDeleteMacroSteps, macroId)) return false;
+  if (!InsertStepsAt(connection_, macroId, steps)) return false;
+  return transaction.End();
+}
+
+int SettingsDatabase::AddMacroWithSteps(const MacroRecord& macro,
+                                        const std::vector<MacroStepRecord>& steps) {
+  auto lock = Lock();
+  SQLiteAutoTransaction transaction(&connection_);
+  const int macroId = RunInsert(connection_, sql::kInsertMacro, macro.name, macro.play_type,
+                                macro.play_times, macro.delay_type, macro.delay_time);
+  if (macroId <= 0 || !InsertStepsAt(connection_, macroId, steps)) return 0;
+  return transaction.End() ? macroId : 0;
+}
+
 int SettingsDatabase::ListMacroSteps(int macroId, std::vector<MacroStepRecord>& list) {
   auto lock = Lock();
   return ReadRecords(connection_, list, sql::kSelectMacroSteps, macroId);

@@ -145,6 +145,13 @@ class SettingsDatabase {
   [[nodiscard]] bool UpdateMacro(int macroId, const MacroRecord& macro);
   int ListMacros(std::vector<MacroRecord>& list);
   [[nodiscard]] bool InsertMacroSteps(const std::vector<MacroStepRecord>& steps);
+  // The macro's steps become `steps` (their macro and position set from the list) in one
+  // transaction; false keeps the old steps.
+  [[nodiscard]] bool ReplaceMacroSteps(int macroId, const std::vector<MacroStepRecord>& steps);
+  // A new macro with the record's name and settings and its steps, all or nothing; the new
+  // identifier, or 0.
+  [[nodiscard]] int AddMacroWithSteps(const MacroRecord& macro,
+                                      const std::vector<MacroStepRecord>& steps);
   // Ordered by record_index.
   int ListMacroSteps(int macroId, std::vector<MacroStepRecord>& list);
   [[nodiscard]] bool DeleteMacroSteps(int macroId);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Text.h"
+#include "cli/CommandTable.h"
 #include "cli/Invocation.h"
 #include "cli/SettingNames.h"
 #include "core/SettingChoices.h"
@@ -165,9 +166,10 @@ TEST(Invocation, CompletionOffersWhatMayFollow) {
   } cases[] = {
       {"",
        "",
-       {"audio", "autostart", "device", "effect", "key", "knob", "light", "matrix", "profile",
-        "screen", "settings", "slot", "status", "update"}},
+       {"audio", "autostart", "device", "effect", "key", "knob", "light", "macro", "matrix",
+        "profile", "screen", "settings", "slot", "status", "update"}},
       {"matrix", "p", {"paint", "preset"}},
+      {"macro", "", {"add", "delete", "export", "import", "list", "rename", "set", "show"}},
       {"", "pr", {"profile"}},
       {"autostart", "", {"off", "on"}},
       {"update", "", {"check"}},
@@ -325,3 +327,15 @@ TEST(ProfileNames, AreCheckedForWhatAListCanShow) {
 }
 
 }  // namespace
+
+TEST(Invocation, ALastArgumentOfWordsTakesTheRestOfTheLine) {
+  const cli::Match split = cli::MatchCommand({{"macro", "set", "1", "down:A", "50", "up:A"}, {}});
+  ASSERT_NE(split.command, nullptr);
+  EXPECT_TRUE(split.error.empty()) << split.error;
+  EXPECT_EQ(split.arguments, (std::vector<std::string>{"1", "down:A 50 up:A"}));
+  const cli::Match quoted = cli::MatchCommand({{"macro", "set", "1", "down:A 50 up:A"}, {}});
+  EXPECT_EQ(quoted.arguments, split.arguments);
+  // Other commands still refuse words too many.
+  EXPECT_FALSE(cli::MatchCommand({{"macro", "rename", "1", "A", "B"}, {}}).error.empty());
+  EXPECT_FALSE(cli::MatchCommand({{"macro", "set", "1"}, {}}).error.empty());
+}

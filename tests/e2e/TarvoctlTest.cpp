@@ -351,6 +351,47 @@ TEST_F(TarvoctlTest, ImportsSetsAndUploadsAScreenAnimation) {
   ExpectOneLineFailure(Tarvoctl({"screen", "upload"}), "no keyboard");
 }
 
+TEST_F(TarvoctlTest, MacrosReachTheKeyboardsMacroMemory) {
+  TarvoProcess tarvo({"--headless", "--virtual-keyboard"}, Environment(true), folder / "tarvo.txt");
+  ASSERT_TRUE(WaitFor(tarvo, "keyboard read:")) << tarvo.Output();
+  const Result list = Tarvoctl({"--json", "macro", "list"});
+  ASSERT_EQ(list.status, 0) << list.err;
+  const base::Json macros = Json(list.out);
+  ASSERT_EQ(macros.Find("macros")->AsArray().size(), 10u);
+  EXPECT_EQ(macros.Find("memory")->Find("bytes")->AsInteger(), 4096);
+
+  const Result set = Tarvoctl({"macro", "set", "1", "down:A", "50", "up:A", "20", "click:left"});
+  ASSERT_EQ(set.status, 0) << set.err;
+  EXPECT_EQ(set.out, "macro 1: 4 events (sent to the keyboard)\n");
+  const base::Json slots = *KeyboardState().Find("macros")->Find("slots");
+  ASSERT_EQ(slots.AsArray().size(), 10u);
+  const std::vector<std::string> expected = {"0032:04:81", "0014:04:01", "000a:01:83",
+                                             "000a:01:03"};
+  std::vector<std::string> played;
+  for (const base::Json& event : slots.AsArray()[0].AsArray()) played.push_back(event.AsString());
+  EXPECT_EQ(played, expected);
+  const base::Json shown = Json(Tarvoctl({"--json", "macro", "show", "1"}).out);
+  EXPECT_EQ(shown.Find("text")->AsString(), "down:A 50 up:A 20 button-down:left button-up:left");
+
+  // A macro written to a file comes back as a new one, with its events.
+  const std::string file = (folder / "m1.json").string();
+  ASSERT_EQ(Tarvoctl({"macro", "export", "1", file}).status, 0);
+  const Result imported = Tarvoctl({"--json", "macro", "import", file});
+  ExpectOneLineFailure(imported, "at most 10 macros");
+  ASSERT_EQ(Tarvoctl({"macro", "delete", "2"}).status, 0);
+  const Result again = Tarvoctl({"--json", "macro", "import", file});
+  ASSERT_EQ(again.status, 0) << again.err;
+  const base::Json after = *KeyboardState().Find("macros")->Find("slots");
+  ASSERT_EQ(after.AsArray().size(), 10u);
+  EXPECT_EQ(after.AsArray()[9].AsArray().size(), 4u);
+
+  ExpectOneLineFailure(Tarvoctl({"macro", "set", "1", "down:Nope"}), "no such key: 'down:Nope'");
+  ExpectOneLineFailure(Tarvoctl({"macro", "show", "99"}), "no such macro: 99");
+  EXPECT_EQ(Tarvoctl({"macro", "show", "x"}).status, 2);
+  tarvo.Signal(SIGTERM);
+  EXPECT_EQ(tarvo.Wait(10s), 0) << tarvo.Output();
+}
+
 TEST_F(TarvoctlTest, TheShellCompletionAsksTarvoctl) {
   const std::string script = std::string(TARVO_SOURCE_DIR) + "/data/completion/tarvoctl.bash";
   const std::string line = "source '" + script + "'; COMP_WORDS=('" +

@@ -44,7 +44,9 @@ bool FakeInputSource::Emit(const InputEvent& event) {
   if (!callback_) return false;
   InputEvent stamped = event;
   stamped.source = SourceKind::kFake;
-  callback_(stamped);
+  // A copy runs: Stop inside the callback clears callback_.
+  const InputCallback callback = callback_;
+  callback(stamped);
   return true;
 }
 

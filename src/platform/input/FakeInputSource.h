@@ -36,7 +36,9 @@ class FakeInputSource : public InputSource {
   bool IsKeyboardGrabbed() const { return *grabs_ > 0; }
 
  private:
-  mutable std::mutex mutex_;  // held while the callback runs, so Stop waits for it
+  // Held while the callback runs, so Stop from another thread waits for it; recursive because
+  // a listener may stop the source from inside the callback, as it may with a real source.
+  mutable std::recursive_mutex mutex_;
   InputCallback callback_;
   bool failNextStart_ = false;
   std::string grabFailure_;

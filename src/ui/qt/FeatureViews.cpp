@@ -25,6 +25,9 @@ std::vector<std::pair<std::string, ViewRegistry::Creator>> FeatureViews() {
       {"ThumbnailList", CreateThumbnailListView},
       // The screen-sync and music page.
       {"AuroraEffect", CreateEffectView},
+      // The macro page.
+      {"MacroList", CreateProfileListView},
+      {"RecordList", CreateRecordListView},
   };
 }
 

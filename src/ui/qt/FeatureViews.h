@@ -23,5 +23,6 @@ ControlView* CreateMatrixScreenView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateImageViewView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateThumbnailListView(Tessel::MControl& control, QWidget* parent);
 ControlView* CreateEffectView(Tessel::MControl& control, QWidget* parent);
+ControlView* CreateRecordListView(Tessel::MControl& control, QWidget* parent);
 
 }  // namespace TesselQt

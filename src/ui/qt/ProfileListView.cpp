@@ -52,6 +52,7 @@ class ProfileListView : public View<QWidget> {
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled()) painter.setOpacity(0.45);
     for (int row = 0; row < VisibleRows(); ++row) {
       const int index = scroll_ + row;
       if (index >= static_cast<int>(items_.size())) break;
@@ -126,11 +127,15 @@ class ProfileListView : public View<QWidget> {
     }
     if (selected && keyboardFocus_ && hasFocus()) DrawFocusRing(painter, row, 10);
     const auto& item = items_[static_cast<std::size_t>(index)];
-    DrawPicture(painter, icons_[item.icon], QRectF(rect.left() + 12, rect.top() + 12, 20, 20),
-                Tessel::PictureFit::Contain);
+    // Rows without an icon (the macro list) start their text at the row's edge.
+    const int textLeft = item.icon.empty() ? 14 : 44;
+    if (!item.icon.empty()) {
+      DrawPicture(painter, icons_[item.icon], QRectF(rect.left() + 12, rect.top() + 12, 20, 20),
+                  Tessel::PictureFit::Contain);
+    }
     painter.setPen(selected ? theme::Text() : theme::TextSecondary());
     painter.setFont(theme::FontFor(QString(), 0, selected));
-    const QRect textRect = rect.adjusted(44, 0, -12, 0);
+    const QRect textRect = rect.adjusted(textLeft, 0, -12, 0);
     const QString text = painter.fontMetrics().elidedText(QString::fromStdString(item.text),
                                                           Qt::ElideRight, textRect.width());
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
@@ -143,7 +148,8 @@ class ProfileListView : public View<QWidget> {
       editor_.hide();
       return;
     }
-    editor_.setGeometry(RowRect(index).adjusted(40, 6, -6, -6));
+    const bool icon = !items_[static_cast<std::size_t>(index)].icon.empty();
+    editor_.setGeometry(RowRect(index).adjusted(icon ? 40 : 8, 6, -6, -6));
     editor_.setText(QString::fromStdString(items_[static_cast<std::size_t>(index)].text));
     editor_.selectAll();
     editor_.show();

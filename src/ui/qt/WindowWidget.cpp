@@ -314,6 +314,19 @@ void WindowWidget::closeEvent(QCloseEvent* event) {
     window_->PostMessage(Tessel::WM_CLOSE, IsDialog() ? Tessel::kResultCancel : 0, 0);
 }
 
+void WindowWidget::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  // A scaled surface is no child of this window: it follows its enabled state by hand.
+  if (event->type() == QEvent::EnabledChange && view_ != nullptr) surface_->setEnabled(isEnabled());
+  // Minimised or restored by the window system (the task bar): the model hears of it.
+  if (event->type() != QEvent::WindowStateChange || window_ == nullptr) return;
+  if (isMinimized()) {
+    if (!window_->IsMinimized()) window_->UserShowState(Tessel::kMinimize);
+  } else if (window_->IsMinimized() && isVisible()) {
+    window_->UserShowState(Tessel::kShow);
+  }
+}
+
 void WindowWidget::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && IsDialog() && window_ != nullptr) {
     window_->PostMessage(Tessel::WM_CLOSE, Tessel::kResultCancel, 0);
@@ -334,12 +347,6 @@ void WindowWidget::showEvent(QShowEvent* event) {
 void WindowWidget::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (view_ != nullptr) view_->setGeometry(rect());
-}
-
-void WindowWidget::changeEvent(QEvent* event) {
-  QWidget::changeEvent(event);
-  // A scaled surface is no child of this window: it follows its enabled state by hand.
-  if (event->type() == QEvent::EnabledChange && view_ != nullptr) surface_->setEnabled(isEnabled());
 }
 
 void WindowWidget::DialogPress(const QMouseEvent& event) {

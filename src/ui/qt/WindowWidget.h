@@ -79,10 +79,10 @@ class WindowWidget : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
   friend class WindowSurface;

@@ -121,6 +121,13 @@ void MWindow::ShowWindow(int showCommand) {
       backend->WindowShowStateChanged(*this);
     }
   });
+  if (created_.load()) PostMessage(WM_SHOWWINDOW, showCommand, 0);
+}
+
+void MWindow::UserShowState(int showCommand) {
+  if (GetShowCommand() == showCommand) return;
+  SetShowCommand(showCommand);
+  if (created_.load()) PostMessage(WM_SHOWWINDOW, showCommand, 0);
 }
 
 int MWindow::GetShowCommand() const {

@@ -48,6 +48,9 @@ class MWindow {
   bool IsCentred() const;
 
   void ShowWindow(int showCommand);
+  // The window system changed the show state itself (the user minimised the window from the
+  // desktop's task bar, say): the model follows without asking the backend again. UI thread.
+  void UserShowState(int showCommand);
   int GetShowCommand() const;
   bool IsWindowVisible() const;
   bool IsMinimized() const;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/tessel/MControl.h"
@@ -58,6 +59,11 @@ class ProfileList : public MControl {
   // (position, data).
   void UserFinishEdit(int position, std::string text);
 
+ protected:
+  // Lists of the same look under another class name.
+  ProfileList(MWindow& owner, int id, std::string className)
+      : MControl(owner, id, std::move(className)) {}
+
  private:
   bool ValidLocked(int position) const {
     return position >= 0 && position < static_cast<int>(items_.size());
@@ -67,6 +73,17 @@ class ProfileList : public MControl {
   int selected_ = -1;
   int scroll_ = 0;
   int editing_ = -1;
+};
+
+}  // namespace Tessel
+
+namespace Tessel {
+
+// The list of macros: the profile list's rows and in-place editor, without icons.
+class MacroList : public ProfileList {
+ public:
+  MacroList(MWindow& owner, int id) : ProfileList(owner, id, kClassName) {}
+  static constexpr const char* kClassName = "MacroList";
 };
 
 }  // namespace Tessel

@@ -10,6 +10,7 @@
 #include "ui/tessel/KeyboardCtrl.h"
 #include "ui/tessel/MatrixScreen.h"
 #include "ui/tessel/ProfileList.h"
+#include "ui/tessel/RecordList.h"
 #include "ui/tessel/ThumbnailList.h"
 
 namespace Tessel {
@@ -44,6 +45,8 @@ std::vector<std::pair<std::string, ControlFactory::Creator>> StandardControls() 
       {MatrixScreen::kClassName, F::CreatorOf<MatrixScreen>()},
       {ImageView::kClassName, F::CreatorOf<ImageView>()},
       {ThumbnailList::kClassName, F::CreatorOf<ThumbnailList>()},
+      {MacroList::kClassName, F::CreatorOf<MacroList>()},
+      {CRecordList::kClassName, F::CreatorOf<CRecordList>()},
   };
 }
 

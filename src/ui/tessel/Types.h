@@ -71,6 +71,9 @@ enum ModalResult : int {
 // Window messages the toolkit itself defines. Applications add their own above kUserMessage.
 enum WindowMessage : unsigned {
   WM_CLOSE = 0x0010,
+  // Posted after a window's show state changed (by the program or the window system); wParam
+  // is the new show command.
+  WM_SHOWWINDOW = 0x0018,
   WM_INPUT = 0x00FF,
   WM_COMMAND = 0x0111,
   WM_TIMER = 0x0113,

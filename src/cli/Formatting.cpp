@@ -2,12 +2,11 @@
 
 #include <algorithm>
 
+#include "cli/JsonText.h"
 #include "cli/SettingNames.h"
 #include "cli/Words.h"
 
 namespace cli {
-namespace {
-
 using base::Json;
 
 const Json& Member(const Json& object, std::string_view key) {
@@ -29,6 +28,8 @@ std::string Padded(std::string text, std::size_t width) {
   if (text.size() < width) text.resize(width, ' ');
   return text + " ";
 }
+
+namespace {
 
 std::string ProfileText(const Json& profile) {
   if (!profile.IsObject()) return "none";

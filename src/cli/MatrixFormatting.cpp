@@ -3,25 +3,12 @@
 #include <cstdio>
 
 #include "cli/Formatting.h"
+#include "cli/JsonText.h"
 
 namespace cli {
 namespace {
 
 using base::Json;
-
-const Json& Member(const Json& object, std::string_view key) {
-  static const Json kNull;
-  const Json* found = object.Find(key);
-  return found != nullptr ? *found : kNull;
-}
-
-// Names come from the language tables: control characters show as '?'.
-std::string Printable(std::string text) {
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  }
-  return text;
-}
 
 std::string Number(const Json& value, const char* format = "%.2f") {
   if (!value.IsNumber()) return "?";

@@ -1,32 +1,10 @@
 // The screen commands' results as text.
 
 #include "cli/Formatting.h"
+#include "cli/JsonText.h"
 
 namespace cli {
-namespace {
-
 using base::Json;
-
-const Json& Member(const Json& object, std::string_view key) {
-  static const Json kNull;
-  const Json* found = object.Find(key);
-  return found != nullptr ? *found : kNull;
-}
-
-// Names come from the database: control characters show as '?'.
-std::string Printable(std::string text) {
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  }
-  return text;
-}
-
-std::string Padded(std::string text, std::size_t width) {
-  if (text.size() < width) text.resize(width, ' ');
-  return text + " ";
-}
-
-}  // namespace
 
 std::string FormatScreenList(const Json& result) {
   std::string text;

@@ -5,10 +5,12 @@
 #include "lighting/EffectService.h"
 #include "lighting/LightModes.h"
 #include "ui/pages/ControlIds.h"
+#include "ui/pages/PageParts.h"
 #include "ui/tessel/ColorWheel.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/PageHost.h"
 
+using pages::Place;
 using Tessel::Rect;
 
 namespace lighting {
@@ -45,15 +47,6 @@ constexpr int kFieldLeft = kInner + kWheelWidth + 14;
 constexpr int kFieldWidth = kColorCardWidth - kFieldLeft - kInner;
 constexpr int kPresetStep = 26;
 constexpr int kPresetSide = 24;
-
-template <class T>
-T* Place(Tessel::PageHost& window, int id, int parent, const Rect& rect,
-         const char* style = nullptr) {
-  T* control = window.Add<T>(id, parent);
-  control->SetRect(rect);
-  if (style != nullptr) control->SetStyle(style);
-  return control;
-}
 
 Tessel::MArea* AddPanel(Tessel::PageHost& window, int id) {
   auto* panel = window.CreateArea(id, ids::kEffectCard);

@@ -4,11 +4,14 @@
 #include "core/TextIds.h"
 #include "lighting/LightModes.h"
 #include "ui/pages/ControlIds.h"
+#include "ui/pages/PageParts.h"
 #include "ui/tessel/ColorWheel.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/IconList.h"
 #include "ui/tessel/PageHost.h"
 
+using pages::AddCard;
+using pages::Place;
 using Tessel::Rect;
 
 namespace lighting {
@@ -37,24 +40,8 @@ constexpr int kFieldWidth = kColorCard.Width() - kFieldLeft - kInner;
 constexpr int kPresetStep = 26;
 constexpr int kPresetSide = 24;
 
-Tessel::MArea* AddCard(Tessel::PageHost& window, int id, const Rect& rect) {
-  auto* card = window.CreateArea(id, kPage);
-  card->SetRect(rect);
-  card->SetStyle("card");
-  return card;
-}
-
-template <class T>
-T* Place(Tessel::PageHost& window, int id, int parent, const Rect& rect,
-         const char* style = nullptr) {
-  T* control = window.Add<T>(id, parent);
-  control->SetRect(rect);
-  if (style != nullptr) control->SetStyle(style);
-  return control;
-}
-
 void CreateModesCard(Tessel::PageHost& window) {
-  AddCard(window, ids::kModesCard, kModesCard);
+  AddCard(window, kPage, ids::kModesCard, kModesCard);
   auto* tabs = Place<Tessel::TabCtrlEx>(window, ids::kZoneTabs, ids::kModesCard,
                                         Rect::FromSize(12, 10, 360, 38));
   for (int zone : {kZoneKeys, kZoneSide, kZoneTop}) tabs->AddItem("", zone);
@@ -97,7 +84,7 @@ void CreateDirections(Tessel::PageHost& window) {
 
 void CreateSettingsCard(Tessel::PageHost& window) {
   const int parent = ids::kSettingsCard;
-  AddCard(window, parent, kSettingsCard);
+  AddCard(window, kPage, parent, kSettingsCard);
   CreateSliders(window);
   CreateDirections(window);
   // The custom slots use the rows of speed and direction, which they do not offer.
@@ -134,7 +121,7 @@ void CreateNumberField(Tessel::PageHost& window, int labelId, int editId, int to
 
 void CreateColorCard(Tessel::PageHost& window) {
   const int parent = ids::kColorCard;
-  AddCard(window, parent, kColorCard);
+  AddCard(window, kPage, parent, kColorCard);
   Place<Tessel::MControlFont>(window, ids::kColorTitle, parent, Rect::FromSize(kInner, 12, 200, 24),
                               "card-title");
   Place<Tessel::ColorWheel>(window, ids::kColorWheel, parent,

@@ -5,12 +5,15 @@
 #include "lighting/LightModes.h"
 #include "lighting/MatrixModes.h"
 #include "ui/pages/ControlIds.h"
+#include "ui/pages/PageParts.h"
 #include "ui/tessel/ColorWheel.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/IconList.h"
 #include "ui/tessel/MatrixScreen.h"
 #include "ui/tessel/PageHost.h"
 
+using pages::AddCard;
+using pages::Place;
 using Tessel::Rect;
 
 namespace lighting {
@@ -48,25 +51,9 @@ constexpr int kFieldWidth = kColorCard.Width() - kFieldLeft - kInner;
 constexpr int kPresetStep = 27;
 constexpr int kPresetSide = 23;
 
-Tessel::MArea* AddCard(Tessel::PageHost& window, int id, const Rect& rect) {
-  auto* card = window.CreateArea(id, kPage);
-  card->SetRect(rect);
-  card->SetStyle("card");
-  return card;
-}
-
-template <class T>
-T* Place(Tessel::PageHost& window, int id, int parent, const Rect& rect,
-         const char* style = nullptr) {
-  T* control = window.Add<T>(id, parent);
-  control->SetRect(rect);
-  if (style != nullptr) control->SetStyle(style);
-  return control;
-}
-
 void CreateViewCard(Tessel::PageHost& window) {
   const int parent = ids::kViewCard;
-  AddCard(window, parent, kViewCard);
+  AddCard(window, kPage, parent, kViewCard);
   Place<Tessel::MControlFont>(window, ids::kViewTitle, parent, Rect::FromSize(kInner, 14, 300, 26),
                               "card-title");
   Place<Tessel::MatrixScreen>(
@@ -86,7 +73,7 @@ void CreateViewCard(Tessel::PageHost& window) {
 
 void CreateModesCard(Tessel::PageHost& window) {
   const int parent = ids::kModesCard;
-  AddCard(window, parent, kModesCard);
+  AddCard(window, kPage, parent, kModesCard);
   Place<Tessel::CSwitchButton>(window, ids::kMatrixSwitch, parent,
                                Rect::FromSize(kInner, 12, 220, 32));
   auto* modes = Place<Tessel::IconList>(window, ids::kModeList, parent,
@@ -97,7 +84,7 @@ void CreateModesCard(Tessel::PageHost& window) {
 // The settings card's rows are placed by ArrangeMatrixSettings.
 void CreateSettingsCard(Tessel::PageHost& window) {
   const int parent = ids::kSettingsCard;
-  AddCard(window, parent, kSettingsCard);
+  AddCard(window, kPage, parent, kSettingsCard);
   for (int label : {ids::kPresetLabel, ids::kBrightnessLabel, ids::kSpeedLabel,
                     ids::kAmplitudeLabel, ids::kDirectionLabel}) {
     window.Add<Tessel::MControlFont>(label, parent)->SetStyle("secondary");
@@ -134,7 +121,7 @@ void CreateNumberField(Tessel::PageHost& window, int labelId, int editId, int to
 
 void CreateColorCard(Tessel::PageHost& window) {
   const int parent = ids::kColorCard;
-  AddCard(window, parent, kColorCard);
+  AddCard(window, kPage, parent, kColorCard);
   Place<Tessel::MControlFont>(window, ids::kColorTitle, parent, Rect::FromSize(kInner, 14, 200, 26),
                               "card-title");
   Place<Tessel::ColorWheel>(window, ids::kColorWheel, parent,

@@ -4,11 +4,14 @@
 #include "core/TextIds.h"
 #include "macros/MacroEvents.h"
 #include "ui/pages/ControlIds.h"
+#include "ui/pages/PageParts.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/PageHost.h"
 #include "ui/tessel/ProfileList.h"
 #include "ui/tessel/RecordList.h"
 
+using pages::AddCard;
+using pages::Place;
 using Tessel::Rect;
 
 namespace {
@@ -40,24 +43,8 @@ constexpr ButtonChoice kButtonChoices[] = {
     {macros::button::kForward, text::kMacroMouseForward},
 };
 
-Tessel::MArea* AddCard(Tessel::PageHost& window, int id, const Rect& rect) {
-  auto* card = window.CreateArea(id, kPage);
-  card->SetRect(rect);
-  card->SetStyle("card");
-  return card;
-}
-
-template <class T>
-T* Place(Tessel::PageHost& window, int id, int parent, const Rect& rect,
-         const char* style = nullptr) {
-  T* control = window.Add<T>(id, parent);
-  control->SetRect(rect);
-  if (style != nullptr) control->SetStyle(style);
-  return control;
-}
-
 void CreateMacrosCard(Tessel::PageHost& window) {
-  AddCard(window, mi::kMacrosCard, kMacrosCard);
+  AddCard(window, kPage, mi::kMacrosCard, kMacrosCard);
   const int width = kMacrosCard.Width();
   const int half = (width - 2 * kInner - kGap) / 2;
   Place<Tessel::MControlFont>(window, mi::kMacrosTitle, mi::kMacrosCard,
@@ -81,7 +68,7 @@ void CreateMacrosCard(Tessel::PageHost& window) {
 }
 
 void CreateEventsCard(Tessel::PageHost& window) {
-  AddCard(window, mi::kEventsCard, kEventsCard);
+  AddCard(window, kPage, mi::kEventsCard, kEventsCard);
   const int inner = kEventsCard.Width() - 2 * kInner;
   const int third = (inner - 2 * kGap) / 3;
   Place<Tessel::MControlFont>(window, mi::kEventsTitle, mi::kEventsCard,
@@ -167,7 +154,7 @@ void CreateEditor(Tessel::PageHost& window) {
 }
 
 void CreateSettingsCard(Tessel::PageHost& window) {
-  AddCard(window, mi::kSettingsCard, kSettingsCard);
+  AddCard(window, kPage, mi::kSettingsCard, kSettingsCard);
   CreateDelayOptions(window);
   CreateEditor(window);
   const int inner = kSettingsCard.Width() - 2 * kInner;

@@ -6,12 +6,15 @@
 #include "core/TextIds.h"
 #include "screen/ScreenMedia.h"
 #include "ui/pages/ControlIds.h"
+#include "ui/pages/PageParts.h"
 #include "ui/tessel/ColorWheel.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/ImageView.h"
 #include "ui/tessel/PageHost.h"
 #include "ui/tessel/ThumbnailList.h"
 
+using pages::AddCard;
+using pages::Place;
 using Tessel::Rect;
 
 namespace screen {
@@ -39,25 +42,9 @@ constexpr int kTextTop = kCanvasTop + kCanvasHeight + 12;
 constexpr int kFramesTop = kTextTop + 70;
 constexpr int kDefaultFontSize = 16;
 
-Tessel::MArea* AddCard(Tessel::PageHost& window, int id, const Rect& rect) {
-  auto* card = window.CreateArea(id, kPage);
-  card->SetRect(rect);
-  card->SetStyle("card");
-  return card;
-}
-
-template <class T>
-T* Place(Tessel::PageHost& window, int id, int parent, const Rect& rect,
-         const char* style = nullptr) {
-  T* control = window.Add<T>(id, parent);
-  control->SetRect(rect);
-  if (style != nullptr) control->SetStyle(style);
-  return control;
-}
-
 void CreateScreensCard(Tessel::PageHost& window) {
   const int parent = ids::kScreensCard;
-  AddCard(window, parent, kScreensCard);
+  AddCard(window, kPage, parent, kScreensCard);
   const int width = kScreensCard.Width() - 2 * kInner;
   Place<Tessel::MControlFont>(window, ids::kScreensTitle, parent,
                               Rect::FromSize(kInner, 12, width, 24), "card-title");
@@ -133,7 +120,7 @@ void CreateFrames(Tessel::PageHost& window) {
 }
 
 void CreateEditorCard(Tessel::PageHost& window) {
-  AddCard(window, ids::kEditorCard, kEditorCard);
+  AddCard(window, kPage, ids::kEditorCard, kEditorCard);
   CreateTools(window);
   CreateTextTool(window);
   CreateFrames(window);
@@ -141,7 +128,7 @@ void CreateEditorCard(Tessel::PageHost& window) {
 
 void CreateLibraryCard(Tessel::PageHost& window) {
   const int parent = ids::kLibraryCard;
-  AddCard(window, parent, kLibraryCard);
+  AddCard(window, kPage, parent, kLibraryCard);
   const int width = kLibraryCard.Width() - 2 * kInner;
   Place<Tessel::MControlFont>(window, ids::kLibraryTitle, parent,
                               Rect::FromSize(kInner, 12, width, 24), "card-title");
@@ -172,7 +159,7 @@ void CreateNumberField(Tessel::PageHost& window, int labelId, int editId, int to
 
 void CreateColorCard(Tessel::PageHost& window) {
   const int parent = ids::kColorCard;
-  AddCard(window, parent, kColorCard);
+  AddCard(window, kPage, parent, kColorCard);
   Place<Tessel::MControlFont>(window, ids::kColorTitle, parent, Rect::FromSize(kInner, 12, 200, 24),
                               "card-title");
   Place<Tessel::ColorWheel>(window, ids::kColorWheel, parent, Rect::FromSize(kInner, 44, 150, 132));

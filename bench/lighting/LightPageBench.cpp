@@ -16,6 +16,7 @@
 #include <numeric>
 #include <vector>
 
+#include "PageApp.h"
 #include "app/KeyboardDlg.h"
 #include "core/CThreadBasic.h"
 #include "core/ThreadCheck.h"
@@ -25,7 +26,6 @@
 #include "lighting/LightPageLayout.h"
 #include "sim/VirtualHidBus.h"
 #include "sim/VirtualKeyboard.h"
-#include "support/TempFolder.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/HeadlessBackend.h"
 #include "ui/tessel/Manager.h"
@@ -33,8 +33,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-const std::filesystem::path kData = std::filesystem::path(TARVO_SOURCE_DIR) / "data";
-constexpr int kModel = 101;
 
 double Milliseconds(Clock::duration duration) {
   return std::chrono::duration<double, std::milli>(duration).count();
@@ -45,66 +43,6 @@ double ThreadCpuMicroseconds() {
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
   return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
 }
-
-// The application on the headless backend with one virtual keyboard, started up and showing the
-// light page. The bench's thread is the UI thread.
-class LightPageApp {
- public:
-  explicit LightPageApp(bool worker) {
-    Tessel::Manager::SetBackend(&backend_);
-    Tessel::Manager::SetResourceFolder(kData);
-    paths_ = std::make_unique<AppPaths>(kData, folder_ / "data", folder_ / "config",
-                                        folder_ / "run", "Tarvo");
-    settings_ = std::make_unique<SettingsStore>(paths_->GetConfigFolder() / "settings.ini");
-    settings_->WriteDeviceType(kModel);
-    texts_ = std::make_unique<core::TextTable>(kData, 1033);
-    keyboard_ = sim::AddCatalogueKeyboard(bus_, kData, kModel).value_or(0);
-    bus_.PlugCable(keyboard_);
-    KeyboardDlg::Options options;
-    options.startWorker = worker;
-    dialog_ = std::make_unique<KeyboardDlg>(*paths_, *settings_, *texts_, bus_, options);
-    dialog_->Create(nullptr, "Tarvo", Tessel::Rect::FromSize(0, 0, 1400, 788));
-    dialog_->ShowWindow(Tessel::kShow);
-    if (!worker) {
-      while (!dialog_->Tasks().IsEmpty()) {
-        dialog_->RunCycle();
-        backend_.PumpUntilIdle();
-      }
-    }
-    Settle();
-    dialog_->SwitchToPage(kPageLighting);
-    Settle();
-  }
-  ~LightPageApp() {
-    dialog_->CloseAndDestroy();
-    dialog_.reset();
-    Tessel::Manager::SetBackend(nullptr);
-  }
-
-  // Until start-up is over and the worker has been idle for a while.
-  void Settle() {
-    bool settled = false;
-    dialog_->WhenSettled([&settled] { settled = true; });
-    backend_.RunUntil([&settled] { return settled; }, std::chrono::seconds(20));
-  }
-
-  KeyboardDlg& Dialog() { return *dialog_; }
-  Tessel::HeadlessBackend& Backend() { return backend_; }
-  sim::VirtualHidBus& Bus() { return bus_; }
-  sim::KeyboardState Keyboard() const {
-    return bus_.State(keyboard_).value_or(sim::KeyboardState{});
-  }
-
- private:
-  TempFolder folder_;
-  Tessel::HeadlessBackend backend_;
-  sim::VirtualHidBus bus_;
-  sim::KeyboardId keyboard_ = 0;
-  std::unique_ptr<AppPaths> paths_;
-  std::unique_ptr<SettingsStore> settings_;
-  std::unique_ptr<core::TextTable> texts_;
-  std::unique_ptr<KeyboardDlg> dialog_;
-};
 
 // Live colour reads in a frame log: each read's first chunk asks for offset 0.
 long CountLiveReads(const std::vector<sim::LoggedFrame>& log) {
@@ -128,7 +66,7 @@ void Summarise(benchmark::State& state, std::vector<double> samples, const char*
 
 // A slider moved by the user until the keyboard's settings block holds the new brightness.
 void BM_SliderChangeReachesKeyboard(benchmark::State& state) {
-  LightPageApp app(true);
+  PageApp app(true, kPageLighting);
   auto* slider = app.Dialog().GetControl<Tessel::MSlider>(lighting::ids::kBrightnessSlider);
   std::vector<double> latencies;
   int value = 1;
@@ -155,7 +93,7 @@ BENCHMARK(BM_SliderChangeReachesKeyboard)
 // One idle cycle of the worker on the light page with the preview on: the live colour read and
 // the keyboard view's update.
 void BM_LightPageIdleCycleCpu(benchmark::State& state) {
-  LightPageApp app(false);
+  PageApp app(false, kPageLighting);
   app.Dialog().GetControl<Tessel::CSwitchButton>(lighting::ids::kPreviewSwitch)->UserClick();
   // The cycle measured must be one that reads the live colours.
   app.Bus().SetFrameLogging(true);
@@ -244,7 +182,7 @@ BENCHMARK(BM_StreamFramesPerSecond)
 
 // The light page's own stream: live colour reads while the preview is on, from the real worker.
 void BM_LivePreviewReadsPerSecond(benchmark::State& state) {
-  LightPageApp app(true);
+  PageApp app(true, kPageLighting);
   app.Dialog().GetControl<Tessel::CSwitchButton>(lighting::ids::kPreviewSwitch)->UserClick();
   double rate = 0;
   for (auto _ : state) {

@@ -155,6 +155,15 @@ TEST_F(StartupSafetyTest, AStaleDisplayIsOneMessageAndNoAbort) {
             "--headless, or set QT_QPA_PLATFORM=offscreen\n");
 }
 
+TEST_F(StartupSafetyTest, AWindowSystemThatCannotStartIsOneMessageAndNoAbort) {
+  auto environment = Environment();
+  environment["QT_QPA_PLATFORM"] = "no-such-platform";
+  EXPECT_EQ(Run({"--exit-after-ms", "200"}, environment), 1);
+  EXPECT_TRUE(output.ends_with("\n")) << output;
+  EXPECT_NE(output.find("tarvo: the window system could not be started: "), std::string::npos)
+      << output;
+}
+
 TEST_F(StartupSafetyTest, OptionsThatCannotBeFollowedAreRefusedAtOnce) {
   EXPECT_EQ(Run({"--screenshot", (folder / "shot.png").string(), "--page", "42"}, Environment()),
             2);

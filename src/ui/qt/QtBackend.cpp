@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <map>
@@ -37,6 +39,22 @@
 
 namespace TesselQt {
 namespace {
+
+// Qt ends the process with a fatal message when its window system cannot start (a display
+// that refused the connection although it answered the check before, a platform that does
+// not exist). While the application object is made, such an end is one clear line and
+// status 1, as every other start-up failure, not an abort with a core file.
+QtMessageHandler startUpHandler = nullptr;
+
+void StartUpMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtFatalMsg) {
+    if (startUpHandler != nullptr) startUpHandler(type, context, message);
+    return;
+  }
+  std::fprintf(stderr, "tarvo: the window system could not be started: %s\n",
+               message.toLocal8Bit().constData());
+  std::_Exit(1);
+}
 
 constexpr int kTraditionalChinese = 1028;
 
@@ -325,7 +343,9 @@ struct QtBackend::Impl {
 };
 
 QtBackend::QtBackend(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
+  startUpHandler = qInstallMessageHandler(StartUpMessage);
   impl_->application = std::make_unique<QApplication>(argc, argv);
+  qInstallMessageHandler(startUpHandler);
   // Windows live and die with the model, not with the last visible window.
   impl_->application->setQuitOnLastWindowClosed(false);
   impl_->dispatcher = std::make_unique<Dispatcher>();

@@ -39,14 +39,16 @@ class KeyAndLightCommandsTest : public ConnectedKeyboardFixture {
   std::vector<int> Entry(int layer, int code) {
     const std::optional<int> index = dialog->Layout()->FindKeyIndex(code);
     EXPECT_TRUE(index.has_value()) << code;
-    const auto& table = Keyboard().layers[static_cast<std::size_t>(layer)];
+    const sim::KeyboardState state = Keyboard();
+    const auto& table = state.layers[static_cast<std::size_t>(layer)];
     const std::size_t at = static_cast<std::size_t>(index.value_or(0)) * 3;
     return {table[at], table[at + 1], table[at + 2]};
   }
   std::optional<std::uint32_t> SlotColor(int slot, int code) {
     const std::optional<int> light = dialog->Layout()->FindLightIndex(code);
     if (!light) return std::nullopt;
-    const auto& table = Keyboard().customSlots[static_cast<std::size_t>(slot - 128)];
+    const sim::KeyboardState state = Keyboard();
+    const auto& table = state.customSlots[static_cast<std::size_t>(slot - 128)];
     const std::size_t at = static_cast<std::size_t>(*light) * 3;
     return table[at] | table[at + 1] << 8 | table[at + 2] << 16;
   }

@@ -12,6 +12,7 @@
 #include "lighting/AuroraView.h"
 #include "lighting/EffectPageLayout.h"
 #include "lighting/LightModes.h"
+#include "ui/pages/ColorFields.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/tessel/AuroraEffect.h"
 #include "ui/tessel/ColorWheel.h"
@@ -25,7 +26,8 @@ namespace ids = effect_ids;
 
 constexpr int kPanels[] = {ids::kMusicPanel, ids::kMediaPanel, ids::kWindowPanel,
                            ids::kLayersPanel};
-constexpr int kRgbEdits[] = {ids::kRedEdit, ids::kGreenEdit, ids::kBlueEdit};
+constexpr pages::ColorFieldIds kColorFields{ids::kColorWheel, ids::kRedEdit, ids::kGreenEdit,
+                                            ids::kBlueEdit};
 // The controls that only matter while the foreground draws bars (the colour card of the music
 // mode goes with them).
 constexpr int kForegroundControls[] = {ids::kAmplitudeLabel, ids::kAmplitudeSlider,
@@ -86,12 +88,6 @@ bool IsPreset(int id) {
 
 bool IsRgbEdit(int id) {
   return id == ids::kRedEdit || id == ids::kGreenEdit || id == ids::kBlueEdit;
-}
-
-// A field's text while the user types: nothing yet to read in an empty field or a lone sign.
-bool StillTyping(const std::string& text) {
-  const std::string_view trimmed = base::Trim(text);
-  return trimmed.empty() || trimmed == "-" || trimmed == "+";
 }
 
 }  // namespace
@@ -231,16 +227,7 @@ void EffectPage::ShowDefaultLayer() {
 }
 
 void EffectPage::ShowColor(std::uint32_t color, int except) {
-  if (except != ids::kColorWheel) {
-    if (auto* wheel = host_.GetControl<Tessel::ColorWheel>(ids::kColorWheel))
-      wheel->SetColor(color);
-  }
-  const unsigned channels[] = {Tessel::RedOf(color), Tessel::GreenOf(color), Tessel::BlueOf(color)};
-  for (int i = 0; i < 3; ++i) {
-    if (kRgbEdits[i] == except) continue;
-    if (auto* edit = host_.GetControl<Tessel::MEdit>(kRgbEdits[i]))
-      edit->SetEditText(std::to_string(channels[i]));
-  }
+  pages::ShowColorFields(host_, kColorFields, color, except);
 }
 
 void EffectPage::ShowFileName() {
@@ -403,19 +390,9 @@ void EffectPage::OnLayerCheck(bool checked) {
 }
 
 void EffectPage::OnRgbEdited(int id, bool commit) {
-  auto* edit = host_.GetControl<Tessel::MEdit>(id);
-  if (edit == nullptr) return;
-  const std::string typed = edit->GetEditText();
-  if (!commit && StillTyping(typed)) return;
-  const int value = ParseColorChannel(typed);
-  if (std::to_string(value) != typed) edit->SetEditText(std::to_string(value));
-  unsigned channels[3] = {};
-  for (int i = 0; i < 3; ++i) {
-    auto* field = host_.GetControl<Tessel::MEdit>(kRgbEdits[i]);
-    channels[i] =
-        field != nullptr ? static_cast<unsigned>(ParseColorChannel(field->GetEditText())) : 0;
-  }
-  ApplyMusicColor(Tessel::Rgb(channels[0], channels[1], channels[2]), id);
+  if (const std::optional<Tessel::Color> color =
+          pages::ReadColorFields(host_, kColorFields, id, commit))
+    ApplyMusicColor(*color, id);
 }
 
 void EffectPage::ApplyMusicColor(std::uint32_t color, int from) {

@@ -87,10 +87,6 @@ int ModeTextId(const storage::LightSettingRecord& record) {
   return base::ToInt(record.name);
 }
 
-int ParseColorChannel(const std::string& text) {
-  return std::clamp(base::ToInt(text), 0, 255);
-}
-
 double BrightnessRatio(int value, int maximum) {
   if (maximum <= 0) return 1.0;
   return std::clamp(static_cast<double>(value) / maximum, 0.0, 1.0);

@@ -77,10 +77,6 @@ int ModeTextId(const storage::LightSettingRecord& record);
 inline constexpr std::uint32_t kPresetColors[] = {0x0000FF, 0x0080FF, 0x00FFFF, 0x00FF00, 0xFF0000,
                                                   0xFFFF00, 0xFF00FF, 0xFFFFFF, 0xFF00FF};
 
-// A number typed into a red, green or blue field: leading digits (with a sign) read as a
-// decimal number, no digits read as 0, then clamped to 0..255.
-int ParseColorChannel(const std::string& text);
-
 // A slider position as a fraction of its maximum, 0 to 1. Without a maximum (none reported
 // yet, or reported as 0) the position counts as full.
 double BrightnessRatio(int value, int maximum);

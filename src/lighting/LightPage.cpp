@@ -10,6 +10,7 @@
 #include "core/TextTable.h"
 #include "core/ThreadCheck.h"
 #include "lighting/LightPageLayout.h"
+#include "ui/pages/ColorFields.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/tessel/ColorWheel.h"
 #include "ui/tessel/Controls.h"
@@ -23,7 +24,8 @@ namespace {
 
 constexpr int kZoneTabPositions[] = {kZoneKeys, kZoneSide, kZoneTop};
 constexpr int kTopZoneTab = 2;
-constexpr int kRgbEdits[] = {ids::kRedEdit, ids::kGreenEdit, ids::kBlueEdit};
+constexpr pages::ColorFieldIds kColorFields{ids::kColorWheel, ids::kRedEdit, ids::kGreenEdit,
+                                            ids::kBlueEdit};
 
 bool IsPreset(int id) {
   return id >= ids::kFirstPreset && id <= ids::kLastPreset;
@@ -44,12 +46,6 @@ int DirectionOf(int id) {
     default:
       return kDirectionRight;
   }
-}
-
-// A field's text while the user types: nothing yet to read in an empty field or a lone sign.
-bool StillTyping(const std::string& text) {
-  const std::string_view trimmed = base::Trim(text);
-  return trimmed.empty() || trimmed == "-" || trimmed == "+";
 }
 
 }  // namespace
@@ -257,16 +253,7 @@ void LightPage::ShowDirections(int offers, int direction) {
 }
 
 void LightPage::ShowColor(std::uint32_t color, int except) {
-  if (except != ids::kColorWheel) {
-    if (auto* wheel = host_.GetControl<Tessel::ColorWheel>(ids::kColorWheel))
-      wheel->SetColor(color);
-  }
-  const unsigned channels[] = {Tessel::RedOf(color), Tessel::GreenOf(color), Tessel::BlueOf(color)};
-  for (int i = 0; i < 3; ++i) {
-    if (kRgbEdits[i] == except) continue;
-    if (auto* edit = host_.GetControl<Tessel::MEdit>(kRgbEdits[i]))
-      edit->SetEditText(std::to_string(channels[i]));
-  }
+  pages::ShowColorFields(host_, kColorFields, color, except);
 }
 
 void LightPage::ShowSlotControls(bool perKey) {
@@ -427,19 +414,9 @@ void LightPage::OnColorfulChanged(bool colorful) {
 }
 
 void LightPage::OnRgbEdited(int id, bool commit) {
-  auto* edit = host_.GetControl<Tessel::MEdit>(id);
-  if (edit == nullptr) return;
-  const std::string typed = edit->GetEditText();
-  if (!commit && StillTyping(typed)) return;
-  const int value = ParseColorChannel(typed);
-  if (std::to_string(value) != typed) edit->SetEditText(std::to_string(value));
-  unsigned channels[3] = {};
-  for (int i = 0; i < 3; ++i) {
-    auto* field = host_.GetControl<Tessel::MEdit>(kRgbEdits[i]);
-    channels[i] =
-        field != nullptr ? static_cast<unsigned>(ParseColorChannel(field->GetEditText())) : 0;
-  }
-  ApplyLightColor(Tessel::Rgb(channels[0], channels[1], channels[2]), id);
+  if (const std::optional<Tessel::Color> color =
+          pages::ReadColorFields(host_, kColorFields, id, commit))
+    ApplyLightColor(*color, id);
 }
 
 void LightPage::ApplyLightColor(std::uint32_t color, int from) {

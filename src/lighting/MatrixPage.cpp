@@ -12,6 +12,7 @@
 #include "lighting/LightModes.h"
 #include "lighting/MatrixModes.h"
 #include "lighting/MatrixPageLayout.h"
+#include "ui/pages/ColorFields.h"
 #include "ui/tessel/ColorWheel.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/IconList.h"
@@ -26,7 +27,8 @@ namespace ids = matrix_ids;
 static_assert(std::is_same_v<protocol::MatrixColors, Tessel::MatrixFrame>,
               "the view's cells travel to the keyboard as they are");
 
-constexpr int kRgbEdits[] = {ids::kRedEdit, ids::kGreenEdit, ids::kBlueEdit};
+constexpr pages::ColorFieldIds kColorFields{ids::kColorWheel, ids::kRedEdit, ids::kGreenEdit,
+                                            ids::kBlueEdit};
 constexpr std::uint32_t kColorfulFieldColor = 0x0000FF;  // the fields of a colorful mode
 
 bool IsPresetColor(int id) {
@@ -48,12 +50,6 @@ int DirectionOf(int id) {
     default:
       return kDirectionRight;
   }
-}
-
-// A field's text while the user types: nothing yet to read in an empty field or a lone sign.
-bool StillTyping(const std::string& text) {
-  const std::string_view trimmed = base::Trim(text);
-  return trimmed.empty() || trimmed == "-" || trimmed == "+";
 }
 
 int SoundTextOf(platform::AudioSourceState state) {
@@ -304,16 +300,7 @@ void MatrixPage::ShowDirections(int offers, int direction) {
 }
 
 void MatrixPage::ShowColor(std::uint32_t color, int except) {
-  if (except != ids::kColorWheel) {
-    if (auto* wheel = host_.GetControl<Tessel::ColorWheel>(ids::kColorWheel))
-      wheel->SetColor(color);
-  }
-  const unsigned channels[] = {Tessel::RedOf(color), Tessel::GreenOf(color), Tessel::BlueOf(color)};
-  for (int i = 0; i < 3; ++i) {
-    if (kRgbEdits[i] == except) continue;
-    if (auto* edit = host_.GetControl<Tessel::MEdit>(kRgbEdits[i]))
-      edit->SetEditText(std::to_string(channels[i]));
-  }
+  pages::ShowColorFields(host_, kColorFields, color, except);
 }
 
 void MatrixPage::SetSwitch(bool on) {
@@ -433,19 +420,9 @@ bool MatrixPage::ApplyMatrixColor(std::uint32_t color, int from) {
 }
 
 void MatrixPage::OnRgbEdited(int id, bool commit) {
-  auto* edit = host_.GetControl<Tessel::MEdit>(id);
-  if (edit == nullptr) return;
-  const std::string typed = edit->GetEditText();
-  if (!commit && StillTyping(typed)) return;
-  const int value = ParseColorChannel(typed);
-  if (std::to_string(value) != typed) edit->SetEditText(std::to_string(value));
-  unsigned channels[3] = {};
-  for (int i = 0; i < 3; ++i) {
-    auto* field = host_.GetControl<Tessel::MEdit>(kRgbEdits[i]);
-    channels[i] =
-        field != nullptr ? static_cast<unsigned>(ParseColorChannel(field->GetEditText())) : 0;
-  }
-  ApplyMatrixColor(Tessel::Rgb(channels[0], channels[1], channels[2]), id);
+  if (const std::optional<Tessel::Color> color =
+          pages::ReadColorFields(host_, kColorFields, id, commit))
+    ApplyMatrixColor(*color, id);
 }
 
 // The drawing -----------------------------------------------------------------------------------

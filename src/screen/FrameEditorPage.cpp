@@ -15,6 +15,7 @@
 #include "screen/ScreenPageLayout.h"
 #include "storage/ConfigKeys.h"
 #include "storage/SettingsDatabase.h"
+#include "ui/pages/ColorFields.h"
 #include "ui/tessel/ColorWheel.h"
 #include "ui/tessel/Controls.h"
 #include "ui/tessel/ImageView.h"
@@ -33,7 +34,8 @@ constexpr std::string_view kPresetKeys[ids::kPresetCount] = {
     key::kDefaultColor4, key::kDefaultColor5, key::kDefaultColor6};
 constexpr Tessel::Color kPresetDefaults[ids::kPresetCount] = {8331093,  4114939, 65280,
                                                               16776960, 255,     14237951};
-constexpr int kRgbEdits[] = {ids::kRedEdit, ids::kGreenEdit, ids::kBlueEdit};
+constexpr pages::ColorFieldIds kColorFields{ids::kColorWheel, ids::kRedEdit, ids::kGreenEdit,
+                                            ids::kBlueEdit};
 
 std::vector<Tessel::Color> CanvasPixels(const media::Picture& picture) {
   std::vector<Tessel::Color> pixels;
@@ -64,10 +66,6 @@ std::optional<media::Picture> ScreenPicture(const fs::path& file) {
 // A field's text while the user types: nothing yet to read in an empty field.
 bool StillTyping(const std::string& text) {
   return base::Trim(text).empty();
-}
-
-int ParseChannel(const std::string& text) {
-  return std::clamp(base::ToInt(text), 0, 255);
 }
 
 }  // namespace
@@ -362,29 +360,13 @@ void ScreenPage::SetLcdColor(Tessel::Color color, int from) {
 }
 
 void ScreenPage::ShowColor(Tessel::Color color, int except) {
-  if (except != ids::kColorWheel) {
-    if (auto* wheel = host_.GetControl<Tessel::ColorWheel>(ids::kColorWheel))
-      wheel->SetColor(color);
-  }
-  const unsigned channels[] = {Tessel::RedOf(color), Tessel::GreenOf(color), Tessel::BlueOf(color)};
-  for (int i = 0; i < 3; ++i) {
-    if (kRgbEdits[i] == except) continue;
-    if (auto* edit = host_.GetControl<Tessel::MEdit>(kRgbEdits[i]))
-      edit->SetEditText(std::to_string(channels[i]));
-  }
+  pages::ShowColorFields(host_, kColorFields, color, except);
 }
 
 void ScreenPage::OnRgbEdited(int id, bool commit) {
-  const std::string typed = FieldText(id);
-  if (!commit && StillTyping(typed)) return;
-  unsigned channels[3] = {};
-  for (int i = 0; i < 3; ++i)
-    channels[i] = static_cast<unsigned>(ParseChannel(FieldText(kRgbEdits[i])));
-  const int value = ParseChannel(typed);
-  if (commit && std::to_string(value) != typed) {
-    if (auto* edit = host_.GetControl<Tessel::MEdit>(id)) edit->SetEditText(std::to_string(value));
-  }
-  SetLcdColor(Tessel::Rgb(channels[0], channels[1], channels[2]), commit ? 0 : id);
+  if (const std::optional<Tessel::Color> color =
+          pages::ReadColorFields(host_, kColorFields, id, commit))
+    SetLcdColor(*color, commit ? 0 : id);
 }
 
 }  // namespace screen

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "lighting/LightModes.h"
+#include "ui/pages/ColorFields.h"
 
 namespace lighting {
 namespace {
@@ -56,7 +57,7 @@ TEST(LightModesTest, ColourFieldsReadLeadingDigitsAndClamp) {
       {"300", 255}, {"-5", 0},    {"abc", 0},           {"", 0},   {"  42", 42},
       {"12ab", 12}, {"255", 255}, {"99999999999", 255}, {"+7", 7}, {"0x10", 0},
   };
-  for (const auto& [text, value] : cases) EXPECT_EQ(ParseColorChannel(text), value) << text;
+  for (const auto& [text, value] : cases) EXPECT_EQ(pages::ParseColorChannel(text), value) << text;
 }
 
 TEST(LightModesTest, BrightnessRatioNeverDividesByZero) {

@@ -13,14 +13,14 @@
 #include "ui/qt/ControlView.h"
 #include "ui/qt/FeatureViews.h"
 #include "ui/qt/Painting.h"
+#include "ui/qt/RowStack.h"
 #include "ui/qt/Theme.h"
 #include "ui/tessel/ProfileList.h"
 
 namespace TesselQt {
 namespace {
 
-constexpr int kRowHeight = 44;
-constexpr int kRowGap = 4;
+constexpr RowStack kRows{44, 4};
 
 class ProfileListView : public View<QWidget> {
  public:
@@ -39,8 +39,7 @@ class ProfileListView : public View<QWidget> {
     if (list == nullptr) return;
     items_ = list->GetItems();
     selected_ = list->GetSelectItem();
-    scroll_ = std::clamp(list->GetScrollPos(), 0,
-                         std::max(0, static_cast<int>(items_.size()) - VisibleRows()));
+    scroll_ = kRows.ClampScroll(list->GetScrollPos(), Count(), height());
     for (const auto& item : items_) {
       if (!icons_.contains(item.icon)) icons_[item.icon] = QPixmap(PicturePath(item.icon));
     }
@@ -106,16 +105,10 @@ class ProfileListView : public View<QWidget> {
   }
 
  private:
-  int VisibleRows() const { return std::max(1, (height() + kRowGap) / (kRowHeight + kRowGap)); }
-  QRect RowRect(int index) const {
-    return QRect(0, (index - scroll_) * (kRowHeight + kRowGap), width(), kRowHeight);
-  }
-  int RowAt(QPoint point) const {
-    const int index = scroll_ + point.y() / (kRowHeight + kRowGap);
-    if (index < 0 || index >= static_cast<int>(items_.size()) || !RowRect(index).contains(point))
-      return -1;
-    return index;
-  }
+  int Count() const { return static_cast<int>(items_.size()); }
+  int VisibleRows() const { return kRows.VisibleRows(height()); }
+  QRect RowRect(int index) const { return kRows.RowRect(index, scroll_, width()); }
+  int RowAt(QPoint point) const { return kRows.RowAt(point, scroll_, Count(), width()); }
 
   void PaintRow(QPainter& painter, int index, const QRect& rect) {
     const bool selected = index == selected_;

@@ -13,14 +13,14 @@
 #include "ui/qt/ControlView.h"
 #include "ui/qt/FeatureViews.h"
 #include "ui/qt/Painting.h"
+#include "ui/qt/RowStack.h"
 #include "ui/qt/Theme.h"
 #include "ui/tessel/RecordList.h"
 
 namespace TesselQt {
 namespace {
 
-constexpr int kRowHeight = 30;
-constexpr int kRowGap = 2;
+constexpr RowStack kRows{30, 2};
 constexpr int kNumberWidth = 34;
 constexpr int kDelayWidth = 84;
 // Event types as the macro room stores them.
@@ -109,20 +109,11 @@ class RecordListView : public View<QWidget> {
   }
 
  private:
-  int VisibleRows() const { return std::max(1, (height() + kRowGap) / (kRowHeight + kRowGap)); }
-  QRect RowRect(int index) const {
-    return QRect(0, (index - scroll_) * (kRowHeight + kRowGap), width(), kRowHeight);
-  }
-  int RowAt(QPoint point) const {
-    const int index = scroll_ + point.y() / (kRowHeight + kRowGap);
-    if (index < 0 || index >= static_cast<int>(items_.size()) || !RowRect(index).contains(point))
-      return -1;
-    return index;
-  }
-  void ClampScroll() {
-    const int last = std::max(0, static_cast<int>(items_.size()) - VisibleRows());
-    scroll_ = std::clamp(scroll_, 0, last);
-  }
+  int Count() const { return static_cast<int>(items_.size()); }
+  int VisibleRows() const { return kRows.VisibleRows(height()); }
+  QRect RowRect(int index) const { return kRows.RowRect(index, scroll_, width()); }
+  int RowAt(QPoint point) const { return kRows.RowAt(point, scroll_, Count(), width()); }
+  void ClampScroll() { scroll_ = kRows.ClampScroll(scroll_, Count(), height()); }
   // Scrolls as little as needed for the row to be whole in sight.
   void ScrollTo(int index) {
     if (index < 0) return;

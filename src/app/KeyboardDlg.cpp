@@ -106,8 +106,7 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
                 tasks_),
       macros_(host_, state_, link_, keyboardCommands_, database_, model_, texts_, tasks_,
               keys_.Service(), input_),
-      matrix_(host_, state_, database_, lighting_, model_, texts_, tasks_,
-              [this] { return audio_.Snapshot().source.state; }),
+      matrix_(host_, state_, database_, lighting_, model_, texts_, tasks_, audio_),
       effects_(host_, state_, keyboardCommands_, lighting_.Commands(), database_, model_, layout_,
                texts_, tasks_, audio_, {options_.captureDisplay, options_.pictureLoader}),
       screen_(host_, state_, link_, database_, catalogue_, paths_, texts_, tasks_, *this),
@@ -128,7 +127,6 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
     });
   }
   RegisterTasks();
-  ConnectAudioFeeds();
   Tessel::SetRawInputObserver([feed = inputFeed_](const Tessel::RawInputEvent& e) {
     if (e.device == Tessel::RawInputEvent::Device::kKey) {
       feed->PushKey(e.nativeCode, e.pressed, e.autoRepeat, e.numLock);
@@ -162,10 +160,6 @@ void KeyboardDlg::RegisterTasks() {
   taskTable_.SetRun(task::kRefreshProfileView, [this] { LoadProfileList(); });
   taskTable_.SetRun(task::kApplyProfile, [this] { ApplyProfile(); });
   for (Feature* feature : features_) feature->RegisterTasks(taskTable_);
-}
-
-void KeyboardDlg::ConnectAudioFeeds() {
-  audio_.AddFeed(matrix_.Audio());
 }
 
 void KeyboardDlg::DropQueuedTasks() {

@@ -192,8 +192,6 @@ class KeyboardDlg : public Tessel::MDialog,
   void OnBattery(int modelId, const protocol::BatteryReport& battery) override;
 
   void RegisterTasks();
-  // Every view that follows the music is fed here.
-  void ConnectAudioFeeds();
   // True when the task ran, false when it was dropped (no keyboard, or no such task).
   bool RunTask(int code);
   void FinishTask(const TaskSpec* spec, bool ran);

@@ -37,12 +37,19 @@ void MatrixAudioFeed::SetInputWave(std::span<const float> wave) {
 MatrixFeature::MatrixFeature(Tessel::PageHost& host, SharedState& state,
                              storage::SettingsDatabase& database, LightingFeature& lighting,
                              const CurrentModel& model, const core::TextTable& texts,
-                             DeviceTaskQueue& tasks, MatrixPage::SoundState sound)
+                             DeviceTaskQueue& tasks, KeyboardAudio& audio)
     : model_(model),
+      audio_(audio),
       service_(state, database, lighting.Service(), lighting.Commands(), model, tasks),
-      page_(host, state, model, texts, service_, std::move(sound)),
+      page_(host, state, model, texts, service_,
+            [&audio] { return audio.Snapshot().source.state; }),
       audioFeed_(host) {
   service_.SetView(&page_);
+  audio_.AddFeed(audioFeed_);
+}
+
+MatrixFeature::~MatrixFeature() {
+  audio_.RemoveFeed(audioFeed_);
 }
 
 void MatrixFeature::CreateControls(Tessel::PageHost& host) {

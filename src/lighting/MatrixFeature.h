@@ -7,6 +7,7 @@
 
 #include "core/Feature.h"
 #include "lighting/AudioFeed.h"
+#include "lighting/KeyboardAudio.h"
 #include "lighting/MatrixPage.h"
 #include "lighting/MatrixService.h"
 
@@ -39,7 +40,11 @@ class MatrixFeature : public Feature {
  public:
   MatrixFeature(Tessel::PageHost& host, SharedState& state, storage::SettingsDatabase& database,
                 LightingFeature& lighting, const CurrentModel& model, const core::TextTable& texts,
-                DeviceTaskQueue& tasks, MatrixPage::SoundState sound);
+                DeviceTaskQueue& tasks, KeyboardAudio& audio);
+  // The music analysis calls nothing of the room once it is gone.
+  ~MatrixFeature() override;
+  MatrixFeature(const MatrixFeature&) = delete;
+  MatrixFeature& operator=(const MatrixFeature&) = delete;
 
   FeatureSlot Slot() const override { return FeatureSlot::kMatrix; }
   void CreateControls(Tessel::PageHost& host) override;
@@ -58,13 +63,12 @@ class MatrixFeature : public Feature {
 
   MatrixService& Service() { return service_; }
   MatrixPage& Page() { return page_; }
-  // What the music analysis feeds.
-  AudioFeed& Audio() { return audioFeed_; }
 
  private:
   bool HasMatrix() const;
 
   const CurrentModel& model_;
+  KeyboardAudio& audio_;
   MatrixService service_;
   MatrixPage page_;
   MatrixAudioFeed audioFeed_;

@@ -3,6 +3,7 @@
 
 #include "MacroPageFixture.h"
 #include "platform/input/X11InputSource.h"
+#include "platform_input/FocusedXWindow.h"
 #include "platform_input/XServerSupport.h"
 
 // Xlib last: its macros (None, Bool, Status) clash with names in the headers above.
@@ -11,43 +12,6 @@
 namespace {
 
 namespace mi = macro_ids;
-
-// Another program's window on the server: it has the focus and counts the keys it is sent.
-class OtherClient {
- public:
-  explicit OtherClient(const std::string& name) : display_(XOpenDisplay(name.c_str())) {
-    if (display_ == nullptr) return;
-    window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 200, 200, 0, 0, 0);
-    XSelectInput(display_, window_, KeyPressMask | KeyReleaseMask | StructureNotifyMask);
-    XMapWindow(display_, window_);
-    XEvent event;
-    do {
-      XWindowEvent(display_, window_, StructureNotifyMask, &event);
-    } while (event.type != MapNotify);
-    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
-    XSync(display_, False);
-  }
-  ~OtherClient() {
-    if (display_ != nullptr) XCloseDisplay(display_);
-  }
-  OtherClient(const OtherClient&) = delete;
-  OtherClient& operator=(const OtherClient&) = delete;
-
-  bool IsOpen() const { return display_ != nullptr; }
-
-  // Key events delivered since the last call.
-  int TakeKeyEvents() {
-    XSync(display_, False);
-    int count = 0;
-    XEvent event;
-    while (XCheckWindowEvent(display_, window_, KeyPressMask | KeyReleaseMask, &event)) ++count;
-    return count;
-  }
-
- private:
-  ::Display* display_;
-  Window window_ = 0;
-};
 
 class RecordOnXServerTest : public MacroPageFixture {
  protected:
@@ -78,7 +42,7 @@ TEST_F(RecordOnXServerTest, TypedKeysAreRecordedAndReachNoOtherClient) {
   StartOnMacroPage();
   ASSERT_EQ(dialog->Input().Kind(), platform::input::SourceKind::kX11);
   EXPECT_FALSE(Control<Tessel::MControlFont>(mi::kSourceHint).IsVisible());
-  OtherClient other(server_->Display());
+  test_support::FocusedXWindow other(server_->Display());
   ASSERT_TRUE(other.IsOpen());
 
   Click(mi::kRecordButton);
@@ -88,7 +52,7 @@ TEST_F(RecordOnXServerTest, TypedKeysAreRecordedAndReachNoOtherClient) {
   XdoTool({"key", "b"});
   EXPECT_TRUE(
       backend.RunUntil([&] { return EventList().GetItemCount() >= 4; }, std::chrono::seconds(20)));
-  EXPECT_EQ(other.TakeKeyEvents(), 0);
+  EXPECT_EQ(other.TakeKeyEvents().size(), 0u);
   Click(mi::kRecordButton);
   EXPECT_FALSE(Page().HoldsKeyboard());
   EXPECT_EQ(ListedTexts(), (std::vector<std::string>{"\xE2\x86\x93  A", "\xE2\x86\x91  A",
@@ -97,7 +61,7 @@ TEST_F(RecordOnXServerTest, TypedKeysAreRecordedAndReachNoOtherClient) {
 
   // Once the recording ends, the other program gets its keys again.
   XdoTool({"key", "c"});
-  EXPECT_EQ(other.TakeKeyEvents(), 2);
+  EXPECT_EQ(other.TakeKeyEvents().size(), 2u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "FocusedXWindow.h"
 #include "XServerSupport.h"
 #include "platform/input/X11InputSource.h"
 
@@ -38,45 +39,6 @@ class X11InputSourceTest : public ::testing::Test {
   }
 
   std::unique_ptr<test_support::XvfbServer> server_;
-};
-
-// A plain X client with a focused window that counts the keys it is sent.
-class KeyWindow {
- public:
-  explicit KeyWindow(const std::string& name) : display_(XOpenDisplay(name.c_str())) {
-    if (display_ == nullptr) return;
-    window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 200, 200, 0, 0, 0);
-    XSelectInput(display_, window_, KeyPressMask | KeyReleaseMask | StructureNotifyMask);
-    XMapWindow(display_, window_);
-    XEvent event;
-    do {
-      XWindowEvent(display_, window_, StructureNotifyMask, &event);
-    } while (event.type != MapNotify);
-    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
-    XSync(display_, False);
-  }
-  ~KeyWindow() {
-    if (display_ != nullptr) XCloseDisplay(display_);
-  }
-  KeyWindow(const KeyWindow&) = delete;
-  KeyWindow& operator=(const KeyWindow&) = delete;
-
-  bool IsOpen() const { return display_ != nullptr; }
-
-  // Key presses delivered since the last call, as key symbols.
-  std::vector<KeySym> TakeKeyPresses() {
-    XSync(display_, False);  // everything the server sent before now is in the queue
-    std::vector<KeySym> presses;
-    XEvent event;
-    while (XCheckWindowEvent(display_, window_, KeyPressMask | KeyReleaseMask, &event)) {
-      if (event.type == KeyPress) presses.push_back(XLookupKeysym(&event.xkey, 0));
-    }
-    return presses;
-  }
-
- private:
-  ::Display* display_;
-  Window window_ = 0;
 };
 
 TEST_F(X11InputSourceTest, TypedKeyReachesTheCallbackAsPressAndRelease) {
@@ -136,7 +98,7 @@ TEST_F(X11InputSourceTest, GrabKeepsKeysFromOtherClientsUntilReleased) {
   test_support::EventCollector events;
   X11InputSource source(Display());
   ASSERT_TRUE(source.Start(events.Callback()));
-  KeyWindow window(Display());
+  test_support::FocusedXWindow window(Display());
   ASSERT_TRUE(window.IsOpen());
 
   platform::input::KeyboardGrab grab = source.GrabKeyboard();

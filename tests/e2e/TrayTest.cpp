@@ -26,7 +26,7 @@ class TrayOnXvfb : public ::testing::Test {
       }
     }
     // A screen larger than the window: it is drawn at its own size, not scaled to fit.
-    server_ = std::make_unique<test_support::XvfbServer>("1600x1000x24");
+    server_ = std::make_unique<test_support::XvfbServer>(1600, 1000);
     ASSERT_FALSE(server_->Display().empty()) << "Xvfb did not start";
     for (const char* name : {"run", "config/Tarvo", "data"})
       std::filesystem::create_directories(folder / name);

@@ -1,6 +1,6 @@
 #pragma once
-// A private X server for tests (Xvfb) on a display number it picks itself, and a small client
-// that opens plain coloured windows on it.
+// The private X server of the tests, and a small client that opens plain coloured windows on
+// it.
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -13,46 +13,9 @@
 #include "platform/capture/X11Connection.h"
 #include "support/ChildProcess.h"
 #include "support/TempFolder.h"
+#include "support/XvfbServer.h"
 
-class XvfbServer {
- public:
-  // Extra arguments, for example {"-extension", "Composite"} to leave one out.
-  explicit XvfbServer(int width = 640, int height = 480,
-                      const std::vector<std::string>& extra = {}) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) return;
-    std::vector<std::string> arguments = {"Xvfb",      "-displayfd", std::to_string(pipeFds[1]),
-                                          "-screen",   "0",          Size(width, height),
-                                          "-nolisten", "tcp",        "-noreset"};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    std::vector<std::string> environment = {"PATH=/usr/bin:/bin"};
-    server_ = ChildProcess::Spawn(arguments, environment, folder_ / "xvfb.log");
-    close(pipeFds[1]);
-    std::string number;
-    char c = 0;
-    while (read(pipeFds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(pipeFds[0]);
-    if (server_ && !number.empty()) display_ = ":" + number;
-  }
-
-  bool Running() const { return !display_.empty(); }
-  const std::string& Display() const { return display_; }
-  pid_t Pid() const { return server_ ? server_->Pid() : -1; }
-  // The server goes away under its clients.
-  void Kill() {
-    if (server_) server_->Signal(SIGKILL);
-    if (server_) server_->Wait();
-  }
-
- private:
-  static std::string Size(int width, int height) {
-    return std::to_string(width) + "x" + std::to_string(height) + "x24";
-  }
-
-  TempFolder folder_;
-  std::optional<ChildProcess> server_;
-  std::string display_;
-};
+using test_support::XvfbServer;
 
 // 0x00BBGGRR as the pixel of a depth-24 true-colour screen.
 inline unsigned long PixelOf(std::uint32_t color) {

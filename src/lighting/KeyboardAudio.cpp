@@ -96,6 +96,7 @@ void KeyboardAudio::QueuePacket(const platform::AudioPacket& packet) {
 }
 
 bool KeyboardAudio::CaptureStep() {
+  std::lock_guard step(stepMutex_);
   {
     std::lock_guard lock(queueMutex_);
     taken_.swap(queue_);

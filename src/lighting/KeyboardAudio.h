@@ -52,11 +52,11 @@ class KeyboardAudio {
   // A consistent copy of every result and of the source's state. Thread-safe.
   AudioAnalysis Snapshot() const;
 
-  // What the loop does, callable directly while the loop is not running (tests, tools).
-  // QueuePacket is what the source's thread calls; it is thread-safe.
+  // What the loop does, callable directly too (tests, tools); both are thread-safe.
+  // QueuePacket is what the source's thread calls.
   void QueuePacket(const platform::AudioPacket& packet);
   // Analyses the queued packets; when sound was among them, feeds the views. Returns
-  // whether it did.
+  // whether it did. One step at a time: a direct call waits for the loop's step.
   bool CaptureStep();
 
   std::uint64_t FramesDropped() const;
@@ -71,7 +71,8 @@ class KeyboardAudio {
   void FeedEffectViews(const AudioAnalysis& results);
 
   const std::unique_ptr<platform::AudioSource> source_;
-  AudioAnalyser analyser_;  // the loop's (or the direct caller's) alone
+  std::mutex stepMutex_;  // the step's own state below
+  AudioAnalyser analyser_;
   std::deque<QueuedPacket> taken_;
 
   mutable std::mutex queueMutex_;

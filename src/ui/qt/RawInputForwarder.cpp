@@ -68,6 +68,9 @@ void ReportButton(const QMouseEvent& mouse) {
 }  // namespace
 
 bool RawInputForwarder::eventFilter(QObject* watched, QEvent* event) {
+  // Keys and buttons reach a window first. Other receivers' events are not even looked at:
+  // work posted from other threads passes here too, before its receiver takes it over.
+  if (watched == nullptr || !watched->isWindowType()) return false;
   switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:

@@ -1,5 +1,6 @@
 #include "app/KeyboardDlg.h"
 
+#include "app/MainPages.h"
 #include "base/Log.h"
 #include "base/Text.h"
 #include "core/MainTabs.h"
@@ -16,10 +17,7 @@
 #include "ui/pages/MainWindowLayout.h"
 #include "ui/pages/ProfilePanel.h"
 #include "ui/pages/SettingsPage.h"
-#include "ui/pages/WaitDlg.h"
 #include "ui/tessel/Controls.h"
-#include "ui/tessel/Dialogs.h"
-#include "ui/tessel/KeyboardCtrl.h"
 #include "ui/tessel/Manager.h"
 #include "ui/tessel/RawInput.h"
 
@@ -39,34 +37,6 @@ constexpr std::initializer_list<FeatureSlot> kApplyProfileOrder = {
 // Loading the profile list prepares these pages before the keyboard is read.
 constexpr std::initializer_list<FeatureSlot> kBeforeKeyboardReadOrder = {FeatureSlot::kLighting,
                                                                          FeatureSlot::kMatrix};
-
-// What a main page shows besides its own area: the shared keyboard view (and in which mode),
-// the screen-sync effect view, the key-test controls, the profile column, the home overview.
-struct PageFrame {
-  int pageId;
-  int keyboardViewMode;  // -1: hidden
-  bool effectView;
-  bool keyTestArea;
-  bool profiles;
-};
-constexpr int kHidden = -1;
-constexpr PageFrame kPageFrames[] = {
-    {kPageHome, kHidden, false, false, false},
-    {kPageLighting, Tessel::kKeyboardModePlain, false, false, true},
-    {kPageScreenSync, kHidden, true, false, true},
-    {kPageMatrix, kHidden, false, false, true},
-    {kPageKeys, Tessel::kKeyboardModeSelect, false, true, true},
-    {kPageMacros, kHidden, false, false, true},
-    {kPageScreen, kHidden, false, false, true},
-    {kPageSettings, kHidden, false, false, false},
-    {kPageKeyboardOnly, Tessel::kKeyboardModePlain, false, false, true},
-};
-
-// The pop-up windows a device switch closes, by window name.
-constexpr const char* kChildWindows[] = {
-    "CloseWindowTipDlg", "CustomKeyDKSDlg", "CustomKeyDKSTipsDlg", "CustomKeyStrokeDlg",
-    "StrokeCheckDlg",    "StrokeTestDlg",   "CustomKeyDlg",        "SystemSettingDlg",
-    "UpdateTipDlg",      "LEDWaitDlg",      "LCDDelayEditDlg",     "UpdateProcessDlg"};
 
 }  // namespace
 
@@ -116,7 +86,7 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       features_{&application_, &backgrounds_, &devices_, &profiles_, &keys_, &keyboard_, &macros_,
                 &lighting_,    &matrix_,      &effects_, &screen_,   &tray_, &updates_} {
   keyboard_.Info().AddObserver(*this);
-  database_.SetWriteFailureHandler([this](const std::string&) { OnDatabaseWriteFailed(); });
+  database_.SetWriteFailureHandler([this](const std::string&) { notices_.WriteFailed(); });
   // Every pause of the link ends early when the worker is asked to stop.
   link_.SetSleeper([this](std::chrono::milliseconds duration) { SleepFor(duration); });
   // A receiver's notification read in the middle of an exchange comes back as a message.
@@ -327,7 +297,7 @@ std::intptr_t KeyboardDlg::OnWindowMessage(unsigned message, std::intptr_t wPara
     case UM_SWALLOW:
       return 1;
     case UM_NOTICE:
-      ShowNotices();
+      notices_.ShowAll(host_);
       return 1;
     case UM_CLOSE_APPLICATION:
       CloseAndDestroy();
@@ -401,31 +371,9 @@ void KeyboardDlg::OnMainPageChanged(int tabPosition) {
   tabs->SetCurSel(tabPosition);
   const int left = state_.currentPage.load();
   for (Feature* feature : features_) feature->OnPageLeft(left);
-  ShowPageFrame(page);
+  ShowPageFrame(host_, page);
   state_.currentPage.store(page);
   for (Feature* feature : features_) feature->OnPageShown(page);
-}
-
-void KeyboardDlg::ShowPageFrame(int pageId) {
-  PageFrame frame{pageId, kHidden, false, false, true};
-  for (const PageFrame& known : kPageFrames) {
-    if (known.pageId == pageId) frame = known;
-  }
-  const bool home = pageId == kPageHome;
-  host_.SetVisible(ids::kMainContent, !home);
-  host_.SetVisible(ids::kDeviceOverview, home);
-  for (int shown : kMainTabPages) {
-    if (shown != kPageHome) host_.SetVisible(ids::kPageArea + shown, shown == pageId);
-  }
-  host_.SetVisible(ids::kEffectView, frame.effectView);
-  host_.SetVisible(ids::kKeyTestArea, frame.keyTestArea);
-  host_.SetVisible(ids::kProfilePanel, frame.profiles);
-  host_.SetVisible(ids::kKeyboardView, frame.keyboardViewMode != kHidden);
-  if (auto* view = GetControl<Tessel::KeyboardCtrl>(ids::kKeyboardView)) {
-    view->SetKeyboardCtrlMode(frame.keyboardViewMode == kHidden ? Tessel::kKeyboardModePlain
-                                                                : frame.keyboardViewMode);
-    if (pageId == kPageLighting) view->ResetAllItemCheck(0);
-  }
 }
 
 bool KeyboardDlg::SwitchToPage(int pageId) {
@@ -442,14 +390,7 @@ void KeyboardDlg::ShowPage(int pageId) {
 }
 
 void KeyboardDlg::ShowTabsOfModel() {
-  auto* tabs = GetControl<Tessel::MTabCtrl>(ids::kMainTabs);
-  if (tabs == nullptr) return;
-  const ModelCapabilities capabilities = model_.Get();
-  const int kind = state_.connectionKind.load();
-  for (int position = 0; position < kMainTabCount; ++position) {
-    const int page = kMainTabPages[static_cast<std::size_t>(position)];
-    tabs->SetItemVisible(position, capabilities.ShowsPage(page, kind));
-  }
+  ShowTabsOf(host_, model_.Get(), state_.connectionKind.load());
 }
 
 // Texts ------------------------------------------------------------------------------------------
@@ -481,48 +422,11 @@ void KeyboardDlg::LoadKeyboardModel(int modelId) {
 // -------------------------------------------------------------------------------------------
 
 void KeyboardDlg::PostNotice(int captionId, std::string text) {
-  {
-    std::lock_guard lock(noticesMutex_);
-    notices_.emplace_back(captionId, std::move(text));
-  }
-  PostMessage(UM_NOTICE, 0, 0);
-}
-
-void KeyboardDlg::OnDatabaseWriteFailed() {
-  if (writeFailureShown_.exchange(true)) return;
-  PostNotice(text::kDatabaseWriteFailedCaption,
-             texts_.GetText(text::kDialogSection, text::kDatabaseWriteFailed));
-}
-
-void KeyboardDlg::ShowNotices() {
-  std::vector<std::pair<int, std::string>> notices;
-  {
-    std::lock_guard lock(noticesMutex_);
-    notices.swap(notices_);
-  }
-  for (const auto& [caption, text] : notices) {
-    host_.AskMessage(texts_.GetText(text::kDialogSection, caption), text, false);
-    if (caption == text::kDatabaseWriteFailedCaption) writeFailureShown_.store(false);
-  }
+  notices_.Post(captionId, std::move(text));
 }
 
 void KeyboardDlg::CloseChildWindows() {
-  RunOnUiThread([] {
-    auto post = [](const char* name, std::intptr_t wParam) {
-      if (Tessel::MWindow* window = Tessel::Manager::FindWindow(name)) {
-        window->PostMessage(Tessel::WM_CLOSE, wParam, 0);
-      }
-    };
-    for (const char* name : kChildWindows) post(name, 0);
-    post(Tessel::CUIMessageBox::kWindowName, Tessel::kResultCancel);
-    post(WaitDlg::kWindowName, 0);
-    post(Tessel::MenuWnd::kWindowName, 0);
-    for (const char* name : {"KeyboardTip Window", "ComboWnd"}) {
-      if (Tessel::MWindow* window = Tessel::Manager::FindWindow(name)) {
-        window->ShowWindow(Tessel::kHide);
-      }
-    }
-  });
+  RunOnUiThread([] { CloseFeatureWindows(); });
 }
 
 void KeyboardDlg::OnDeviceChange(int event, const std::string& interfacePath) {

@@ -19,6 +19,7 @@
 #include "app/Backgrounds.h"
 #include "app/DeviceSession.h"
 #include "app/KeyboardModel.h"
+#include "app/Notices.h"
 #include "app/TrayFeature.h"
 #include "catalogue/DeviceCatalogue.h"
 #include "catalogue/KeyboardLayout.h"
@@ -197,9 +198,6 @@ class KeyboardDlg : public Tessel::MDialog,
   void FinishTask(const TaskSpec* spec, bool ran);
   void IdleCycle();
   void WaitForUpdater();
-  void ShowPageFrame(int pageId);
-  void OnDatabaseWriteFailed();
-  void ShowNotices();
   void ShowTabsOfModel();
 
   const AppPaths& paths_;
@@ -241,10 +239,7 @@ class KeyboardDlg : public Tessel::MDialog,
   update::UpdateFeature updates_;
   std::vector<Feature*> features_;
 
-  std::mutex noticesMutex_;
-  std::vector<std::pair<int, std::string>> notices_;
-  // A write failure already waits to be shown: a burst of them makes one message.
-  std::atomic<bool> writeFailureShown_{false};
+  Notices notices_{texts_, [this] { PostMessage(UM_NOTICE, 0, 0); }};
   std::atomic<int> updaterProcessId_{0};
   std::atomic<bool> workerEnded_{true};
   std::atomic<bool> taskRunning_{false};

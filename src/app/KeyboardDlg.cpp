@@ -80,7 +80,7 @@ KeyboardDlg::KeyboardDlg(const AppPaths& paths, SettingsStore& settings, core::T
       effects_(host_, state_, keyboardCommands_, lighting_.Commands(), database_, model_, layout_,
                texts_, tasks_, audio_, {options_.captureDisplay, options_.pictureLoader}),
       screen_(host_, state_, link_, database_, catalogue_, paths_, texts_, tasks_, *this),
-      tray_(*this, host_, paths_, settings_, texts_, *this, options_.autostartExecutable),
+      tray_(host_, paths_, settings_, texts_, *this, options_.autostartExecutable),
       updates_(host_, state_, catalogue_, texts_, tasks_, *this, *this, paths_.GetAppFolder(),
                paths_.GetDataFolder() / "temp"),
       features_{&application_, &backgrounds_, &devices_, &profiles_, &keys_, &keyboard_, &macros_,

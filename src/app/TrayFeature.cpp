@@ -10,7 +10,6 @@
 #include "core/WindowMessages.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/tessel/Controls.h"
-#include "ui/tessel/MWindow.h"
 #include "ui/tessel/Manager.h"
 #include "ui/tessel/PageHost.h"
 
@@ -23,11 +22,10 @@ constexpr std::size_t kMaxTipLength = 127;
 
 }  // namespace
 
-TrayFeature::TrayFeature(Tessel::MWindow& window, Tessel::PageHost& host, const AppPaths& paths,
-                         SettingsStore& settings, const core::TextTable& texts,
-                         ControllerActions& actions, const std::filesystem::path& executable)
-    : window_(window),
-      host_(host),
+TrayFeature::TrayFeature(Tessel::PageHost& host, const AppPaths& paths, SettingsStore& settings,
+                         const core::TextTable& texts, ControllerActions& actions,
+                         const std::filesystem::path& executable)
+    : host_(host),
       productName_(paths.GetProductName()),
       appFolder_(paths.GetAppFolder()),
       settings_(settings),
@@ -35,7 +33,7 @@ TrayFeature::TrayFeature(Tessel::MWindow& window, Tessel::PageHost& host, const 
       actions_(actions),
       autostart_(paths.GetAutostartFolder(), paths.GetProductName(),
                  executable.empty() ? platform::Autostart::CurrentExecutable() : executable),
-      tray_(window) {}
+      tray_(host.WindowTrayIcon()) {}
 
 std::string TrayFeature::Text(int id) const {
   return texts_.GetText(text::kDialogSection, id);
@@ -80,16 +78,16 @@ void TrayFeature::OnCloseButton() {
   }
   // Without a notification area a hidden window could not be brought back.
   if (tray_.IsAdded() && Tessel::TrayIcon::IsHostAvailable()) {
-    window_.ShowWindow(Tessel::kHide);
+    host_.ShowWindowAs(Tessel::kHide);
   } else {
     base::DebugLog("tray: no notification area, the window is minimised instead");
-    window_.ShowWindow(Tessel::kMinimize);
+    host_.ShowWindowAs(Tessel::kMinimize);
   }
 }
 
 void TrayFeature::OnTrayNotify(int mouseMessage) {
   if (mouseMessage == Tessel::kTrayLeftButtonDown || mouseMessage == Tessel::kTrayLeftDoubleClick) {
-    window_.BringToFront();
+    host_.BringWindowToFront();
   }
 }
 

@@ -21,10 +21,6 @@ class SettingsStore;
 namespace core {
 class TextTable;
 }
-namespace Tessel {
-class MWindow;
-}
-
 class TrayFeature : public Feature {
  public:
   // The tray icon's identifier (wParam of its messages).
@@ -33,8 +29,8 @@ class TrayFeature : public Feature {
   static constexpr int kTrayExitRequest = 610;
 
   // The start-at-login entry runs `executable` (empty: this program).
-  TrayFeature(Tessel::MWindow& window, Tessel::PageHost& host, const AppPaths& paths,
-              SettingsStore& settings, const core::TextTable& texts, ControllerActions& actions,
+  TrayFeature(Tessel::PageHost& host, const AppPaths& paths, SettingsStore& settings,
+              const core::TextTable& texts, ControllerActions& actions,
               const std::filesystem::path& executable);
 
   FeatureSlot Slot() const override { return FeatureSlot::kWindow; }
@@ -86,7 +82,6 @@ class TrayFeature : public Feature {
   void ShowCloseTip();
   void ShowSettingNotSaved();
 
-  Tessel::MWindow& window_;
   Tessel::PageHost& host_;
   const std::string productName_;
   const std::filesystem::path appFolder_;
@@ -94,5 +89,5 @@ class TrayFeature : public Feature {
   const core::TextTable& texts_;
   ControllerActions& actions_;
   platform::Autostart autostart_;
-  Tessel::TrayIcon tray_;
+  Tessel::TrayIcon& tray_;  // the window's
 };

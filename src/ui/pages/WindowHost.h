@@ -4,10 +4,11 @@
 
 #include "ui/tessel/MWindow.h"
 #include "ui/tessel/PageHost.h"
+#include "ui/tessel/TrayIcon.h"
 
 class WindowHost : public Tessel::PageHost {
  public:
-  explicit WindowHost(Tessel::MWindow& window) : window_(window) {}
+  explicit WindowHost(Tessel::MWindow& window) : window_(window), trayIcon_(window) {}
 
   Tessel::MControl* FindControl(int id) const override { return window_.FindControl(id); }
   Tessel::MControl* CreateControl(std::string_view className, int id, int parentId) override {
@@ -34,7 +35,11 @@ class WindowHost : public Tessel::PageHost {
   void ShowWaitDialog(const std::string& message) override;
   void CloseWaitDialog() override;
   void SetWindowEnabled(bool enabled) override { window_.SetWindowEnabled(enabled); }
+  void ShowWindowAs(int showCommand) override { window_.ShowWindow(showCommand); }
+  void BringWindowToFront() override { window_.BringToFront(); }
+  Tessel::TrayIcon& WindowTrayIcon() override { return trayIcon_; }
 
  private:
   Tessel::MWindow& window_;
+  Tessel::TrayIcon trayIcon_;
 };

@@ -15,6 +15,8 @@
 
 namespace Tessel {
 
+class TrayIcon;
+
 class MDialog;
 
 class PageHost {
@@ -62,6 +64,11 @@ class PageHost {
   virtual void CloseWaitDialog() = 0;
   // A disabled window shows its controls but takes no input; its dialogs stay usable.
   virtual void SetWindowEnabled(bool enabled) = 0;
+  // The window shown, hidden or minimised (kShow, kHide, kMinimize), or brought to the front.
+  virtual void ShowWindowAs(int showCommand) = 0;
+  virtual void BringWindowToFront() = 0;
+  // The window's icon in the desktop's notification area (one per window).
+  virtual TrayIcon& WindowTrayIcon() = 0;
 };
 
 }  // namespace Tessel

@@ -22,11 +22,16 @@ class ControllerFixture : public ::testing::Test {
     Tessel::Manager::SetBackend(&backend);
   }
   ~ControllerFixture() override {
-    if (dialog) {
-      dialog->CloseAndDestroy();
-      dialog.reset();
-    }
+    CloseController();
     Tessel::Manager::SetBackend(nullptr);
+  }
+  // The controller and its threads go before the members of derived fixtures (an X server a
+  // capture is connected to, a sound source).
+  void TearDown() override { CloseController(); }
+  void CloseController() {
+    if (!dialog) return;
+    dialog->CloseAndDestroy();
+    dialog.reset();
   }
 
   // The application folder the controller reads (config.xml, language tables). Tests that

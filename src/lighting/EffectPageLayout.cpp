@@ -4,6 +4,7 @@
 #include "core/TextIds.h"
 #include "lighting/EffectService.h"
 #include "lighting/LightModes.h"
+#include "ui/pages/ColorFields.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/pages/PageParts.h"
 #include "ui/tessel/ColorWheel.h"
@@ -39,14 +40,6 @@ constexpr int kPanelHeight = 148;
 constexpr int kNarrowWidth = kColorCard.left - kGap - kCardsLeft;
 constexpr int kColumnWidth = (kNarrowWidth - 3 * kInner) / 2;
 constexpr int kRightColumn = 2 * kInner + kColumnWidth;
-
-// The colour card, as on the light page: the wheel, the number fields beside it, the presets.
-constexpr int kWheelWidth = 150;
-constexpr int kWheelHeight = 132;
-constexpr int kFieldLeft = kInner + kWheelWidth + 14;
-constexpr int kFieldWidth = kColorCardWidth - kFieldLeft - kInner;
-constexpr int kPresetStep = 26;
-constexpr int kPresetSide = 24;
 
 Tessel::MArea* AddPanel(Tessel::PageHost& window, int id) {
   auto* panel = window.CreateArea(id, ids::kEffectCard);
@@ -135,38 +128,26 @@ void CreateLayersPanel(Tessel::PageHost& window) {
                               Rect::FromSize(kInner, 12, 320, 28));
 }
 
-void CreateNumberField(Tessel::PageHost& window, int labelId, int editId, int top) {
-  Place<Tessel::MControlFont>(window, labelId, ids::kColorCard,
-                              Rect::FromSize(kFieldLeft, top, kFieldWidth, 16), "hint");
-  auto* edit = Place<Tessel::MEdit>(window, editId, ids::kColorCard,
-                                    Rect::FromSize(kFieldLeft, top + 17, kFieldWidth, 28));
-  edit->SetMaxLength(4);
-}
-
 void CreateColorCard(Tessel::PageHost& window) {
   const int parent = ids::kColorCard;
   auto* card = window.CreateArea(parent, kPage);
   card->SetRect(kColorCard);
   card->SetStyle("card");
-  Place<Tessel::MControlFont>(window, ids::kColorTitle, parent, Rect::FromSize(kInner, 12, 120, 24),
-                              "card-title");
   Place<Tessel::CCheckButton>(window, ids::kColorfulCheck, parent,
                               Rect::FromSize(kColorCardWidth - kInner - 120, 10, 120, 28));
-  Place<Tessel::ColorWheel>(window, ids::kColorWheel, parent,
-                            Rect::FromSize(kInner, 44, kWheelWidth, kWheelHeight));
-  CreateNumberField(window, ids::kRedLabel, ids::kRedEdit, 42);
-  CreateNumberField(window, ids::kGreenLabel, ids::kGreenEdit, 88);
-  CreateNumberField(window, ids::kBlueLabel, ids::kBlueEdit, 134);
-  Place<Tessel::MControlFont>(window, ids::kPresetLabel, parent,
-                              Rect::FromSize(kInner, 186, 240, 18), "hint");
-  int x = kInner - 1;
-  int id = ids::kFirstPreset;
-  for (std::uint32_t color : kPresetColors) {
-    auto* preset = Place<Tessel::CColorButton>(window, id++, parent,
-                                               Rect::FromSize(x, 208, kPresetSide, kPresetSide));
-    preset->SetColor(color);
-    x += kPresetStep;
-  }
+  pages::CreateColorCardControls(
+      window,
+      {.card = parent,
+       .title = ids::kColorTitle,
+       .fields = {ids::kColorWheel, ids::kRedEdit, ids::kGreenEdit, ids::kBlueEdit},
+       .redLabel = ids::kRedLabel,
+       .greenLabel = ids::kGreenLabel,
+       .blueLabel = ids::kBlueLabel,
+       .presetLabel = ids::kPresetLabel,
+       .firstPreset = ids::kFirstPreset,
+       .cardWidth = kColorCardWidth,
+       .titleWidth = 120},
+      kPresetColors, static_cast<int>(std::size(kPresetColors)));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "core/TextTable.h"
 #include "core/ThreadCheck.h"
 #include "lighting/LightPageLayout.h"
+#include "lighting/ModeSettingsPage.h"
 #include "ui/pages/ColorFields.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/tessel/ColorWheel.h"
@@ -24,6 +25,8 @@ namespace {
 
 constexpr int kZoneTabPositions[] = {kZoneKeys, kZoneSide, kZoneTop};
 constexpr int kTopZoneTab = 2;
+constexpr DirectionIds kDirections{ids::kDirectionLabel, ids::kDirectionLeft, ids::kDirectionRight,
+                                   ids::kDirectionUp, ids::kDirectionDown};
 constexpr pages::ColorFieldIds kColorFields{ids::kColorWheel, ids::kRedEdit, ids::kGreenEdit,
                                             ids::kBlueEdit};
 
@@ -239,17 +242,7 @@ void LightPage::ShowLightModeParameters() {
 }
 
 void LightPage::ShowDirections(int offers, int direction) {
-  const bool leftRight = (offers & offers::kLeftRight) != 0;
-  const bool upDown = !leftRight && (offers & offers::kUpDown) != 0;
-  host_.SetVisible(ids::kDirectionLabel, leftRight || upDown);
-  host_.SetVisible(ids::kDirectionLeft, leftRight);
-  host_.SetVisible(ids::kDirectionRight, leftRight);
-  host_.SetVisible(ids::kDirectionUp, upDown);
-  host_.SetVisible(ids::kDirectionDown, upDown);
-  int checked = 0;
-  if (leftRight) checked = direction == kDirectionLeft ? ids::kDirectionLeft : ids::kDirectionRight;
-  if (upDown) checked = direction == kDirectionUp ? ids::kDirectionUp : ids::kDirectionDown;
-  if (auto* radio = host_.GetControl<Tessel::CRadioButton>(checked)) radio->SetCheck(true);
+  ShowDirectionChoice(host_, kDirections, offers, direction);
 }
 
 void LightPage::ShowColor(std::uint32_t color, int except) {

@@ -3,6 +3,7 @@
 #include "core/SharedState.h"
 #include "core/TextIds.h"
 #include "lighting/LightModes.h"
+#include "ui/pages/ColorFields.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/pages/PageParts.h"
 #include "ui/tessel/ColorWheel.h"
@@ -30,15 +31,6 @@ constexpr int kInner = 20;
 // The settings card: one row per setting, a label above its control.
 constexpr int kSettingsWidth = kSettingsCard.Width() - 2 * kInner;
 constexpr int kHalfWidth = kSettingsWidth / 2;
-
-// The colour card: the wheel with its value bar, the number fields beside it, the presets
-// below.
-constexpr int kWheelWidth = 150;
-constexpr int kWheelHeight = 132;
-constexpr int kFieldLeft = kInner + kWheelWidth + 14;
-constexpr int kFieldWidth = kColorCard.Width() - kFieldLeft - kInner;
-constexpr int kPresetStep = 26;
-constexpr int kPresetSide = 24;
 
 void CreateModesCard(Tessel::PageHost& window) {
   AddCard(window, kPage, ids::kModesCard, kModesCard);
@@ -111,34 +103,21 @@ void CreateSettingsCard(Tessel::PageHost& window) {
                          "primary");
 }
 
-void CreateNumberField(Tessel::PageHost& window, int labelId, int editId, int top) {
-  Place<Tessel::MControlFont>(window, labelId, ids::kColorCard,
-                              Rect::FromSize(kFieldLeft, top, kFieldWidth, 16), "hint");
-  auto* edit = Place<Tessel::MEdit>(window, editId, ids::kColorCard,
-                                    Rect::FromSize(kFieldLeft, top + 17, kFieldWidth, 28));
-  edit->SetMaxLength(4);
-}
-
 void CreateColorCard(Tessel::PageHost& window) {
   const int parent = ids::kColorCard;
   AddCard(window, kPage, parent, kColorCard);
-  Place<Tessel::MControlFont>(window, ids::kColorTitle, parent, Rect::FromSize(kInner, 12, 200, 24),
-                              "card-title");
-  Place<Tessel::ColorWheel>(window, ids::kColorWheel, parent,
-                            Rect::FromSize(kInner, 44, kWheelWidth, kWheelHeight));
-  CreateNumberField(window, ids::kRedLabel, ids::kRedEdit, 42);
-  CreateNumberField(window, ids::kGreenLabel, ids::kGreenEdit, 88);
-  CreateNumberField(window, ids::kBlueLabel, ids::kBlueEdit, 134);
-  Place<Tessel::MControlFont>(window, ids::kPresetLabel, parent,
-                              Rect::FromSize(kInner, 186, 240, 18), "hint");
-  int x = kInner - 1;
-  int id = ids::kFirstPreset;
-  for (std::uint32_t color : kPresetColors) {
-    auto* preset = Place<Tessel::CColorButton>(window, id++, parent,
-                                               Rect::FromSize(x, 208, kPresetSide, kPresetSide));
-    preset->SetColor(color);
-    x += kPresetStep;
-  }
+  pages::CreateColorCardControls(
+      window,
+      {.card = parent,
+       .title = ids::kColorTitle,
+       .fields = {ids::kColorWheel, ids::kRedEdit, ids::kGreenEdit, ids::kBlueEdit},
+       .redLabel = ids::kRedLabel,
+       .greenLabel = ids::kGreenLabel,
+       .blueLabel = ids::kBlueLabel,
+       .presetLabel = ids::kPresetLabel,
+       .firstPreset = ids::kFirstPreset,
+       .cardWidth = kColorCard.Width()},
+      kPresetColors, static_cast<int>(std::size(kPresetColors)));
   auto* notSaved = Place<Tessel::MControlFont>(window, ids::kNotSavedLabel, parent,
                                                Rect::FromSize(kInner, 240, 240, 30), "error");
   notSaved->SetWordWrap(true);

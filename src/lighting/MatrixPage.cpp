@@ -12,6 +12,7 @@
 #include "lighting/LightModes.h"
 #include "lighting/MatrixModes.h"
 #include "lighting/MatrixPageLayout.h"
+#include "lighting/ModeSettingsPage.h"
 #include "ui/pages/ColorFields.h"
 #include "ui/tessel/ColorWheel.h"
 #include "ui/tessel/Controls.h"
@@ -27,6 +28,8 @@ namespace ids = matrix_ids;
 static_assert(std::is_same_v<protocol::MatrixColors, Tessel::MatrixFrame>,
               "the view's cells travel to the keyboard as they are");
 
+constexpr DirectionIds kDirections{ids::kDirectionLabel, ids::kDirectionLeft, ids::kDirectionRight,
+                                   ids::kDirectionUp, ids::kDirectionDown};
 constexpr pages::ColorFieldIds kColorFields{ids::kColorWheel, ids::kRedEdit, ids::kGreenEdit,
                                             ids::kBlueEdit};
 constexpr std::uint32_t kColorfulFieldColor = 0x0000FF;  // the fields of a colorful mode
@@ -286,17 +289,7 @@ void MatrixPage::ShowSoundState() {
 }
 
 void MatrixPage::ShowDirections(int offers, int direction) {
-  const bool leftRight = (offers & offers::kLeftRight) != 0;
-  const bool upDown = !leftRight && (offers & offers::kUpDown) != 0;
-  host_.SetVisible(ids::kDirectionLabel, leftRight || upDown);
-  host_.SetVisible(ids::kDirectionLeft, leftRight);
-  host_.SetVisible(ids::kDirectionRight, leftRight);
-  host_.SetVisible(ids::kDirectionUp, upDown);
-  host_.SetVisible(ids::kDirectionDown, upDown);
-  int checked = 0;
-  if (leftRight) checked = direction == kDirectionLeft ? ids::kDirectionLeft : ids::kDirectionRight;
-  if (upDown) checked = direction == kDirectionUp ? ids::kDirectionUp : ids::kDirectionDown;
-  if (auto* radio = host_.GetControl<Tessel::CRadioButton>(checked)) radio->SetCheck(true);
+  ShowDirectionChoice(host_, kDirections, offers, direction);
 }
 
 void MatrixPage::ShowColor(std::uint32_t color, int except) {

@@ -4,6 +4,7 @@
 #include "core/TextIds.h"
 #include "lighting/LightModes.h"
 #include "lighting/MatrixModes.h"
+#include "ui/pages/ColorFields.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/pages/PageParts.h"
 #include "ui/tessel/ColorWheel.h"
@@ -43,13 +44,6 @@ constexpr int kViewSide = 448;
 constexpr int kViewTop = 52;
 constexpr int kSettingsWidth = kSettingsCard.Width() - 2 * kInner;
 constexpr int kHalfWidth = kSettingsWidth / 2;
-
-constexpr int kWheelWidth = 168;
-constexpr int kWheelHeight = 150;
-constexpr int kFieldLeft = kInner + kWheelWidth + 14;
-constexpr int kFieldWidth = kColorCard.Width() - kFieldLeft - kInner;
-constexpr int kPresetStep = 27;
-constexpr int kPresetSide = 23;
 
 void CreateViewCard(Tessel::PageHost& window) {
   const int parent = ids::kViewCard;
@@ -111,34 +105,31 @@ void CreateSettingsCard(Tessel::PageHost& window) {
   ArrangeMatrixSettings(window);
 }
 
-void CreateNumberField(Tessel::PageHost& window, int labelId, int editId, int top) {
-  Place<Tessel::MControlFont>(window, labelId, ids::kColorCard,
-                              Rect::FromSize(kFieldLeft, top, kFieldWidth, 16), "hint");
-  auto* edit = Place<Tessel::MEdit>(window, editId, ids::kColorCard,
-                                    Rect::FromSize(kFieldLeft, top + 17, kFieldWidth, 28));
-  edit->SetMaxLength(4);
-}
-
 void CreateColorCard(Tessel::PageHost& window) {
-  const int parent = ids::kColorCard;
-  AddCard(window, kPage, parent, kColorCard);
-  Place<Tessel::MControlFont>(window, ids::kColorTitle, parent, Rect::FromSize(kInner, 14, 200, 26),
-                              "card-title");
-  Place<Tessel::ColorWheel>(window, ids::kColorWheel, parent,
-                            Rect::FromSize(kInner, 52, kWheelWidth, kWheelHeight));
-  CreateNumberField(window, ids::kRedLabel, ids::kRedEdit, 50);
-  CreateNumberField(window, ids::kGreenLabel, ids::kGreenEdit, 102);
-  CreateNumberField(window, ids::kBlueLabel, ids::kBlueEdit, 154);
-  Place<Tessel::MControlFont>(window, ids::kPresetColorLabel, parent,
-                              Rect::FromSize(kInner, 222, 240, 18), "hint");
-  int x = kInner - 1;
-  int id = ids::kFirstPresetColor;
-  for (std::uint32_t color : kPresetColors) {
-    auto* preset = Place<Tessel::CColorButton>(window, id++, parent,
-                                               Rect::FromSize(x, 246, kPresetSide, kPresetSide));
-    preset->SetColor(color);
-    x += kPresetStep;
-  }
+  AddCard(window, kPage, ids::kColorCard, kColorCard);
+  pages::CreateColorCardControls(
+      window,
+      {.card = ids::kColorCard,
+       .title = ids::kColorTitle,
+       .fields = {ids::kColorWheel, ids::kRedEdit, ids::kGreenEdit, ids::kBlueEdit},
+       .redLabel = ids::kRedLabel,
+       .greenLabel = ids::kGreenLabel,
+       .blueLabel = ids::kBlueLabel,
+       .presetLabel = ids::kPresetColorLabel,
+       .firstPreset = ids::kFirstPresetColor,
+       .cardWidth = kColorCard.Width(),
+       .titleTop = 14,
+       .titleHeight = 26,
+       .wheelTop = 52,
+       .wheelWidth = 168,
+       .wheelHeight = 150,
+       .firstFieldTop = 50,
+       .fieldStep = 52,
+       .presetLabelTop = 222,
+       .presetTop = 246,
+       .presetSide = 23,
+       .presetStep = 27},
+      kPresetColors, static_cast<int>(std::size(kPresetColors)));
 }
 
 bool Shown(Tessel::PageHost& window, int id) {

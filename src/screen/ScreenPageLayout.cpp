@@ -5,6 +5,7 @@
 #include "core/SharedState.h"
 #include "core/TextIds.h"
 #include "screen/ScreenMedia.h"
+#include "ui/pages/ColorFields.h"
 #include "ui/pages/ControlIds.h"
 #include "ui/pages/PageParts.h"
 #include "ui/tessel/ColorWheel.h"
@@ -147,31 +148,27 @@ void CreateLibraryCard(Tessel::PageHost& window) {
   }
 }
 
-void CreateNumberField(Tessel::PageHost& window, int labelId, int editId, int top) {
-  constexpr int kFieldLeft = kInner + 164;
-  constexpr int kFieldWidth = kColorCard.Width() - kFieldLeft - kInner;
-  Place<Tessel::MControlFont>(window, labelId, ids::kColorCard,
-                              Rect::FromSize(kFieldLeft, top, kFieldWidth, 16), "hint");
-  auto* edit = Place<Tessel::MEdit>(window, editId, ids::kColorCard,
-                                    Rect::FromSize(kFieldLeft, top + 17, kFieldWidth, 28));
-  edit->SetMaxLength(3);
-}
-
 void CreateColorCard(Tessel::PageHost& window) {
-  const int parent = ids::kColorCard;
-  AddCard(window, kPage, parent, kColorCard);
-  Place<Tessel::MControlFont>(window, ids::kColorTitle, parent, Rect::FromSize(kInner, 12, 200, 24),
-                              "card-title");
-  Place<Tessel::ColorWheel>(window, ids::kColorWheel, parent, Rect::FromSize(kInner, 44, 150, 132));
-  CreateNumberField(window, ids::kRedLabel, ids::kRedEdit, 40);
-  CreateNumberField(window, ids::kGreenLabel, ids::kGreenEdit, 86);
-  CreateNumberField(window, ids::kBlueLabel, ids::kBlueEdit, 132);
-  Place<Tessel::MControlFont>(window, ids::kPresetLabel, parent,
-                              Rect::FromSize(kInner, 188, 240, 18), "hint");
-  for (int i = 0; i < ids::kPresetCount; ++i) {
-    Place<Tessel::CColorButton>(window, ids::kFirstPreset + i, parent,
-                                Rect::FromSize(kInner - 1 + 38 * i, 212, 30, 30));
-  }
+  AddCard(window, kPage, ids::kColorCard, kColorCard);
+  // The page gives the presets their colours.
+  pages::CreateColorCardControls(
+      window,
+      {.card = ids::kColorCard,
+       .title = ids::kColorTitle,
+       .fields = {ids::kColorWheel, ids::kRedEdit, ids::kGreenEdit, ids::kBlueEdit},
+       .redLabel = ids::kRedLabel,
+       .greenLabel = ids::kGreenLabel,
+       .blueLabel = ids::kBlueLabel,
+       .presetLabel = ids::kPresetLabel,
+       .firstPreset = ids::kFirstPreset,
+       .cardWidth = kColorCard.Width(),
+       .firstFieldTop = 40,
+       .fieldMaxLength = 3,
+       .presetLabelTop = 188,
+       .presetTop = 212,
+       .presetSide = 30,
+       .presetStep = 38},
+      {}, ids::kPresetCount);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/Text.h"
+#include "ui/pages/PageParts.h"
 #include "ui/tessel/ColorWheel.h"
 #include "ui/tessel/Controls.h"
 
@@ -52,6 +53,43 @@ std::optional<Tessel::Color> ReadColorFields(Tessel::PageHost& host, const Color
     return static_cast<unsigned>(ParseColorChannel(FieldText(host, id)));
   };
   return Tessel::Rgb(channel(ids.red), channel(ids.green), channel(ids.blue));
+}
+
+void CreateColorCardControls(Tessel::PageHost& host, const ColorCardLayout& layout,
+                             std::span<const Tessel::Color> presets, int presetCount) {
+  constexpr int kInner = 20;  // the cards' margin
+  Place<Tessel::MControlFont>(
+      host, layout.title, layout.card,
+      Tessel::Rect::FromSize(kInner, layout.titleTop, layout.titleWidth, layout.titleHeight),
+      "card-title");
+  Place<Tessel::ColorWheel>(
+      host, layout.fields.wheel, layout.card,
+      Tessel::Rect::FromSize(kInner, layout.wheelTop, layout.wheelWidth, layout.wheelHeight));
+  const int fieldLeft = kInner + layout.wheelWidth + 14;
+  const int fieldWidth = layout.cardWidth - fieldLeft - kInner;
+  const std::pair<int, int> fields[] = {{layout.redLabel, layout.fields.red},
+                                        {layout.greenLabel, layout.fields.green},
+                                        {layout.blueLabel, layout.fields.blue}};
+  int top = layout.firstFieldTop;
+  for (const auto& [label, edit] : fields) {
+    Place<Tessel::MControlFont>(host, label, layout.card,
+                                Tessel::Rect::FromSize(fieldLeft, top, fieldWidth, 16), "hint");
+    Place<Tessel::MEdit>(host, edit, layout.card,
+                         Tessel::Rect::FromSize(fieldLeft, top + 17, fieldWidth, 28))
+        ->SetMaxLength(layout.fieldMaxLength);
+    top += layout.fieldStep;
+  }
+  Place<Tessel::MControlFont>(host, layout.presetLabel, layout.card,
+                              Tessel::Rect::FromSize(kInner, layout.presetLabelTop, 240, 18),
+                              "hint");
+  for (int i = 0; i < presetCount; ++i) {
+    auto* preset = Place<Tessel::CColorButton>(
+        host, layout.firstPreset + i, layout.card,
+        Tessel::Rect::FromSize(kInner - 1 + layout.presetStep * i, layout.presetTop,
+                               layout.presetSide, layout.presetSide));
+    if (static_cast<std::size_t>(i) < presets.size())
+      preset->SetColor(presets[static_cast<std::size_t>(i)]);
+  }
 }
 
 }  // namespace pages

@@ -18,6 +18,7 @@
 
 #include "app/KeyboardDlg.h"
 #include "lighting/LightPageLayout.h"
+#include "shots/ShotSession.h"
 #include "sim/VirtualHidBus.h"
 #include "sim/VirtualKeyboard.h"
 #include "ui/pages/ControlIds.h"
@@ -30,89 +31,24 @@
 namespace {
 
 namespace lids = lighting::ids;
-const std::filesystem::path kData = std::filesystem::path(TARVO_SOURCE_DIR) / "data";
+using shots::Control;
+using shots::CountDifferentPixels;
+using shots::kData;
 
-using Step = std::function<void(KeyboardDlg&)>;
-
-// One window of the application against one virtual keyboard, stepped through a script.
-class Session {
+// A session whose virtual keyboard's live colours stand still unless a step moves them.
+class Session : public shots::ShotSession {
  public:
   Session(TesselQt::QtBackend& qt, int modelId, int language, const std::filesystem::path& home)
-      : qt_(qt) {
-    paths_ =
-        std::make_unique<AppPaths>(kData, home / "data", home / "config", home / "run", "Tarvo");
-    AppPaths::CreateFolderPath(paths_->GetDataFolder() / "db");
-    AppPaths::CreateFolderPath(paths_->GetConfigFolder());
-    settings_ = std::make_unique<SettingsStore>(paths_->GetConfigFolder() / "settings.ini");
-    settings_->GetRegString("create");  // the file comes into being
-    if (!settings_->WriteDeviceType(modelId)) std::fprintf(stderr, "cannot store the model\n");
-    texts_ = std::make_unique<core::TextTable>(kData, language);
-    std::string error;
-    keyboard_ = sim::AddCatalogueKeyboard(bus_, kData, modelId, &error).value_or(0);
-    if (keyboard_ == 0) std::fprintf(stderr, "no virtual keyboard: %s\n", error.c_str());
-    bus_.PlugCable(keyboard_);
-    // The live colours stand still unless a step moves them.
+      : ShotSession(qt, modelId, language, home) {
     Freeze(0.8);
-    dialog_ =
-        std::make_unique<KeyboardDlg>(*paths_, *settings_, *texts_, bus_, KeyboardDlg::Options{});
   }
-
   void Freeze(double seconds) {
-    bus_.ModifyState(keyboard_, [seconds](sim::KeyboardState& state) {
+    Bus().ModifyState(Keyboard(), [seconds](sim::KeyboardState& state) {
       state.frozenAnimationSeconds = seconds;
     });
   }
-
-  // Runs the steps, each once the window has settled after the one before, then closes.
-  bool Run(std::vector<Step> steps) {
-    steps_ = std::move(steps);
-    dialog_->Create(nullptr, "Tarvo", Tessel::Rect::FromSize(0, 0, 1400, 788));
-    dialog_->WhenSettled([this] { Next(); });
-    dialog_->ShowModal(Tessel::kShow);
-    return ok_;
-  }
-
-  bool Save(const std::string& file) {
-    qt_.FlushChanges();
-    const bool saved = qt_.SaveScreenshot(*dialog_, file);
-    std::printf("%s %s\n", saved ? "saved" : "FAILED", file.c_str());
-    ok_ = ok_ && saved;
-    return saved;
-  }
-
-  QImage KeyboardPicture() {
-    qt_.FlushChanges();
-    auto* view = dialog_->GetControl<Tessel::KeyboardCtrl>(ids::kKeyboardView);
-    QWidget* widget = view != nullptr ? qt_.WidgetOf(*view) : nullptr;
-    return widget != nullptr ? widget->grab().toImage() : QImage();
-  }
-
- private:
-  void Next() {
-    if (next_ >= steps_.size()) {
-      dialog_->CloseAndDestroy();
-      return;
-    }
-    steps_[next_++](*dialog_);
-    dialog_->WhenSettled([this] { Next(); });
-  }
-
-  TesselQt::QtBackend& qt_;
-  sim::VirtualHidBus bus_;
-  sim::KeyboardId keyboard_ = 0;
-  std::unique_ptr<AppPaths> paths_;
-  std::unique_ptr<SettingsStore> settings_;
-  std::unique_ptr<core::TextTable> texts_;
-  std::unique_ptr<KeyboardDlg> dialog_;
-  std::vector<Step> steps_;
-  std::size_t next_ = 0;
-  bool ok_ = true;
+  QImage KeyboardPicture() { return Picture(ids::kKeyboardView); }
 };
-
-template <class T>
-T* Control(KeyboardDlg& dialog, int id) {
-  return dialog.GetControl<T>(id);
-}
 
 void ChooseMode(KeyboardDlg& dialog, int mode) {
   auto* list = Control<Tessel::IconList>(dialog, lids::kModeList);
@@ -121,15 +57,6 @@ void ChooseMode(KeyboardDlg& dialog, int mode) {
 
 void ChooseZoneTab(KeyboardDlg& dialog, int position) {
   Control<Tessel::TabCtrlEx>(dialog, lids::kZoneTabs)->UserSelect(position);
-}
-
-int CountDifferentPixels(const QImage& a, const QImage& b) {
-  if (a.size() != b.size() || a.isNull()) return -1;
-  int different = 0;
-  for (int y = 0; y < a.height(); ++y) {
-    for (int x = 0; x < a.width(); ++x) different += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
-  }
-  return different;
 }
 
 bool ShootModel103(TesselQt::QtBackend& qt, const std::string& out, int language,
@@ -208,8 +135,7 @@ int main(int argc, char** argv) {
   const std::string out = argv[1];
   const int language = std::atoi(argv[2]);
   std::filesystem::create_directories(out);
-  const std::filesystem::path home =
-      std::filesystem::temp_directory_path() / ("tarvo-light-shots-" + std::to_string(getpid()));
+  const std::filesystem::path home = shots::ScratchHome("tarvo-light-shots");
   Tessel::Manager::SetDeviceName("Tarvo");
   Tessel::Manager::SetResourceFolder(kData);
   int qtArgc = 1;

@@ -21,6 +21,7 @@
 #include "lighting/MatrixPageLayout.h"
 #include "platform/audio/GeneratedSource.h"
 #include "platform/audio/WavFile.h"
+#include "shots/ShotSession.h"
 #include "sim/VirtualHidBus.h"
 #include "sim/VirtualKeyboard.h"
 #include "ui/qt/QtBackend.h"
@@ -32,11 +33,11 @@
 namespace {
 
 namespace mids = lighting::matrix_ids;
-const std::filesystem::path kData = std::filesystem::path(TARVO_SOURCE_DIR) / "data";
+using shots::Control;
+using shots::CountDifferentPixels;
+using shots::kData;
 constexpr int kModel = 102;
 constexpr std::size_t kPacketFrames = 768;  // 16 ms at 48 kHz
-
-using Step = std::function<void(KeyboardDlg&)>;
 
 std::unique_ptr<platform::AudioSource> MakeSound(const std::string& wav) {
   if (!wav.empty()) {
@@ -58,86 +59,30 @@ std::unique_ptr<platform::AudioSource> MakeSound(const std::string& wav) {
                                                      platform::SteadyClock());
 }
 
-// One window of the application against one virtual keyboard, stepped through a script.
-class Session {
+// A session playing a sound while the matrix page follows it.
+class Session : public shots::ShotSession {
  public:
-  Session(TesselQt::QtBackend& qt, int language, const std::filesystem::path& home,
-          const std::string& wav)
-      : qt_(qt) {
-    paths_ =
-        std::make_unique<AppPaths>(kData, home / "data", home / "config", home / "run", "Tarvo");
-    AppPaths::CreateFolderPath(paths_->GetDataFolder() / "db");
-    AppPaths::CreateFolderPath(paths_->GetConfigFolder());
-    settings_ = std::make_unique<SettingsStore>(paths_->GetConfigFolder() / "settings.ini");
-    settings_->GetRegString("create");  // the file comes into being
-    if (!settings_->WriteDeviceType(kModel)) std::fprintf(stderr, "cannot store the model\n");
-    texts_ = std::make_unique<core::TextTable>(kData, language);
-    std::string error;
-    keyboard_ = sim::AddCatalogueKeyboard(bus_, kData, kModel, &error).value_or(0);
-    if (keyboard_ == 0) std::fprintf(stderr, "no virtual keyboard: %s\n", error.c_str());
-    bus_.PlugCable(keyboard_);
+  Session(TesselQt::QtBackend& qt, int language, const std::filesystem::path& home, std::string wav)
+      : ShotSession(qt, kModel, language, home), wav_(std::move(wav)) {}
+
+  bool Run(std::vector<shots::Step> steps) {
     KeyboardDlg::Options options;
-    options.audioSource = [wav] { return MakeSound(wav); };
-    dialog_ = std::make_unique<KeyboardDlg>(*paths_, *settings_, *texts_, bus_, options);
+    options.audioSource = [wav = wav_] { return MakeSound(wav); };
+    return ShotSession::Run(std::move(steps), std::move(options));
   }
 
-  // Runs the steps, each once the window has settled after the one before, then closes.
-  bool Run(std::vector<Step> steps) {
-    steps_ = std::move(steps);
-    dialog_->Create(nullptr, "Tarvo", Tessel::Rect::FromSize(0, 0, 1400, 788));
-    dialog_->WhenSettled([this] { Next(); });
-    dialog_->ShowModal(Tessel::kShow);
-    return ok_;
-  }
+  QImage MatrixPicture() { return Picture(mids::kMatrixView); }
 
-  bool Save(const std::string& file) {
-    qt_.FlushChanges();
-    const bool saved = qt_.SaveScreenshot(*dialog_, file);
-    std::printf("%s %s\n", saved ? "saved" : "FAILED", file.c_str());
-    ok_ = ok_ && saved;
-    return saved;
-  }
-
-  QImage MatrixPicture() {
-    qt_.FlushChanges();
-    auto* view = dialog_->GetControl<Tessel::MatrixScreen>(mids::kMatrixView);
-    QWidget* widget = view != nullptr ? qt_.WidgetOf(*view) : nullptr;
-    return widget != nullptr ? widget->grab().toImage() : QImage();
-  }
-
-  int StreamFrames() const {
-    const std::optional<sim::KeyboardState> state = bus_.State(keyboard_);
+  int StreamFrames() {
+    const std::optional<sim::KeyboardState> state = Bus().State(Keyboard());
     if (!state) return 0;
     const auto found = state->counters.framesByCommand.find(0x3C);
     return found != state->counters.framesByCommand.end() ? found->second : 0;
   }
 
  private:
-  void Next() {
-    if (next_ >= steps_.size()) {
-      dialog_->CloseAndDestroy();
-      return;
-    }
-    steps_[next_++](*dialog_);
-    dialog_->WhenSettled([this] { Next(); });
-  }
-
-  TesselQt::QtBackend& qt_;
-  sim::VirtualHidBus bus_;
-  sim::KeyboardId keyboard_ = 0;
-  std::unique_ptr<AppPaths> paths_;
-  std::unique_ptr<SettingsStore> settings_;
-  std::unique_ptr<core::TextTable> texts_;
-  std::unique_ptr<KeyboardDlg> dialog_;
-  std::vector<Step> steps_;
-  std::size_t next_ = 0;
-  bool ok_ = true;
+  std::string wav_;
 };
-
-template <class T>
-T* Control(KeyboardDlg& dialog, int id) {
-  return dialog.GetControl<T>(id);
-}
 
 void ChooseMode(KeyboardDlg& dialog, int mode) {
   auto* list = Control<Tessel::IconList>(dialog, mids::kModeList);
@@ -147,15 +92,6 @@ void ChooseMode(KeyboardDlg& dialog, int mode) {
 void ChoosePreset(KeyboardDlg& dialog, int preset) {
   auto* presets = Control<Tessel::MComboBox>(dialog, mids::kPresetCombo);
   presets->UserSelect(presets->FindData(preset));
-}
-
-int CountDifferentPixels(const QImage& a, const QImage& b) {
-  if (a.size() != b.size() || a.isNull()) return -1;
-  int different = 0;
-  for (int y = 0; y < a.height(); ++y) {
-    for (int x = 0; x < a.width(); ++x) different += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
-  }
-  return different;
 }
 
 // A heart in the drawing, painted as the user would with the pointer.
@@ -217,8 +153,7 @@ int main(int argc, char** argv) {
   const int language = std::atoi(argv[2]);
   const std::string wav = argc > 3 ? argv[3] : "";
   std::filesystem::create_directories(out);
-  const std::filesystem::path home =
-      std::filesystem::temp_directory_path() / ("tarvo-matrix-shots-" + std::to_string(getpid()));
+  const std::filesystem::path home = shots::ScratchHome("tarvo-matrix-shots");
   Tessel::Manager::SetDeviceName("Tarvo");
   Tessel::Manager::SetResourceFolder(kData);
   int qtArgc = 1;

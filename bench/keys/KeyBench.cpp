@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "app/KeyboardDlg.h"
+#include "common/ControllerRig.h"
 #include "core/ThreadCheck.h"
 #include "keys/KeyAssignmentLayout.h"
 #include "platform/input/FakeInputSource.h"
@@ -29,67 +30,13 @@ using Clock = std::chrono::steady_clock;
 constexpr int kKeyA = 0x04;
 constexpr int kKeyIndexOfA = 0;  // filled in by the rig
 
-// A controller with a read virtual keyboard (model 101 by cable) in a folder of its own.
-class Rig {
- public:
-  Rig(bool worker, bool receiver) {
-    char pattern[] = "/tmp/tarvo-bench-XXXXXX";
-    folder_ = mkdtemp(pattern);
-    const std::filesystem::path data = std::filesystem::path(TARVO_SOURCE_DIR) / "data";
-    paths_ = std::make_unique<AppPaths>(data, folder_ / "data", folder_ / "config", folder_ / "run",
-                                        "Tarvo");
-    settings_ = std::make_unique<SettingsStore>(paths_->GetConfigFolder() / "settings.ini");
-    texts_ = std::make_unique<core::TextTable>(data, 1033);
-    Tessel::Manager::SetBackend(&backend_);
-    keyboard_ = sim::AddCatalogueKeyboard(bus_, data, 101).value_or(0);
-    settings_->WriteDeviceType(101);
-    if (receiver) {
-      bus_.PlugReceiver(keyboard_);
-    } else {
-      bus_.PlugCable(keyboard_);
-    }
-    KeyboardDlg::Options options;
-    options.startWorker = worker;
-    options.inputSource = [](auto) { return std::make_unique<platform::input::FakeInputSource>(); };
-    dialog_ = std::make_unique<KeyboardDlg>(*paths_, *settings_, *texts_, bus_, options);
-    dialog_->Create(nullptr, "Tarvo",
-                    Tessel::Rect::FromSize(0, 0, kMainWindowWidth, kMainWindowHeight));
-    if (!worker) {
-      for (int i = 0; i < 64 && (!dialog_->State().started.load() || !dialog_->Tasks().IsEmpty());
-           ++i) {
-        dialog_->RunCycle();
-        backend_.PumpUntilIdle();
-      }
-    }
-    bool settled = false;
-    dialog_->WhenSettled([&] { settled = true; });
-    backend_.RunUntil([&] { return settled; }, std::chrono::seconds(30));
-    dialog_->SwitchToPage(kPageKeys);
-  }
-  ~Rig() {
-    dialog_->CloseAndDestroy();
-    dialog_.reset();
-    Tessel::Manager::SetBackend(nullptr);
-    std::error_code error;
-    std::filesystem::remove_all(folder_, error);
-  }
-
-  KeyboardDlg& Dialog() { return *dialog_; }
-  Tessel::HeadlessBackend& Backend() { return backend_; }
-  sim::KeyboardState Keyboard() const {
-    return bus_.State(keyboard_).value_or(sim::KeyboardState{});
-  }
-
- private:
-  std::filesystem::path folder_;
-  std::unique_ptr<AppPaths> paths_;
-  std::unique_ptr<SettingsStore> settings_;
-  std::unique_ptr<core::TextTable> texts_;
-  Tessel::HeadlessBackend backend_;
-  sim::VirtualHidBus bus_;
-  sim::KeyboardId keyboard_ = 0;
-  std::unique_ptr<KeyboardDlg> dialog_;
-};
+// The key page against a read virtual keyboard (model 101), with a fake input source.
+ControllerRig Rig(bool worker, bool receiver) {
+  KeyboardDlg::Options options;
+  options.inputSource = [](auto) { return std::make_unique<platform::input::FakeInputSource>(); };
+  return ControllerRig({.worker = worker, .receiver = receiver, .page = kPageKeys},
+                       std::move(options));
+}
 
 int IndexOf(const sim::KeyboardState& state, int code) {
   const auto wanted = sim::FactoryEntryForCode(code);
@@ -103,7 +50,7 @@ int IndexOf(const sim::KeyboardState& state, int code) {
 // From the click on a media function until the keyboard's layer 0 holds it for key A, with the
 // worker thread cycling as in the application.
 void BM_PickToKeyboard(benchmark::State& state) {
-  Rig rig(/*worker=*/true, /*receiver=*/state.range(0) != 0);
+  ControllerRig rig = Rig(/*worker=*/true, /*receiver=*/state.range(0) != 0);
   KeyboardDlg& dialog = rig.Dialog();
   const int index = IndexOf(rig.Keyboard(), kKeyA);
   dialog.GetControl<Tessel::KeyboardCtrl>(ids::kKeyboardView)->UserPressKey(kKeyA, false);
@@ -142,7 +89,7 @@ BENCHMARK(BM_PickToKeyboard)
 // The four layers of the current profile, each built from its factory table and written in
 // acknowledged chunks, with the link's pacing.
 void BM_SendAllLayers(benchmark::State& state) {
-  Rig rig(/*worker=*/false, /*receiver=*/state.range(0) != 0);
+  ControllerRig rig = Rig(/*worker=*/false, /*receiver=*/state.range(0) != 0);
   core::WorkerScope worker;
   KeyboardDlg& dialog = rig.Dialog();
   const int profile = dialog.State().currentProfile.load();

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <memory>
 
-#include "PageApp.h"
+#include "common/ControllerRig.h"
 #include "lighting/EffectFeature.h"
 #include "platform/audio/GeneratedSource.h"
 #include "platform/audio/MonotonicClock.h"
@@ -39,7 +39,7 @@ KeyboardDlg::Options MusicOptions() {
 }
 
 void BM_MusicEffectStreaming(benchmark::State& state) {
-  PageApp app(true, kPageScreenSync, MusicOptions());
+  ControllerRig app({.worker = true, .page = kPageScreenSync}, MusicOptions());
   if (!app.Dialog().Effects().Page().ChooseMode(1)) {
     state.SkipWithError("the music mode was refused");
     return;

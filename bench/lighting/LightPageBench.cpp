@@ -16,8 +16,8 @@
 #include <numeric>
 #include <vector>
 
-#include "PageApp.h"
 #include "app/KeyboardDlg.h"
+#include "common/ControllerRig.h"
 #include "core/CThreadBasic.h"
 #include "core/ThreadCheck.h"
 #include "device/HidDeviceManager.h"
@@ -66,7 +66,7 @@ void Summarise(benchmark::State& state, std::vector<double> samples, const char*
 
 // A slider moved by the user until the keyboard's settings block holds the new brightness.
 void BM_SliderChangeReachesKeyboard(benchmark::State& state) {
-  PageApp app(true, kPageLighting);
+  ControllerRig app({.worker = true, .page = kPageLighting});
   auto* slider = app.Dialog().GetControl<Tessel::MSlider>(lighting::ids::kBrightnessSlider);
   std::vector<double> latencies;
   int value = 1;
@@ -93,7 +93,7 @@ BENCHMARK(BM_SliderChangeReachesKeyboard)
 // One idle cycle of the worker on the light page with the preview on: the live colour read and
 // the keyboard view's update.
 void BM_LightPageIdleCycleCpu(benchmark::State& state) {
-  PageApp app(false, kPageLighting);
+  ControllerRig app({.worker = false, .page = kPageLighting});
   app.Dialog().GetControl<Tessel::CSwitchButton>(lighting::ids::kPreviewSwitch)->UserClick();
   // The cycle measured must be one that reads the live colours.
   app.Bus().SetFrameLogging(true);
@@ -182,7 +182,7 @@ BENCHMARK(BM_StreamFramesPerSecond)
 
 // The light page's own stream: live colour reads while the preview is on, from the real worker.
 void BM_LivePreviewReadsPerSecond(benchmark::State& state) {
-  PageApp app(true, kPageLighting);
+  ControllerRig app({.worker = true, .page = kPageLighting});
   app.Dialog().GetControl<Tessel::CSwitchButton>(lighting::ids::kPreviewSwitch)->UserClick();
   double rate = 0;
   for (auto _ : state) {

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/KeyboardDlg.h"
+#include "common/ControllerRig.h"
 #include "core/ThreadCheck.h"
 #include "device/MacroCommands.h"
 #include "platform/input/FakeInputSource.h"
@@ -49,68 +50,21 @@ void BM_BuildFullImage(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildFullImage)->Unit(benchmark::kMicrosecond);
 
-// A controller with a read virtual keyboard (model 101, 4 KB of macro memory) in a folder of
-// its own; the worker's cycles run on this thread.
-class Rig {
- public:
-  explicit Rig(bool receiver) {
-    char pattern[] = "/tmp/tarvo-bench-XXXXXX";
-    folder_ = mkdtemp(pattern);
-    const std::filesystem::path data = std::filesystem::path(TARVO_SOURCE_DIR) / "data";
-    paths_ = std::make_unique<AppPaths>(data, folder_ / "data", folder_ / "config", folder_ / "run",
-                                        "Tarvo");
-    settings_ = std::make_unique<SettingsStore>(paths_->GetConfigFolder() / "settings.ini");
-    texts_ = std::make_unique<core::TextTable>(data, 1033);
-    Tessel::Manager::SetBackend(&backend_);
-    keyboard_ = sim::AddCatalogueKeyboard(bus_, data, 101).value_or(0);
-    settings_->WriteDeviceType(101);
-    if (receiver) {
-      bus_.PlugReceiver(keyboard_);
-    } else {
-      bus_.PlugCable(keyboard_);
-    }
-    KeyboardDlg::Options options;
-    options.startWorker = false;
-    options.inputSource = [](auto) { return std::make_unique<platform::input::FakeInputSource>(); };
-    dialog_ = std::make_unique<KeyboardDlg>(*paths_, *settings_, *texts_, bus_, options);
-    dialog_->Create(nullptr, "Tarvo",
-                    Tessel::Rect::FromSize(0, 0, kMainWindowWidth, kMainWindowHeight));
-    for (int i = 0; i < 64 && (!dialog_->State().started.load() || !dialog_->Tasks().IsEmpty());
-         ++i) {
-      dialog_->RunCycle();
-      backend_.PumpUntilIdle();
-    }
-  }
-  ~Rig() {
-    dialog_->CloseAndDestroy();
-    dialog_.reset();
-    Tessel::Manager::SetBackend(nullptr);
-    std::error_code error;
-    std::filesystem::remove_all(folder_, error);
-  }
-
-  KeyboardDlg& Dialog() { return *dialog_; }
-  std::size_t MemorySize() const {
-    return bus_.State(keyboard_).value_or(sim::KeyboardState{}).macroMemory.size();
-  }
-
- private:
-  std::filesystem::path folder_;
-  std::unique_ptr<AppPaths> paths_;
-  std::unique_ptr<SettingsStore> settings_;
-  std::unique_ptr<core::TextTable> texts_;
-  Tessel::HeadlessBackend backend_;
-  sim::VirtualHidBus bus_;
-  sim::KeyboardId keyboard_ = 0;
-  std::unique_ptr<KeyboardDlg> dialog_;
-};
+// A controller with a read virtual keyboard (model 101, 4 KB of macro memory); the worker's
+// cycles run on this thread.
+ControllerRig Rig(bool receiver) {
+  KeyboardDlg::Options options;
+  options.inputSource = [](auto) { return std::make_unique<platform::input::FakeInputSource>(); };
+  return ControllerRig({.worker = false, .receiver = receiver, .page = std::nullopt},
+                       std::move(options));
+}
 
 // A 4096-byte image (the whole memory of the keyboard) in its frames, inside a bracket.
 void BM_SendFullImage(benchmark::State& state) {
   const bool receiver = state.range(0) != 0;
-  Rig rig(receiver);
+  ControllerRig rig = Rig(receiver);
   core::WorkerScope worker;
-  const auto image = protocol::BuildMacroImage(FullMacros(), rig.MemorySize());
+  const auto image = protocol::BuildMacroImage(FullMacros(), rig.Keyboard().macroMemory.size());
   if (!image || image->bytes.size() != 4096) {
     state.SkipWithError("no full image");
     return;

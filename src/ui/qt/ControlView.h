@@ -7,6 +7,7 @@
 // them alive exactly as long as the model window they belong to.
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QString>
@@ -70,6 +71,28 @@ class View : public W, public ControlView {
  public:
   View(Tessel::MControl& control, QWidget* parent) : W(parent), ControlView(control) {}
   QWidget* Widget() override { return this; }
+};
+
+// A view that draws its focus ring only while the focus came from the keyboard (Tab, arrows),
+// not from a click.
+template <class W>
+class FocusRingView : public View<W> {
+ public:
+  using View<W>::View;
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override {
+    keyboardFocus_ = IsKeyboardFocusReason(event->reason());
+    this->update();
+  }
+  void focusOutEvent(QFocusEvent*) override {
+    keyboardFocus_ = false;
+    this->update();
+  }
+  bool ShowsFocusRing() const { return keyboardFocus_ && this->hasFocus(); }
+
+ private:
+  bool keyboardFocus_ = false;
 };
 
 // A view whose drawing is kept (PaintCache): Draw runs again only when the view's look changed.

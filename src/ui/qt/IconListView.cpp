@@ -27,9 +27,9 @@ constexpr int kLabelPixels = 11;
 constexpr int kSmallestLabelPixels = 9;
 constexpr qreal kRadius = 8.0;
 
-class IconListView : public View<QWidget> {
+class IconListView : public FocusRingView<QWidget> {
  public:
-  IconListView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+  IconListView(Tessel::MControl& control, QWidget* parent) : FocusRingView(control, parent) {
     setMouseTracking(true);
     setFocusPolicy(Qt::TabFocus);
   }
@@ -109,14 +109,6 @@ class IconListView : public View<QWidget> {
     }
     if (next >= 0 && next < static_cast<int>(items_.size())) Choose(next);
   }
-  void focusInEvent(QFocusEvent* event) override {
-    keyboardFocus_ = IsKeyboardFocusReason(event->reason());
-    update();
-  }
-  void focusOutEvent(QFocusEvent*) override {
-    keyboardFocus_ = false;
-    update();
-  }
 
  private:
   int Columns() const { return std::max(1, (width() + kGap) / (tile_.width() + kGap)); }
@@ -167,7 +159,7 @@ class IconListView : public View<QWidget> {
     painter.setPen(QPen(current ? theme::AccentBright() : theme::Border(), current ? 1.6 : 1.0));
     painter.setBrush(fill);
     painter.drawRoundedRect(tile, kRadius, kRadius);
-    if (current && keyboardFocus_ && hasFocus()) DrawFocusRing(painter, tile, kRadius);
+    if (current && ShowsFocusRing()) DrawFocusRing(painter, tile, kRadius);
 
     auto icon = icons_.find(item.icon);
     const QRectF iconRect(tile.center().x() - kIconSide / 2.0, tile.top() + 6, kIconSide,
@@ -212,7 +204,6 @@ class IconListView : public View<QWidget> {
   int current_ = -1;
   int hovered_ = -1;
   int scroll_ = 0;
-  bool keyboardFocus_ = false;
 };
 
 }  // namespace

@@ -21,9 +21,9 @@ constexpr int kGap = 6;
 constexpr int kRowHeight = 32;
 constexpr int kScrollBarWidth = 6;
 
-class KeyFunctionView : public View<QWidget> {
+class KeyFunctionView : public FocusRingView<QWidget> {
  public:
-  KeyFunctionView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+  KeyFunctionView(Tessel::MControl& control, QWidget* parent) : FocusRingView(control, parent) {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setCursor(Qt::PointingHandCursor);
@@ -100,14 +100,6 @@ class KeyFunctionView : public View<QWidget> {
     ShowItem(focusItem_);
     update();
   }
-  void focusInEvent(QFocusEvent* event) override {
-    keyboardFocus_ = IsKeyboardFocusReason(event->reason());
-    update();
-  }
-  void focusOutEvent(QFocusEvent*) override {
-    keyboardFocus_ = false;
-    update();
-  }
 
  private:
   int Rows() const {
@@ -169,7 +161,7 @@ class KeyFunctionView : public View<QWidget> {
         current ? QColor(123, 97, 255, 56)
                 : (i == hovered_ ? theme::SurfaceRaised().lighter(130) : theme::Surface()));
     painter.drawRoundedRect(box, 8, 8);
-    if (keyboardFocus_ && hasFocus() && i == focusItem_) DrawFocusRing(painter, box, 8);
+    if (ShowsFocusRing() && i == focusItem_) DrawFocusRing(painter, box, 8);
     QString text = QString::fromStdString(item.name);
     if (!item.note.empty()) text += QStringLiteral("  ") + QString::fromStdString(item.note);
     painter.setPen(current ? theme::Text() : (isEnabled() ? theme::Text() : theme::TextDisabled()));
@@ -199,7 +191,6 @@ class KeyFunctionView : public View<QWidget> {
   int allHeight_ = 0;
   int scroll_ = 0;
   QFont font_;
-  bool keyboardFocus_ = false;
 };
 
 }  // namespace

@@ -22,10 +22,10 @@ namespace {
 
 constexpr RowStack kRows{44, 4};
 
-class ProfileListView : public View<QWidget> {
+class ProfileListView : public FocusRingView<QWidget> {
  public:
   ProfileListView(Tessel::MControl& control, QWidget* parent)
-      : View(control, parent), editor_(this) {
+      : FocusRingView(control, parent), editor_(this) {
     setFocusPolicy(Qt::TabFocus);
     setMouseTracking(true);
     editor_.hide();
@@ -95,14 +95,6 @@ class ProfileListView : public View<QWidget> {
       QWidget::keyPressEvent(event);
     }
   }
-  void focusInEvent(QFocusEvent* event) override {
-    keyboardFocus_ = IsKeyboardFocusReason(event->reason());
-    update();
-  }
-  void focusOutEvent(QFocusEvent*) override {
-    keyboardFocus_ = false;
-    update();
-  }
 
  private:
   int Count() const { return static_cast<int>(items_.size()); }
@@ -118,7 +110,7 @@ class ProfileListView : public View<QWidget> {
       painter.setBrush(selected ? QColor(123, 97, 255, 46) : QColor(255, 255, 255, 14));
       painter.drawRoundedRect(row, 10, 10);
     }
-    if (selected && keyboardFocus_ && hasFocus()) DrawFocusRing(painter, row, 10);
+    if (selected && ShowsFocusRing()) DrawFocusRing(painter, row, 10);
     const auto& item = items_[static_cast<std::size_t>(index)];
     // Rows without an icon (the macro list) start their text at the row's edge.
     const int textLeft = item.icon.empty() ? 14 : 44;
@@ -165,7 +157,6 @@ class ProfileListView : public View<QWidget> {
   int hovered_ = -1;
   int scroll_ = 0;
   int editing_ = -1;
-  bool keyboardFocus_ = false;
 };
 
 }  // namespace

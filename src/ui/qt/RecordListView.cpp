@@ -28,9 +28,9 @@ constexpr int kPauseType = 1;
 constexpr int kFirstMouseType = 4;
 constexpr int kLastMouseType = 5;
 
-class RecordListView : public View<QWidget> {
+class RecordListView : public FocusRingView<QWidget> {
  public:
-  RecordListView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+  RecordListView(Tessel::MControl& control, QWidget* parent) : FocusRingView(control, parent) {
     setFocusPolicy(Qt::TabFocus);
     setMouseTracking(true);
   }
@@ -99,14 +99,6 @@ class RecordListView : public View<QWidget> {
       QWidget::keyPressEvent(event);
     }
   }
-  void focusInEvent(QFocusEvent* event) override {
-    keyboardFocus_ = IsKeyboardFocusReason(event->reason());
-    update();
-  }
-  void focusOutEvent(QFocusEvent*) override {
-    keyboardFocus_ = false;
-    update();
-  }
 
  private:
   int Count() const { return static_cast<int>(items_.size()); }
@@ -139,7 +131,7 @@ class RecordListView : public View<QWidget> {
       painter.setBrush(QColor(255, 255, 255, 6));
       painter.drawRoundedRect(row, 8, 8);
     }
-    if (selected && keyboardFocus_ && hasFocus()) DrawFocusRing(painter, row, 8);
+    if (selected && ShowsFocusRing()) DrawFocusRing(painter, row, 8);
     const auto& item = items_[static_cast<std::size_t>(index)];
     painter.setFont(theme::FontFor(QStringLiteral("hint")));
     painter.setPen(theme::TextDisabled());
@@ -163,7 +155,6 @@ class RecordListView : public View<QWidget> {
   int hovered_ = -1;
   int scroll_ = 0;
   int visible_ = -1;
-  bool keyboardFocus_ = false;
 };
 
 }  // namespace

@@ -37,9 +37,9 @@ struct Shown {
   std::unique_ptr<QMovie> movie;
 };
 
-class ThumbnailListView : public View<QWidget> {
+class ThumbnailListView : public FocusRingView<QWidget> {
  public:
-  ThumbnailListView(Tessel::MControl& control, QWidget* parent) : View(control, parent) {
+  ThumbnailListView(Tessel::MControl& control, QWidget* parent) : FocusRingView(control, parent) {
     setMouseTracking(true);
     setFocusPolicy(Qt::TabFocus);
   }
@@ -113,14 +113,6 @@ class ThumbnailListView : public View<QWidget> {
     }
     if (next < 0 || next >= static_cast<int>(items_.size())) return;
     if (auto* list = ModelAs<Tessel::ThumbnailList>()) list->UserSelect(next);
-  }
-  void focusInEvent(QFocusEvent* event) override {
-    keyboardFocus_ = IsKeyboardFocusReason(event->reason());
-    update();
-  }
-  void focusOutEvent(QFocusEvent*) override {
-    keyboardFocus_ = false;
-    update();
   }
 
  private:
@@ -197,7 +189,7 @@ class ThumbnailListView : public View<QWidget> {
     painter.setPen(QPen(current ? theme::AccentBright() : theme::Border(), current ? 1.6 : 1.0));
     painter.setBrush(fill);
     painter.drawRoundedRect(tile, kRadius, kRadius);
-    if (current && keyboardFocus_ && hasFocus()) DrawFocusRing(painter, tile, kRadius);
+    if (current && ShowsFocusRing()) DrawFocusRing(painter, tile, kRadius);
 
     const bool side = tile.width() > 1.6 * tile.height();
     const QRectF inner = tile.adjusted(kPadding, kPadding, -kPadding, -kPadding);
@@ -277,7 +269,6 @@ class ThumbnailListView : public View<QWidget> {
   int current_ = -1;
   int hovered_ = -1;
   int scroll_ = 0;
-  bool keyboardFocus_ = false;
 };
 
 }  // namespace

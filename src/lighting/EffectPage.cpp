@@ -86,10 +86,6 @@ bool IsPreset(int id) {
   return id >= ids::kFirstPreset && id <= ids::kLastPreset;
 }
 
-bool IsRgbEdit(int id) {
-  return id == ids::kRedEdit || id == ids::kGreenEdit || id == ids::kBlueEdit;
-}
-
 }  // namespace
 
 EffectPage::EffectPage(Tessel::PageHost& host, SharedState& state, const CurrentModel& model,
@@ -138,7 +134,8 @@ bool EffectPage::OnControlEvent(int id, int code, std::intptr_t arg1, std::intpt
     ChooseColorful(arg1 != 0);
   } else if ((id == ids::kColorWheel && moved) || (IsPreset(id) && click)) {
     ApplyMusicColor(static_cast<std::uint32_t>(arg1), id);
-  } else if (IsRgbEdit(id) && (code == Tessel::kEventTextChanged || code == Tessel::kEventCommit)) {
+  } else if (kColorFields.IsNumberField(id) &&
+             (code == Tessel::kEventTextChanged || code == Tessel::kEventCommit)) {
     OnRgbEdited(id, code == Tessel::kEventCommit);
   }
   return true;

@@ -34,23 +34,6 @@ bool IsPreset(int id) {
   return id >= ids::kFirstPreset && id <= ids::kLastPreset;
 }
 
-bool IsRgbEdit(int id) {
-  return id == ids::kRedEdit || id == ids::kGreenEdit || id == ids::kBlueEdit;
-}
-
-int DirectionOf(int id) {
-  switch (id) {
-    case ids::kDirectionLeft:
-      return kDirectionLeft;
-    case ids::kDirectionUp:
-      return kDirectionUp;
-    case ids::kDirectionDown:
-      return kDirectionDown;
-    default:
-      return kDirectionRight;
-  }
-}
-
 }  // namespace
 
 LightPage::LightPage(Tessel::PageHost& host, SharedState& state, const CurrentModel& model,
@@ -103,7 +86,8 @@ bool LightPage::OnControlEvent(int id, int code, std::intptr_t arg1, std::intptr
     ApplyLightColor(static_cast<std::uint32_t>(arg1), id);
   } else if (IsPreset(id) && click) {
     ApplyLightColor(static_cast<std::uint32_t>(arg1), id);
-  } else if (IsRgbEdit(id) && (code == Tessel::kEventTextChanged || code == Tessel::kEventCommit)) {
+  } else if (kColorFields.IsNumberField(id) &&
+             (code == Tessel::kEventTextChanged || code == Tessel::kEventCommit)) {
     OnRgbEdited(id, code == Tessel::kEventCommit);
   } else if (id == ids::kApplyButton && click) {
     service_.Apply();
@@ -388,7 +372,7 @@ void LightPage::OnSliderChanged(int id, int value) {
 }
 
 void LightPage::OnDirectionChanged(int id) {
-  ReportStored(service_.SetDirection(DirectionOf(id)));
+  ReportStored(service_.SetDirection(DirectionOf(kDirections, id)));
 }
 
 void LightPage::OnColorfulChanged(bool colorful) {

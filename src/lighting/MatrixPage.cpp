@@ -38,23 +38,6 @@ bool IsPresetColor(int id) {
   return id >= ids::kFirstPresetColor && id <= ids::kLastPresetColor;
 }
 
-bool IsRgbEdit(int id) {
-  return id == ids::kRedEdit || id == ids::kGreenEdit || id == ids::kBlueEdit;
-}
-
-int DirectionOf(int id) {
-  switch (id) {
-    case ids::kDirectionLeft:
-      return kDirectionLeft;
-    case ids::kDirectionUp:
-      return kDirectionUp;
-    case ids::kDirectionDown:
-      return kDirectionDown;
-    default:
-      return kDirectionRight;
-  }
-}
-
 int SoundTextOf(platform::AudioSourceState state) {
   switch (state) {
     case platform::AudioSourceState::Capturing:
@@ -116,7 +99,7 @@ bool MatrixPage::OnControlEvent(int id, int code, std::intptr_t arg1, std::intpt
               id == ids::kAmplitudeSlider)) {
     OnSliderChanged(id, static_cast<int>(arg1));
   } else if (id >= ids::kDirectionLeft && id <= ids::kDirectionDown && click) {
-    SetDirection(DirectionOf(id));
+    SetDirection(DirectionOf(kDirections, id));
   } else if (id == ids::kColorfulCheck && click) {
     SetColorful(arg1 != 0);
   } else if (id == ids::kSingleColorButton && click) {
@@ -129,7 +112,8 @@ bool MatrixPage::OnControlEvent(int id, int code, std::intptr_t arg1, std::intpt
     ApplyMatrixColor(static_cast<std::uint32_t>(arg1), id);
   } else if (IsPresetColor(id) && click) {
     ApplyMatrixColor(static_cast<std::uint32_t>(arg1), id);
-  } else if (IsRgbEdit(id) && (code == Tessel::kEventTextChanged || code == Tessel::kEventCommit)) {
+  } else if (kColorFields.IsNumberField(id) &&
+             (code == Tessel::kEventTextChanged || code == Tessel::kEventCommit)) {
     OnRgbEdited(id, code == Tessel::kEventCommit);
   }
   return true;

@@ -20,4 +20,11 @@ void ShowDirectionChoice(Tessel::PageHost& host, const DirectionIds& ids, int of
   if (auto* radio = host.GetControl<Tessel::CRadioButton>(checked)) radio->SetCheck(true);
 }
 
+int DirectionOf(const DirectionIds& ids, int buttonId) {
+  if (buttonId == ids.left) return kDirectionLeft;
+  if (buttonId == ids.up) return kDirectionUp;
+  if (buttonId == ids.down) return kDirectionDown;
+  return kDirectionRight;
+}
+
 }  // namespace lighting

@@ -19,4 +19,7 @@ struct DirectionIds {
 void ShowDirectionChoice(Tessel::PageHost& host, const DirectionIds& ids, int offers,
                          int direction);
 
+// The direction a radio button of the choice stands for.
+int DirectionOf(const DirectionIds& ids, int buttonId);
+
 }  // namespace lighting

@@ -17,6 +17,8 @@ struct ColorFieldIds {
   int red;
   int green;
   int blue;
+
+  constexpr bool IsNumberField(int id) const { return id == red || id == green || id == blue; }
 };
 
 // A number typed into a red, green or blue field: leading digits (with a sign) read as a

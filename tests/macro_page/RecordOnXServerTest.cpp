@@ -2,7 +2,7 @@
 // no other X client while the recording runs, and reach that client again once it ends.
 
 #include "MacroPageFixture.h"
-#include "platform/input/X11InputSource.h"
+#include "app/OnXServer.h"
 #include "platform_input/FocusedXWindow.h"
 #include "platform_input/XServerSupport.h"
 
@@ -13,30 +13,7 @@ namespace {
 
 namespace mi = macro_ids;
 
-class RecordOnXServerTest : public MacroPageFixture {
- protected:
-  void AdjustOptions(KeyboardDlg::Options& options) override {
-    options.inputSource = [this](std::shared_ptr<platform::input::WindowInputFeed>) {
-      return std::make_unique<platform::input::X11InputSource>(server_->Display());
-    };
-  }
-
-  void SetUp() override {
-    if (!test_support::ProgramExists("Xvfb") || !test_support::ProgramExists("xdotool")) {
-      GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs them)";
-    }
-    server_ = std::make_unique<test_support::XvfbServer>();
-    ASSERT_FALSE(server_->Display().empty()) << "Xvfb did not start";
-    MacroPageFixture::SetUp();
-  }
-
-  void XdoTool(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "xdotool");
-    ASSERT_EQ(test_support::RunWithDisplay(server_->Display(), arguments), 0);
-  }
-
-  std::unique_ptr<test_support::XvfbServer> server_;
-};
+class RecordOnXServerTest : public OnXServer<MacroPageFixture> {};
 
 TEST_F(RecordOnXServerTest, TypedKeysAreRecordedAndReachNoOtherClient) {
   StartOnMacroPage();
